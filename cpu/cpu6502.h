@@ -1,0 +1,109 @@
+// The 6502 as data: the processor description, the register file, memory,
+// the opcode descriptor array, the dispatch table, the generators and the
+// disassembler.
+#pragma once
+
+#include <cstdint>
+#include <memory>
+
+#include "cpu.h"
+
+struct Switches;
+
+// A flag-bit alias: `name` stands for the bit view `def`. A row whose `desc`
+// is empty forms no alias.
+struct BitDef {
+    const char* name;
+    const char* desc;
+    const char* def;
+};
+
+// One record type serves instructions and addressing modes alike.
+struct InsDef {
+    const char* name;            // mnemonic, or addressing-mode name
+    const char* desc;            // description, or operand format of a mode
+    const char* opcode;          // bit pattern "011???01", or mode index
+    uint8_t cycles;              // descriptive
+    int8_t lastByte;             // index of the last byte of the record's run
+    const char* code;            // statement text; null when absent
+    const char* flags;           // descriptive; null when absent
+    const InsDef* fetch;         // addressing-mode group; null when absent
+    const char* maskFetch;       // modes used, highest index first; null: all
+    const char* maskOpcodeFetch; // mode-select bits; null: the '?' bits
+};
+
+struct CpuDef {
+    const char* name;
+    int32_t numOpcodes;
+    const char* regArrayName;
+    Reg* regs;
+    int32_t numRegs;
+    const BitDef* bitDefs;
+    int32_t numBitDefs;
+    const InsDef* insDefs;
+    int32_t numInsDefs;
+    const char* const* prologue;
+    int32_t numPrologue;
+    const char* memArrayName;
+    byte* mem;
+    int32_t memSize;
+    int32_t stackBase;
+    int32_t stackSize;
+    int8_t stackWidth;
+};
+
+// One entry per opcode: the instruction and its addressing mode, or none.
+struct OpDesc {
+    const InsDef* ins;
+    const InsDef* mode;
+};
+
+// Indices into the register table; generated source refers to registers by
+// these indices, other code by name through reg_find.
+enum RegIndex {
+    REG_A, REG_X, REG_Y, REG_S, REG_P, REG_RN, REG_RZ, REG_RU, REG_RV, REG_RC,
+    REG_EA, REG_LA, REG_PC, REG_EF, NUM_REGS6502
+};
+
+constexpr int32_t MEM_SIZE6502 = 0x10000;
+
+extern CpuDef cpu6502;
+extern Reg aReg6502[];
+// The 64 KB of emulated memory, plus one guard byte at 0x10000 so that a word
+// read at 0xFFFF stays inside the array. The run loop copies the byte at
+// 0x0000 into the guard before each instruction, so such a word takes its high
+// byte from 0x0000, as the 16-bit address space wraps.
+extern byte abMem6502[];
+extern const BitDef aBit6502[];
+extern const InsDef aIns6502[];
+extern const char* const aszPrologue6502[];
+
+// The descriptor array built at start-up by cpu6502_init; read-only after.
+extern const OpDesc* aOpDesc6502;
+// The dispatch table of the generated opcode functions.
+extern PfnOp aPfnOp6502[];
+
+// Set by cpu6502_undefined when an undefined opcode has run; the CPU thread
+// reads and clears it.
+extern volatile int fOpUndefined;
+
+// Register lookup by name, ignoring case; null when there is none.
+Reg* reg_find(const char* name);
+// A register name's value, or else the text read as hexadecimal (0 for none).
+uint32_t parse_value(const char* text);
+
+// Expands the instruction table into numOpcodes entries; null after a fault
+// (every fault reported through con_printf).
+std::unique_ptr<OpDesc[]> gen_opdesc_array(const CpuDef* cpu);
+
+// Generators: option handlers of -gl and -gc (0 on failure, -1 on success).
+int gen_opcode_listing(const char* file);
+int gen_opcode_funcs(const char* file);
+
+// Decimal-mode arithmetic of ADC and SBC.
+int addbcd6502(byte op1, byte op2, byte op3);
+int subbcd6502(byte op1, byte op2, byte op3);
+
+// The `unassemble` command; also shows one instruction at PC for the tracer,
+// `regs` and the stop reports.
+int unassemble(int argc, char** argv, const Switches* sw);

@@ -1,0 +1,33 @@
+// The keyboard matrix.
+#pragma once
+
+#include <cstdint>
+
+#include "cpu.h"
+
+// The three kinds of key event, numbered as the window messages they stand
+// for; the video window turns its key input into these.
+constexpr unsigned WM_KEYDOWN = 0x100;
+constexpr unsigned WM_KEYUP = 0x101;
+constexpr unsigned WM_CHAR = 0x102;
+
+// Key codes of the modifier keys, as the key tables hold them.
+constexpr unsigned VK_SHIFT = 0x10;
+constexpr unsigned VK_CONTROL = 0x11;
+constexpr unsigned VK_CAPITAL = 0x14;
+constexpr unsigned VK_ESCAPE = 0x1B;
+constexpr unsigned VK_DELETE = 0x2E;
+constexpr unsigned VK_LSHIFT = 0xA0;
+constexpr unsigned VK_RSHIFT = 0xA1;
+// Scan code (bits 16..23 of lParam) of the left Shift key.
+constexpr unsigned SCAN_LSHIFT = 0x2A;
+
+extern byte abKbdMatrix[8];
+extern byte abKbdHold[8];
+extern int iKbdRow;
+extern uint8_t fShiftLock, fLShiftDown, fRShiftDown, fCtrlDown, fShiftLifted, fShiftAdded;
+
+void kbd_message(unsigned msg, unsigned wParam, long lParam);
+bool kbd_key(byte code, bool pressed);
+void kbd_write(byte value);
+void kbd_refresh();

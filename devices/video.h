@@ -1,0 +1,27 @@
+// The video display: the 32 x 32 character screen in a window of its own.
+#pragma once
+
+#include <cstdint>
+
+#include "cpu.h"
+
+struct Switches;
+
+struct Device {
+    uint8_t cyCell;
+    uint8_t cxCell;
+    uint8_t cRows;
+    uint8_t cCols;
+    uint8_t bBias;
+    byte* pbFrame;
+};
+
+extern Device devVideo;
+
+int dev_create(int argc, char** argv, const Switches* sw, Device* dev);
+int dev_close(int argc, char** argv, const Switches* sw, Device* dev);
+void dev_invalidate(int offset, int count, Device* dev);
+void dev_show();
+
+int opt_vbias(const char* value);
+int opt_vscale(const char* value);

@@ -1,0 +1,7 @@
+// Placeholder of the resource table, replaced when the resources are built.
+#include "resources.h"
+
+const Resource* res_find(int)
+{
+    return nullptr;
+}

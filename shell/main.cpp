@@ -1,0 +1,21 @@
+// The program's entry: console set-up, the opcode descriptor array, the
+// command line, the command loop, and the way out.
+#include <cstdlib>
+
+#include "shell.h"
+#include "vm.h"
+
+int main(int argc, char** argv)
+{
+    if (!con_init() || !cpu6502_init()) {
+        con_printf("initialization error\n");
+        exit(-1);
+    }
+    int status = 0;
+    if (opt_parse(argc, argv)) {
+        static char line[CMD_LINE_SIZE + 1];
+        status = cmd_loop(aCmdTable, line, CMD_LINE_SIZE, PROMPT, 0);
+    }
+    cpu6502_close(0, nullptr, nullptr);
+    exit(status);
+}

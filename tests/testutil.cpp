@@ -1,0 +1,169 @@
+#include "testutil.h"
+
+#include <cerrno>
+#include <chrono>
+#include <cstdlib>
+#include <cstring>
+#include <fcntl.h>
+#include <filesystem>
+#include <fstream>
+#include <poll.h>
+#include <signal.h>
+#include <sstream>
+#include <stdexcept>
+#include <sys/wait.h>
+#include <unistd.h>
+
+RunResult run_tessaly(const std::vector<std::string>& args, const std::string& input,
+                      const std::string& cwd, int timeoutMs)
+{
+    int pin[2], pout[2], perr[2];
+    if (pipe(pin) || pipe(pout) || pipe(perr))
+        throw std::runtime_error("pipe failed");
+    pid_t pid = fork();
+    if (pid < 0)
+        throw std::runtime_error("fork failed");
+    if (pid == 0) {
+        dup2(pin[0], 0);
+        dup2(pout[1], 1);
+        dup2(perr[1], 2);
+        for (int fd : {pin[0], pin[1], pout[0], pout[1], perr[0], perr[1]})
+            close(fd);
+        if (!cwd.empty() && chdir(cwd.c_str()) != 0)
+            _exit(127);
+        std::vector<char*> argv;
+        argv.push_back(const_cast<char*>(TESSALY_EXE));
+        for (const auto& a : args)
+            argv.push_back(const_cast<char*>(a.c_str()));
+        argv.push_back(nullptr);
+        execv(TESSALY_EXE, argv.data());
+        _exit(127);
+    }
+    close(pin[0]);
+    close(pout[1]);
+    close(perr[1]);
+    signal(SIGPIPE, SIG_IGN);
+
+    RunResult r;
+    size_t written = 0;
+    int fdIn = pin[1];
+    if (input.empty()) {
+        close(fdIn);
+        fdIn = -1;
+    } else {
+        fcntl(fdIn, F_SETFL, O_NONBLOCK);
+    }
+    bool outOpen = true, errOpen = true;
+    auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
+    while (outOpen || errOpen) {
+        auto left = std::chrono::duration_cast<std::chrono::milliseconds>(
+                        deadline - std::chrono::steady_clock::now())
+                        .count();
+        if (left <= 0) {
+            kill(pid, SIGKILL);
+            break;
+        }
+        pollfd fds[3];
+        int n = 0;
+        int iOut = -1, iErr = -1, iIn = -1;
+        if (outOpen) {
+            fds[n] = {pout[0], POLLIN, 0};
+            iOut = n++;
+        }
+        if (errOpen) {
+            fds[n] = {perr[0], POLLIN, 0};
+            iErr = n++;
+        }
+        if (fdIn >= 0) {
+            fds[n] = {fdIn, POLLOUT, 0};
+            iIn = n++;
+        }
+        if (poll(fds, n, static_cast<int>(left)) < 0 && errno != EINTR)
+            break;
+        char buf[4096];
+        if (iOut >= 0 && fds[iOut].revents) {
+            ssize_t k = read(pout[0], buf, sizeof buf);
+            if (k > 0)
+                r.out.append(buf, k);
+            else
+                outOpen = false;
+        }
+        if (iErr >= 0 && fds[iErr].revents) {
+            ssize_t k = read(perr[0], buf, sizeof buf);
+            if (k > 0)
+                r.err.append(buf, k);
+            else
+                errOpen = false;
+        }
+        if (iIn >= 0 && fds[iIn].revents) {
+            ssize_t k = write(fdIn, input.data() + written, input.size() - written);
+            if (k > 0)
+                written += k;
+            if (k < 0 || written == input.size()) {
+                close(fdIn);
+                fdIn = -1;
+            }
+        }
+    }
+    if (fdIn >= 0)
+        close(fdIn);
+    close(pout[0]);
+    close(perr[0]);
+    int status = 0;
+    waitpid(pid, &status, 0);
+    if (WIFEXITED(status))
+        r.status = WEXITSTATUS(status);
+    else if (WIFSIGNALED(status))
+        r.status = 128 + WTERMSIG(status);
+    return r;
+}
+
+TempDir::TempDir()
+{
+    char templ[] = "/tmp/tessaly-test-XXXXXX";
+    if (!mkdtemp(templ))
+        throw std::runtime_error("mkdtemp failed");
+    path = templ;
+}
+
+TempDir::~TempDir()
+{
+    std::error_code ec;
+    std::filesystem::remove_all(path, ec);
+}
+
+void write_file(const std::string& path, const std::string& contents)
+{
+    std::ofstream f(path, std::ios::binary);
+    f << contents;
+}
+
+std::string read_file(const std::string& path)
+{
+    std::ifstream f(path, std::ios::binary);
+    std::ostringstream s;
+    s << f.rdbuf();
+    return s.str();
+}
+
+bool file_exists(const std::string& path)
+{
+    return access(path.c_str(), F_OK) == 0;
+}
+
+std::vector<std::string> split_lines(const std::string& text)
+{
+    std::vector<std::string> lines;
+    std::string cur;
+    for (char c : text) {
+        if (c == '\n') {
+            lines.push_back(cur);
+            cur.clear();
+        } else {
+            cur += c;
+        }
+    }
+    if (!cur.empty())
+        lines.push_back(cur);
+    return lines;
+}

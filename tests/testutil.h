@@ -1,0 +1,34 @@
+// Helpers shared by the tests: running the real program with redirected
+// input, temporary directories and files.
+#pragma once
+
+#include <string>
+#include <vector>
+
+struct RunResult {
+    int status = -1;  // exit status, or 128 + signal number
+    std::string out;  // standard output
+    std::string err;  // standard error
+};
+
+// Runs the built program with `args`, standard input fed from `input`, in the
+// directory `cwd` (the current one when empty). Kills it after `timeoutMs`.
+RunResult run_tessaly(const std::vector<std::string>& args, const std::string& input = "",
+                      const std::string& cwd = "", int timeoutMs = 30000);
+
+// A fresh empty directory, removed with its contents when the object dies.
+struct TempDir {
+    std::string path;
+    TempDir();
+    ~TempDir();
+    TempDir(const TempDir&) = delete;
+    TempDir& operator=(const TempDir&) = delete;
+    std::string file(const std::string& name) const { return path + "/" + name; }
+};
+
+void write_file(const std::string& path, const std::string& contents);
+std::string read_file(const std::string& path);
+bool file_exists(const std::string& path);
+
+// Splits text into lines (without their newlines).
+std::vector<std::string> split_lines(const std::string& text);

@@ -1,0 +1,69 @@
+// The virtual machine: the CPU thread and its hand-shake with the commands,
+// breakpoints, run control, and the memory and register commands.
+#pragma once
+
+#include <atomic>
+#include <cstdint>
+
+struct Switches;
+struct Event;
+
+// Bits of dwCPUFlags.
+constexpr uint32_t CPU_RUN = 0x1;
+constexpr uint32_t CPU_STEP = 0x2;
+constexpr uint32_t CPU_HIT = 0x4;
+constexpr uint32_t CPU_SYNC = 0x10000000;
+constexpr uint32_t CPU_EXIT = 0x80000000;
+
+extern std::atomic<uint32_t> dwCPUFlags;
+extern std::atomic<int32_t> cInsExecuted;
+extern std::atomic<int32_t> cTraceIns;
+
+// Bits of Breakpoint::flags and of the lookup's query flags.
+constexpr uint32_t BP_DATA = 0x1;
+constexpr uint32_t BP_WRITE = 0x2;
+constexpr uint32_t BP_TRACE = 0x4;
+constexpr uint32_t BP_RANGE = 0x8;
+constexpr uint32_t BP_PERM = 0x10000000;
+constexpr uint32_t BP_HIT = 0x40000000;
+constexpr uint32_t BP_REMOVE = 0x80000000;
+
+struct Breakpoint {
+    Breakpoint* pNext;
+    uint32_t flags;
+    int32_t addr;
+    int32_t addrUpper;
+    int32_t cHitLimit;
+    int32_t cHitCount;
+    int32_t cIns;
+    int32_t cInsLimit;
+};
+
+// The message every command that needs the machine prints without one.
+extern const char* const MSG_NOT_CREATED;
+
+// True while the virtual machine (its CPU thread) exists.
+bool cpu6502_exists();
+
+bool cpu6502_init();
+int cpu6502_create(int argc, char** argv, const Switches* sw);
+int cpu6502_close(int argc, char** argv, const Switches* sw);
+void cpu6502_wait();
+void cpu6502_exit();
+void cpu6502_stopped(bool interactive);
+void cpu6502_hit(Breakpoint* bp);
+
+Breakpoint* bp_find(int32_t addr, int32_t addrUpper, uint32_t q);
+Breakpoint* bp_add(int32_t addr, int32_t addrUpper, uint32_t flags);
+void bp_print(const Breakpoint* bp, bool noNewline);
+void bp_clear();
+
+// Command handlers.
+int cmd_bp(int argc, char** argv, const Switches* sw);
+int cmd_go(int argc, char** argv, const Switches* sw);
+int cmd_halt(int argc, char** argv, const Switches* sw);
+int cmd_break(int argc, char** argv, const Switches* sw);
+int cmd_trace(int argc, char** argv, const Switches* sw);
+int cmd_dump(int argc, char** argv, const Switches* sw);
+int cmd_edit(int argc, char** argv, const Switches* sw);
+int cmd_regs(int argc, char** argv, const Switches* sw);
