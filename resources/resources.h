@@ -18,3 +18,8 @@ struct Resource {
 
 // The resource with this id, or null.
 const Resource* res_find(int id);
+
+// Layout of the character sets: 256 glyphs each, code order. RES_FONT8 holds
+// 8 bytes per glyph (one per pixel row, bit 7 the leftmost pixel); RES_FONT16
+// holds 32 bytes per glyph (two per pixel row, high byte first, bit 7 of the
+// high byte the leftmost pixel).
