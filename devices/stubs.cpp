@@ -39,36 +39,6 @@ int cmd_mem(int, char**, const Switches*)
     return notyet("mem");
 }
 
-Device devVideo = {8, 8, 32, 32, 0, nullptr};
-
-int dev_create(int, char**, const Switches*, Device*)
-{
-    return 0;
-}
-
-int dev_close(int, char**, const Switches*, Device*)
-{
-    return 0;
-}
-
-void dev_invalidate(int, int, Device*)
-{
-}
-
-void dev_show()
-{
-}
-
-int opt_vbias(const char*)
-{
-    return notyet("-vbias");
-}
-
-int opt_vscale(const char*)
-{
-    return notyet("-vscale");
-}
-
 byte abKbdMatrix[8];
 byte abKbdHold[8];
 int iKbdRow;

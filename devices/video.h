@@ -22,6 +22,10 @@ int dev_create(int argc, char** argv, const Switches* sw, Device* dev);
 int dev_close(int argc, char** argv, const Switches* sw, Device* dev);
 void dev_invalidate(int offset, int count, Device* dev);
 void dev_show();
+// True from dev_create until the video thread has finished its clean-up: the
+// device exists. A creator waiting for the window gives up when this turns
+// false before the window was shown.
+bool dev_exists();
 
 int opt_vbias(const char* value);
 int opt_vscale(const char* value);

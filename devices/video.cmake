@@ -1,0 +1,1 @@
+target_sources(tessaly_lib PRIVATE ${CMAKE_CURRENT_LIST_DIR}/video_stub.cpp)
