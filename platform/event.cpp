@@ -1,6 +1,8 @@
 #include "platform.h"
 
+#include <cerrno>
 #include <chrono>
+#include <new>
 #include <sys/resource.h>
 #include <sys/syscall.h>
 #include <unistd.h>

@@ -6,9 +6,9 @@
 #include <vector>
 
 struct RunResult {
-    int status = -1;  // exit status, or 128 + signal number
-    std::string out;  // standard output
-    std::string err;  // standard error
+    int status = -1; // exit status, or 128 + signal number
+    std::string out; // standard output
+    std::string err; // standard error
 };
 
 // Runs the built program with `args`, standard input fed from `input`, in the
@@ -23,7 +23,10 @@ struct TempDir {
     ~TempDir();
     TempDir(const TempDir&) = delete;
     TempDir& operator=(const TempDir&) = delete;
-    std::string file(const std::string& name) const { return path + "/" + name; }
+    std::string file(const std::string& name) const
+    {
+        return path + "/" + name;
+    }
 };
 
 void write_file(const std::string& path, const std::string& contents);

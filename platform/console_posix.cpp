@@ -1,0 +1,123 @@
+#include "console_posix.h"
+
+#include <atomic>
+#include <cerrno>
+#include <csignal>
+#include <cstdio>
+#include <fcntl.h>
+#include <poll.h>
+#include <pthread.h>
+#include <thread>
+#include <unistd.h>
+
+static int afdCtrlC[2] = {-1, -1};        // self-pipe: read end, write end
+static std::atomic<bool> fConsoleReading; // a console read is pending
+static void (*pfnCtrlC)();
+
+bool plat_stdin_is_console()
+{
+    return isatty(STDIN_FILENO) != 0;
+}
+
+bool plat_stdout_is_console()
+{
+    return isatty(STDOUT_FILENO) != 0;
+}
+
+void plat_set_title(const char* title)
+{
+    if (plat_stdout_is_console()) {
+        printf("\033]0;%s\007", title);
+        fflush(stdout);
+    }
+}
+
+static void ctrlc_thread()
+{
+    sigset_t set;
+    sigemptyset(&set);
+    sigaddset(&set, SIGINT);
+    for (;;) {
+        int sig = 0;
+        if (sigwait(&set, &sig) != 0 || sig != SIGINT)
+            continue;
+        if (pfnCtrlC)
+            pfnCtrlC();
+        // Only a pending read is cut short; a Ctrl-C between reads just
+        // halts, as it would on a console whose read is not waiting.
+        if (fConsoleReading.load()) {
+            char b = 3;
+            ssize_t n = write(afdCtrlC[1], &b, 1);
+            (void)n;
+        }
+    }
+}
+
+bool plat_ctrlc_init(void (*handler)())
+{
+    sigset_t set;
+    sigemptyset(&set);
+    sigaddset(&set, SIGINT);
+    if (pthread_sigmask(SIG_BLOCK, &set, nullptr) != 0)
+        return false;
+    if (pipe(afdCtrlC) != 0)
+        return false;
+    fcntl(afdCtrlC[0], F_SETFL, O_NONBLOCK);
+    fcntl(afdCtrlC[0], F_SETFD, FD_CLOEXEC);
+    fcntl(afdCtrlC[1], F_SETFD, FD_CLOEXEC);
+    pfnCtrlC = handler;
+    try {
+        // The thread runs until the process ends; exit() does not wait for it.
+        std::thread(ctrlc_thread).detach();
+    } catch (...) {
+        return false;
+    }
+    return true;
+}
+
+int plat_console_read(char* line, int size)
+{
+    if (size < 2)
+        return CONSOLE_EOF;
+    // Drop a Ctrl-C that arrived after the previous read had ended.
+    char drain[16];
+    while (read(afdCtrlC[0], drain, sizeof drain) > 0) {
+    }
+    fConsoleReading.store(true);
+    int len = 0;
+    int result = CONSOLE_EOF;
+    for (;;) {
+        pollfd fds[2] = {{STDIN_FILENO, POLLIN, 0}, {afdCtrlC[0], POLLIN, 0}};
+        int nfds = afdCtrlC[0] >= 0 ? 2 : 1;
+        if (poll(fds, nfds, -1) < 0) {
+            if (errno == EINTR)
+                continue;
+            break;
+        }
+        if (nfds == 2 && (fds[1].revents & POLLIN)) {
+            while (read(afdCtrlC[0], drain, sizeof drain) > 0) {
+            }
+            result = CONSOLE_INTERRUPTED;
+            break;
+        }
+        if (!fds[0].revents)
+            continue;
+        ssize_t n = read(STDIN_FILENO, line + len, static_cast<size_t>(size - 1 - len));
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n <= 0) {
+            // End of input: a line typed without Enter still counts.
+            result = len > 0 ? len : CONSOLE_EOF;
+            break;
+        }
+        len += static_cast<int>(n);
+        if (line[len - 1] == '\n' || len == size - 1) {
+            result = len;
+            break;
+        }
+    }
+    fConsoleReading.store(false);
+    if (result >= 0)
+        line[result] = 0;
+    return result;
+}

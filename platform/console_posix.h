@@ -1,0 +1,34 @@
+// The console on a Linux terminal: telling a terminal from redirected input,
+// the window title, and Ctrl-C.
+//
+// Ctrl-C becomes a dedicated signal thread: SIGINT is blocked in every thread
+// (it is blocked before any thread is created, and threads inherit the mask)
+// and one thread waits for it with sigwait. On SIGINT it calls the handler it
+// was given and then cuts the main thread's pending console read short: the
+// reader waits with poll on standard input and on a self-pipe, to which the
+// signal thread writes one byte while a read is pending. Ctrl-\, SIGTERM and
+// SIGHUP keep their default actions.
+#pragma once
+
+#include <cstddef>
+
+// True when standard input is a terminal.
+bool plat_stdin_is_console();
+// True when standard output is a terminal.
+bool plat_stdout_is_console();
+// Sets the terminal's title with the xterm sequence, when standard output is
+// a terminal.
+void plat_set_title(const char* title);
+
+// Blocks SIGINT in the calling thread (call before any thread exists) and
+// starts the thread that calls `handler` on every Ctrl-C.
+bool plat_ctrlc_init(void (*handler)());
+
+// Results of plat_console_read.
+constexpr int CONSOLE_INTERRUPTED = -2; // cut short by Ctrl-C
+constexpr int CONSOLE_EOF = -1;         // end of input (Ctrl-D) or a read error
+
+// Reads one line from the terminal into `line` as fgets would (at most
+// size - 1 bytes, the newline included, NUL-terminated). Returns the number
+// of bytes read, or one of the results above.
+int plat_console_read(char* line, int size);

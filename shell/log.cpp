@@ -1,0 +1,107 @@
+// The log file and command files.
+#include <cstdio>
+#include <cstring>
+#include <memory>
+#include <string>
+#include <strings.h>
+
+#include "shell.h"
+#include "shell_internal.h"
+
+// The `log` command: 'log {file}' opens a new log (and enables logging),
+// '/d' disables, '/e' enables, '/c' closes; without either it reports.
+int cmd_log(int argc, char** argv, const Switches* sw)
+{
+    int enabled = log_enabled();
+    if (argc >= 2) {
+        FILE* pfile = fopen(argv[1], "w");
+        if (!pfile) {
+            con_printf("unable to open '%s' for logging\n", argv[1]);
+            return 0;
+        }
+        enabled = 1;
+        // The first line reads like the command that opened the log, prompt
+        // and all, so a replay of the log skips it as a recorded command.
+        fprintf(pfile, "%slog %s\n", PROMPT, argv[1]);
+        if (FILE* pfileOld = log_replace(pfile))
+            fclose(pfileOld);
+    } else if (sw->mask & SW_D) {
+        enabled = 0;
+    } else if (sw->mask & SW_E) {
+        enabled = 1;
+    } else if (sw->mask & SW_C) {
+        if (FILE* pfileOld = log_replace(nullptr))
+            fclose(pfileOld);
+        con_printf("log file closed\n");
+        return 0;
+    }
+    // The status line goes out while logging still has its old state, so it
+    // reaches the log only when logging was enabled before the command.
+    if (!log_is_open())
+        con_printf("log file closed\n");
+    else
+        con_printf(enabled > 0 ? "logging enabled\n" : "logging disabled\n");
+    log_set_enabled(enabled);
+    return 0;
+}
+
+// Command files may name other command files; a file that names itself
+// (directly or through others) stops at this depth instead of recursing
+// until no more files can be opened.
+constexpr int MAX_FILE_DEPTH = 16;
+static int cFileDepth;
+
+struct FileCloser {
+    void operator()(FILE* pfile) const
+    {
+        fclose(pfile);
+    }
+};
+
+int cmd_file(const Cmd* table, const char* name, char* line, int size, const char* prompt)
+{
+    // The name lives in the shared line buffer, which the file's lines
+    // overwrite.
+    std::string file(name);
+    if (cFileDepth >= MAX_FILE_DEPTH) {
+        con_printf("command files nested too deeply (more than %d): %s\n", MAX_FILE_DEPTH,
+                   file.c_str());
+        return 0;
+    }
+    std::unique_ptr<FILE, FileCloser> pfile(fopen(file.c_str(), "r"));
+    if (!pfile) {
+        con_printf("file not found: %s\n", file.c_str());
+        return 0;
+    }
+    const size_t cchPrompt = strlen(PROMPT);
+    bool replay = false;
+    int status = 0;
+    cFileDepth++;
+    // Lines are read with one byte less than the buffer holds, so that a
+    // line the interpreter widens by one blank still fits.
+    while (fgets(line, size - 1, pfile.get())) {
+        size_t len = strlen(line);
+        if (len > 0 && line[len - 1] == '\n')
+            line[--len] = 0;
+        bool prompted = strncmp(line, PROMPT, cchPrompt) == 0;
+        if (!replay) {
+            if (prompted) {
+                replay = true;
+                continue;
+            }
+        } else {
+            if (!prompted)
+                continue;
+            memmove(line, line + cchPrompt, len - cchPrompt + 1);
+            if (strncasecmp(line, "log", 3) == 0)
+                continue;
+        }
+        // An empty line (or a bare prompt) is skipped: a command file never
+        // stops to read a command from the console.
+        if (line[0] == 0)
+            continue;
+        status = cmd_loop(table, line, size, prompt, 1);
+    }
+    cFileDepth--;
+    return status;
+}

@@ -1,0 +1,160 @@
+// Command-line options, debugger commands given as options, and the banner.
+#include <cstdio>
+#include <cstring>
+#include <strings.h>
+
+#include "cpu6502.h"
+#include "mem.h"
+#include "shell.h"
+#include "shell_internal.h"
+#include "video.h"
+
+// clang-format off
+const Option aOptionTable[] = {
+    {"-?",      "display command-line options",                  opt_help},
+    {"-gc",     "generate opcode code (-gc or -gc:{file})",      gen_opcode_funcs},
+    {"-gl",     "generate opcode listing (-gl or -gl:{file})",   gen_opcode_listing},
+    {"-load",   "load ROM or other image (-load:{addr}:{file})", mem_load},
+    {"-vbias",  "set video buffer bias (-vbias:#)",              opt_vbias},
+    {"-vscale", "set video display scale (-vscale:2)",           opt_vscale},
+    {"-nologo", "",                                              opt_nologo},
+};
+// clang-format on
+const int cOptionTable = sizeof aOptionTable / sizeof aOptionTable[0];
+
+static const char* const BANNER = "Tessaly  v1.01d\n"
+                                  "Ohio Scientific Challenger 1P emulator and 6502 debugger\n"
+                                  "\n"
+                                  "Type ? at the [C1P] prompt for additional help\n";
+
+// 1: banner not yet shown; 0: shown; -1: suppressed by -nologo.
+static int iBanner = 1;
+
+int iOptStatus; // exit status when opt_parse returns false
+
+static void opt_banner()
+{
+    if (iBanner == 1) {
+        con_printf("%s\n", BANNER);
+        iBanner = 0;
+    }
+}
+
+int opt_help(const char*)
+{
+    for (int i = 0; i < cOptionTable; i++)
+        if (aOptionTable[i].help && aOptionTable[i].help[0])
+            con_printf("%s\t%s\n", aOptionTable[i].name, aOptionTable[i].help);
+    return 0;
+}
+
+int opt_nologo(const char*)
+{
+    iBanner = -1;
+    return 1;
+}
+
+static const Option* opt_find(const char* arg)
+{
+    for (int i = 0; i < cOptionTable; i++)
+        if (strncasecmp(arg, aOptionTable[i].name, strlen(aOptionTable[i].name)) == 0)
+            return &aOptionTable[i];
+    return nullptr;
+}
+
+// A debugger command written as an option: '-name' or '-name:parameter', the
+// name in full, any case.
+static const Cmd* opt_findcmd(const char* arg, char** param)
+{
+    for (const Cmd* cmd = aCmdTable; cmd->name; cmd++) {
+        size_t len = strlen(cmd->name);
+        if (strncasecmp(arg + 1, cmd->name, len) != 0)
+            continue;
+        if (arg[1 + len] == 0) {
+            *param = nullptr;
+            return cmd;
+        }
+        if (arg[1 + len] == ':') {
+            *param = const_cast<char*>(arg + 2 + len);
+            return cmd;
+        }
+    }
+    return nullptr;
+}
+
+// Runs a command given on the command line. The two entries without a
+// handler are given meanings of their own here: '-quit' ends the program
+// after the other arguments, without the prompt; '-@{file}:{file}' runs a
+// command file before the prompt. Returns false to stop start-up.
+static bool opt_runcmd(const Cmd* cmd, char* param, bool* runLoop)
+{
+    int status;
+    if (!cmd->handler && cmd->name[0] == '@') {
+        if (!param || !*param) {
+            con_printf("a command file is named as -@{file}:{file}\n");
+            iOptStatus = 1;
+            return false;
+        }
+        static char line[CMD_LINE_SIZE + 1];
+        status = cmd_file(aCmdTable, param, line, CMD_LINE_SIZE, PROMPT);
+    } else if (!cmd->handler) {
+        *runLoop = false;
+        return true;
+    } else {
+        char name[16];
+        snprintf(name, sizeof name, "%s", cmd->name);
+        char* argv[2] = {name, param};
+        Switches sw;
+        memset(&sw, 0, sizeof sw);
+        status = cmd->handler(param ? 2 : 1, argv, &sw);
+    }
+    if (status != 0) {
+        con_printf("error attempting to %s (%d)\n", cmd->help, status);
+        iOptStatus = status;
+        return false;
+    }
+    return true;
+}
+
+bool opt_parse(int argc, char** argv)
+{
+    if (argc <= 1) {
+        opt_banner();
+        return true;
+    }
+    bool runLoop = true;
+    for (int i = 1; i < argc; i++) {
+        const char* arg = argv[i];
+        if (const Option* opt = opt_find(arg)) {
+            size_t len = strlen(opt->name);
+            if (arg[len] != 0 && arg[len] != ':') {
+                con_printf("unrecognized argument: %s\n", arg);
+                iOptStatus = 1;
+                return false;
+            }
+            if (opt->help[0])
+                opt_banner();
+            int r = opt->handler(arg[len] ? arg + len + 1 : "");
+            if (r == 0) {
+                // The option list is a success; any other stop is a failure
+                // that the handler has reported.
+                iOptStatus = opt->handler == opt_help ? 0 : 1;
+                return false;
+            }
+            if (r < 0)
+                runLoop = false;
+            continue;
+        }
+        char* param = nullptr;
+        const Cmd* cmd = arg[0] == '-' ? opt_findcmd(arg, &param) : nullptr;
+        if (!cmd) {
+            con_printf("unrecognized option: %s\n", arg);
+            iOptStatus = 1;
+            return false;
+        }
+        opt_banner();
+        if (!opt_runcmd(cmd, param, &runLoop))
+            return false;
+    }
+    return runLoop;
+}

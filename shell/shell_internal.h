@@ -1,0 +1,21 @@
+// Shared between the files of the shell only.
+#pragma once
+
+#include <atomic>
+#include <cstdio>
+
+#include "shell.h"
+
+// Set by cmd_getline once a command line has been read.
+extern std::atomic<bool> fLineRead;
+
+// The log state, guarded by the console lock.
+void log_write_line(const char* line); // the line and "\n", when logging is active
+bool log_is_open();
+int log_enabled();
+void log_set_enabled(int value);
+FILE* log_replace(FILE* pfileNew); // returns the previous log file
+
+// Runs the command file named by `name` (the text after '@'); its lines go
+// through cmd_loop in `line`. Returns the status of its last line run.
+int cmd_file(const Cmd* table, const char* name, char* line, int size, const char* prompt);

@@ -1,0 +1,337 @@
+// The shell driven through the real program: transcripts of redirected
+// sessions, start-up options, the log, command files and Ctrl-C.
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <poll.h>
+#include <pty.h>
+#include <string>
+#include <sys/wait.h>
+#include <thread>
+#include <unistd.h>
+
+#include "testutil.h"
+
+namespace
+{
+
+const std::string BANNER = "Tessaly  v1.01d\n"
+                           "Ohio Scientific Challenger 1P emulator and 6502 debugger\n"
+                           "\n"
+                           "Type ? at the [C1P] prompt for additional help\n"
+                           "\n";
+
+const std::string COMMAND_LIST = "    bp          manage breakpoints\n"
+                                 "    break       halt and reset\n"
+                                 "    cassette    manage cassette file\n"
+                                 "    close       close virtual machine\n"
+                                 "    create      create virtual machine\n"
+                                 "    dump        dump memory\n"
+                                 "    edit        edit memory\n"
+                                 "    go          execute instructions\n"
+                                 "    halt        halt execution\n"
+                                 "    load        initialize memory/ROM\n"
+                                 "    log         manage log file\n"
+                                 "    mem         display memory info\n"
+                                 "    ptrace      procedure trace\n"
+                                 "    regs        dump/modify registers\n"
+                                 "    trace       trace instruction(s)\n"
+                                 "    unassemble  unassemble instructions\n"
+                                 "    @{file}     process command file\n"
+                                 "    quit        exit program\n";
+
+const std::string OPTION_LIST = "-?\tdisplay command-line options\n"
+                                "-gc\tgenerate opcode code (-gc or -gc:{file})\n"
+                                "-gl\tgenerate opcode listing (-gl or -gl:{file})\n"
+                                "-load\tload ROM or other image (-load:{addr}:{file})\n"
+                                "-vbias\tset video buffer bias (-vbias:#)\n"
+                                "-vscale\tset video display scale (-vscale:2)\n";
+
+} // namespace
+
+TEST(Session, InterpreterMessagesWordForWord)
+{
+    RunResult r = run_tessaly({"-nologo"}, "bp /x 1000\n"
+                                           "bp /XY\n"
+                                           "bp /\n"
+                                           "bp /1\n"
+                                           "/c\n"
+                                           "c\n"
+                                           "b\n"
+                                           "xyz\n"
+                                           "BR\n"
+                                           "T5\n"
+                                           "go 1 2 3 4\n"
+                                           "halt now\n"
+                                           "edit 1000\n"
+                                           "edit /?\n"
+                                           "go /c\n"
+                                           "quit /?\n"
+                                           "\"go\"\n"
+                                           "   \n"
+                                           "\n"
+                                           "quit\n");
+    EXPECT_EQ(r.status, 0);
+    EXPECT_EQ(r.out, "[C1P] bp /x 1000\n"
+                     "bp does not support switch /x \n"
+                     "[C1P] bp /XY\n"
+                     "bp does not support switch /xy\n"
+                     "[C1P] bp /\n"
+                     "invalid switch: /\n"
+                     "[C1P] bp /1\n"
+                     "invalid switch: /1\n"
+                     "[C1P] /c\n"
+                     "command cannot begin with a switch\n"
+                     "[C1P] c\n"
+                     "ambiguous command: c\n"
+                     "[C1P] b\n"
+                     "ambiguous command: b\n"
+                     "[C1P] xyz\n"
+                     "unknown command: xyz\n"
+                     "[C1P] BR\n"
+                     "unknown command: BR\n"
+                     "[C1P] T5\n"
+                     "unknown command: T\n"
+                     "[C1P] go 1 2 3 4\n"
+                     "go takes no more than 2 parameter(s), \"3 4\" unexpected\n"
+                     "[C1P] halt now\n"
+                     "halt takes no more than 0 parameter(s), \"now\" unexpected\n"
+                     "[C1P] edit 1000\n"
+                     "edit requires at least 2 parameters\n"
+                     "[C1P] edit /?\n"
+                     "    edit {addr} {byte(s)|\"$string\"}\n"
+                     "[C1P] go /c\n"
+                     "go does not support switch /c \n"
+                     "[C1P] quit /?\n"
+                     "no help for quit command\n"
+                     "[C1P] \"go\"\n"
+                     "no command specified\n"
+                     "[C1P]    \n"
+                     "[C1P] \n"
+                     "[C1P] quit\n");
+}
+
+TEST(Session, HelpListsAndSwitchTables)
+{
+    RunResult r = run_tessaly({"-nologo"}, "? bp\nlog /?\ntrace /?\nu /?\n");
+    EXPECT_EQ(r.out, "[C1P] ? bp\n" + COMMAND_LIST +
+                         "[C1P] log /?\n"
+                         "    log [{file}]\n\t/c\tclose log\n\t/d\tdisable log\n\t/e\tenable log\n"
+                         "[C1P] trace /?\n"
+                         "    ptrace or trace [# of instructions]\n\t/l\tlogged trace\n"
+                         "\t/q\tquiet trace\n\t/v\tverbose trace\n"
+                         "[C1P] u /?\n"
+                         "    unassemble [{addr}]\n\t/i:#\t# of instructions\n"
+                         "\t/l\tlogged unassembly\n"
+                         "[C1P] quit\n");
+}
+
+TEST(Session, EndOfInputQuitsWithTheLastStatus)
+{
+    RunResult r = run_tessaly({}, "");
+    EXPECT_EQ(r.out, BANNER + "[C1P] quit\n");
+    EXPECT_EQ(r.status, 0);
+}
+
+TEST(Startup, BannerRules)
+{
+    EXPECT_EQ(run_tessaly({"-nologo"}, "quit\n").out, "[C1P] quit\n");
+    // -vscale shows the banner before it runs; the later -nologo is too late.
+    RunResult r = run_tessaly({"-vscale:3", "-nologo"});
+    EXPECT_EQ(r.out.rfind(BANNER, 0), 0u) << r.out;
+    r = run_tessaly({"-?"});
+    EXPECT_EQ(r.out, BANNER + OPTION_LIST);
+    EXPECT_EQ(r.status, 0);
+    r = run_tessaly({"-nologo", "-?"});
+    EXPECT_EQ(r.out, OPTION_LIST);
+    EXPECT_EQ(r.status, 0);
+}
+
+TEST(Startup, UnrecognizedArgumentsStopStartUp)
+{
+    struct {
+        const char* arg;
+        const char* out;
+    } cases[] = {
+        {"-gcx", "unrecognized argument: -gcx\n"},
+        {"-nologox", "unrecognized argument: -nologox\n"},
+        {"foo", "unrecognized option: foo\n"},
+        {"-g", "unrecognized option: -g\n"},
+        {"-b", "unrecognized option: -b\n"},
+        {"-logx", "unrecognized option: -logx\n"},
+    };
+    for (const auto& c : cases) {
+        RunResult r = run_tessaly({"-nologo", c.arg, "-?"}, "quit\n");
+        EXPECT_EQ(r.out, c.out) << c.arg;
+        EXPECT_NE(r.status, 0) << c.arg;
+    }
+}
+
+TEST(Startup, CommandsAsOptions)
+{
+    TempDir dir;
+    // '-LOG:run.txt' opens the log before the first prompt.
+    RunResult r = run_tessaly({"-nologo", "-LOG:run.txt"}, "xyz\n", dir.path);
+    EXPECT_EQ(r.out, "logging enabled\n[C1P] xyz\nunknown command: xyz\n[C1P] quit\n");
+    EXPECT_EQ(read_file(dir.file("run.txt")),
+              "[C1P] log run.txt\n[C1P] xyz\nxyz\nunknown command: xyz\n[C1P] quit\n");
+    // A command shows the banner like an option with help text.
+    r = run_tessaly({"-log", "-quit"});
+    EXPECT_EQ(r.out, BANNER + "log file closed\n");
+    EXPECT_EQ(r.status, 0);
+    // '-BP:1000' is the command bp, not an unrecognised option.
+    r = run_tessaly({"-nologo", "-BP:1000", "-quit"});
+    EXPECT_EQ(r.out.find("unrecognized"), std::string::npos) << r.out;
+}
+
+TEST(Startup, QuitAndCommandFileAsOptions)
+{
+    TempDir dir;
+    write_file(dir.file("cmds.txt"), "log\n");
+    RunResult r = run_tessaly({"-nologo", "-@{file}:cmds.txt", "-quit"}, "", dir.path);
+    EXPECT_EQ(r.out, "[C1P] log\nlog file closed\n");
+    EXPECT_EQ(r.status, 0);
+    r = run_tessaly({"-nologo", "-@{file}"}, "", dir.path);
+    EXPECT_EQ(r.out, "a command file is named as -@{file}:{file}\n");
+    EXPECT_NE(r.status, 0);
+}
+
+TEST(Log, FileHoldsPromptsCommandsAndOutput)
+{
+    TempDir dir;
+    RunResult r = run_tessaly(
+        {"-nologo"}, "log run.txt\nxyz\nlog /d\nxyz\nlog /e\nlog /c\nlog /c\nlog /e\n", dir.path);
+    EXPECT_EQ(r.out, "[C1P] log run.txt\nlogging enabled\n"
+                     "[C1P] xyz\nunknown command: xyz\n"
+                     "[C1P] log /d\nlogging disabled\n"
+                     "[C1P] xyz\nunknown command: xyz\n"
+                     "[C1P] log /e\nlogging enabled\n"
+                     "[C1P] log /c\nlog file closed\n"
+                     "[C1P] log /c\nlog file closed\n"
+                     "[C1P] log /e\nlog file closed\n"
+                     "[C1P] quit\n");
+    // Redirected input is echoed through the output and written again.
+    EXPECT_EQ(read_file(dir.file("run.txt")), "[C1P] log run.txt\n"
+                                              "[C1P] xyz\nxyz\nunknown command: xyz\n"
+                                              "[C1P] log /d\nlog /d\nlogging disabled\n"
+                                              "[C1P] log /c\nlog /c\n");
+}
+
+TEST(Log, SwitchesAndFailures)
+{
+    TempDir dir;
+    RunResult r = run_tessaly(
+        {"-nologo"}, "log a.txt\nlog /c /d\nxyz\nlog \"nodir/b.txt\"\nlog /e\nlog /c\n", dir.path);
+    EXPECT_EQ(r.out, "[C1P] log a.txt\nlogging enabled\n"
+                     "[C1P] log /c /d\nlogging disabled\n"
+                     "[C1P] xyz\nunknown command: xyz\n"
+                     "[C1P] log \"nodir/b.txt\"\nunable to open 'nodir/b.txt' for logging\n"
+                     "[C1P] log /e\nlogging enabled\n"
+                     "[C1P] log /c\nlog file closed\n"
+                     "[C1P] quit\n");
+    // The file stayed open through '/c /d' and the failed open.
+    EXPECT_EQ(read_file(dir.file("a.txt")), "[C1P] log a.txt\n"
+                                            "[C1P] log /c /d\nlog /c /d\nlogging disabled\n"
+                                            "[C1P] log /c\nlog /c\n");
+}
+
+TEST(CommandFiles, PlainFilesRunEveryLine)
+{
+    TempDir dir;
+    write_file(dir.file("a.txt"), "xyz\n\nquit\n@b.txt\nlog\n");
+    write_file(dir.file("b.txt"), "c\n");
+    RunResult r = run_tessaly({"-nologo"}, "@a.txt\n@missing.txt\n@ a.txt\nxyz\n", dir.path);
+    EXPECT_EQ(r.out, "[C1P] @a.txt\n"
+                     "[C1P] xyz\nunknown command: xyz\n"
+                     "[C1P] quit\n"
+                     "[C1P] @b.txt\n[C1P] c\nambiguous command: c\n"
+                     "[C1P] log\nlog file closed\n"
+                     "[C1P] @missing.txt\nfile not found: missing.txt\n"
+                     "[C1P] @ a.txt\nfile not found:  a.txt\n"
+                     "[C1P] xyz\nunknown command: xyz\n"
+                     "[C1P] quit\n");
+}
+
+TEST(CommandFiles, LogReplaysItsCommands)
+{
+    TempDir dir;
+    run_tessaly({"-nologo"}, "log run.txt\nxyz\nlog /d\nbp /q\nlog /e\nc\nlog /c\n", dir.path);
+    RunResult r = run_tessaly({"-nologo"}, "@run.txt\n", dir.path);
+    EXPECT_EQ(r.out, "[C1P] @run.txt\n"
+                     "[C1P] xyz\nunknown command: xyz\n"
+                     "[C1P] c\nambiguous command: c\n"
+                     "[C1P] quit\n");
+    // A plain file whose first line is a prompt switches to replay there.
+    write_file(dir.file("mixed.txt"), "[C1P] xyz\nc\n[C1P] log x\n[C1P] b\n");
+    r = run_tessaly({"-nologo"}, "@mixed.txt\n", dir.path);
+    EXPECT_EQ(r.out, "[C1P] @mixed.txt\n[C1P] b\nambiguous command: b\n[C1P] quit\n");
+}
+
+TEST(CommandFiles, SelfReferenceStopsAtTheNestingLimit)
+{
+    TempDir dir;
+    write_file(dir.file("self.txt"), "@self.txt\nxyz\n");
+    RunResult r = run_tessaly({"-nologo"}, "@self.txt\n", dir.path);
+    EXPECT_NE(r.out.find("command files nested too deeply (more than 16): self.txt\n"),
+              std::string::npos);
+    // Every level unwinds and runs its remaining line.
+    size_t count = 0;
+    for (size_t pos = 0; (pos = r.out.find("unknown command: xyz", pos)) != std::string::npos;
+         pos++)
+        count++;
+    EXPECT_EQ(count, 16u);
+    EXPECT_EQ(r.status, 0);
+}
+
+TEST(CommandFiles, LongLinesAreSplit)
+{
+    TempDir dir;
+    std::string longLine(1500, 'x');
+    write_file(dir.file("long.txt"), longLine + "\n");
+    RunResult r = run_tessaly({"-nologo"}, "@long.txt\n", dir.path);
+    // 1022 characters, then the rest as a line of its own.
+    EXPECT_NE(r.out.find("unknown command: " + std::string(1022, 'x') + "\n"), std::string::npos);
+    EXPECT_NE(r.out.find("unknown command: " + std::string(478, 'x') + "\n"), std::string::npos);
+}
+
+// Ctrl-C at a terminal prompt: a new line, "<Ctrl-C>", a fresh prompt, and
+// the program goes on.
+TEST(CtrlC, AtTheTerminalPromptGivesAFreshPrompt)
+{
+    int fd = -1;
+    pid_t pid = forkpty(&fd, nullptr, nullptr, nullptr);
+    ASSERT_GE(pid, 0);
+    if (pid == 0) {
+        execl(TESSALY_EXE, TESSALY_EXE, "-nologo", static_cast<char*>(nullptr));
+        _exit(127);
+    }
+    std::string out;
+    auto readUntil = [&](const std::string& want) {
+        auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(10);
+        while (out.find(want) == std::string::npos && std::chrono::steady_clock::now() < deadline) {
+            pollfd p{fd, POLLIN, 0};
+            if (poll(&p, 1, 100) > 0) {
+                char buf[256];
+                ssize_t n = read(fd, buf, sizeof buf);
+                if (n <= 0)
+                    break;
+                out.append(buf, n);
+            }
+        }
+        return out.find(want) != std::string::npos;
+    };
+    ASSERT_TRUE(readUntil("[C1P] "));
+    out.clear();
+    ASSERT_EQ(write(fd, "\x03", 1), 1);
+    EXPECT_TRUE(readUntil("<Ctrl-C>\r\n[C1P] ")) << out;
+    EXPECT_EQ(out.find("\r\n<Ctrl-C>"), out.find("\r\n"));
+    out.clear();
+    ASSERT_EQ(write(fd, "xyz\r", 4), 4);
+    EXPECT_TRUE(readUntil("unknown command: xyz\r\n[C1P] ")) << out;
+    ASSERT_EQ(write(fd, "quit\r", 5), 5);
+    int status = 0;
+    waitpid(pid, &status, 0);
+    close(fd);
+    EXPECT_TRUE(WIFEXITED(status));
+    EXPECT_EQ(WEXITSTATUS(status), 0);
+}
