@@ -26,6 +26,8 @@ void dev_show();
 // device exists. A creator waiting for the window gives up when this turns
 // false before the window was shown.
 bool dev_exists();
+// The error code of a video thread that ended without showing its window.
+int dev_error();
 
 int opt_vbias(const char* value);
 int opt_vscale(const char* value);

@@ -42,3 +42,8 @@ bool dev_exists()
 {
     return false;
 }
+
+int dev_error()
+{
+    return 0;
+}

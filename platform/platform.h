@@ -26,3 +26,10 @@ int plat_thread_id();
 // Lowers a thread to below-normal priority (raises its nice value); a failure
 // is ignored, as a lower priority is only a courtesy to the host.
 void plat_lower_priority(int tid);
+
+// Consumes a pending signal without waiting.
+inline void evt_reset(Event* ev)
+{
+    std::lock_guard<std::mutex> lock(ev->m);
+    ev->fSignalled = false;
+}

@@ -1,0 +1,202 @@
+// Breakpoints: the list, its one lookup, adding, printing, clearing, and the
+// `bp` command.
+#include <cstdlib>
+#include <new>
+
+#include "cpu6502.h"
+#include "shell.h"
+#include "vm.h"
+#include "vm_internal.h"
+
+std::recursive_mutex mtxBp;
+std::atomic<Breakpoint*> pbpList;
+static Breakpoint bpRemoved;
+
+constexpr int32_t NO_INS_LIMIT = 0x7FFFFFFF;
+
+// Unlinks a record, keeps a copy of it in bpRemoved and frees it.
+static Breakpoint* bp_remove(Breakpoint* bp, Breakpoint* prev)
+{
+    if (prev)
+        prev->pNext = bp->pNext;
+    else
+        pbpList = bp->pNext;
+    bpRemoved = *bp;
+    bpRemoved.pNext = nullptr;
+    delete bp;
+    return &bpRemoved;
+}
+
+// Evaluate mode (BP_HIT in q) counts a match against the record's
+// thresholds and returns the record on its hit path; remove mode (BP_REMOVE)
+// removes the first match. A plain lookup (neither bit) reports the first
+// match and changes nothing: the unassembly marks breakpoints with it.
+Breakpoint* bp_find(int32_t addr, int32_t addrUpper, uint32_t q)
+{
+    std::lock_guard<std::recursive_mutex> lock(mtxBp);
+    const uint32_t TYPE = BP_DATA | BP_WRITE;
+    Breakpoint* prev = nullptr;
+    for (Breakpoint* bp = pbpList; bp; prev = bp, bp = bp->pNext) {
+        if ((bp->flags & TYPE) != (q & TYPE))
+            continue;
+        bool match;
+        if (q & BP_RANGE)
+            match = bp->addr == addr && bp->addrUpper == addrUpper;
+        else if (bp->flags & BP_RANGE)
+            match = bp->addr <= addr && addr <= bp->addrUpper;
+        else
+            match = bp->addr == addr;
+        if (!match)
+            continue;
+        if (!(q & (BP_HIT | BP_REMOVE)))
+            return bp;
+        bp->flags &= ~BP_HIT;
+        if (q & BP_HIT) {
+            if (cInsExecuted.load() >= bp->cInsLimit)
+                bp->flags |= BP_HIT;
+            if (bp->cHitLimit > 0 && --bp->cHitCount <= 0) {
+                bp->cHitCount = bp->cHitLimit;
+                bp->flags |= BP_HIT;
+            }
+        }
+        if (q & BP_REMOVE)
+            return bp_remove(bp, prev);
+        if (bp->flags & (BP_HIT | BP_TRACE)) {
+            bp->cIns = cInsExecuted.load();
+            cInsExecuted = 0;
+            if ((q & BP_HIT) && !(bp->flags & BP_PERM))
+                return bp_remove(bp, prev);
+            return bp;
+        }
+    }
+    return nullptr;
+}
+
+// An identical breakpoint: the same kind (code or data, read or write, halt
+// or trace) on the same address or the same range.
+static Breakpoint* bp_same(int32_t addr, int32_t addrUpper, uint32_t flags)
+{
+    const uint32_t KIND = BP_DATA | BP_WRITE | BP_TRACE | BP_RANGE;
+    for (Breakpoint* bp = pbpList; bp; bp = bp->pNext)
+        if ((bp->flags & KIND) == (flags & KIND) && bp->addr == addr &&
+            (!(flags & BP_RANGE) || bp->addrUpper == addrUpper))
+            return bp;
+    return nullptr;
+}
+
+Breakpoint* bp_add_ex(int32_t addr, int32_t addrUpper, uint32_t flags, bool* created)
+{
+    std::lock_guard<std::recursive_mutex> lock(mtxBp);
+    *created = false;
+    if (Breakpoint* bp = bp_same(addr, addrUpper, flags))
+        return bp;
+    if ((flags & BP_RANGE) && addrUpper < addr)
+        return nullptr;
+    Breakpoint* bp = new (std::nothrow) Breakpoint{};
+    if (!bp)
+        return nullptr;
+    bp->flags = flags;
+    bp->addr = addr;
+    bp->addrUpper = addrUpper;
+    if (!(flags & BP_TRACE))
+        bp->cHitLimit = bp->cHitCount = 1;
+    bp->cInsLimit = NO_INS_LIMIT;
+    bp->pNext = pbpList;
+    pbpList = bp;
+    *created = true;
+    return bp;
+}
+
+Breakpoint* bp_add(int32_t addr, int32_t addrUpper, uint32_t flags)
+{
+    bool created;
+    return bp_add_ex(addr, addrUpper, flags, &created);
+}
+
+void bp_remove_record(const Breakpoint* target)
+{
+    std::lock_guard<std::recursive_mutex> lock(mtxBp);
+    Breakpoint* prev = nullptr;
+    for (Breakpoint* bp = pbpList; bp; prev = bp, bp = bp->pNext)
+        if (bp == target) {
+            bp_remove(bp, prev);
+            return;
+        }
+}
+
+void bp_print(const Breakpoint* bp, bool noNewline)
+{
+    const char* kind = (bp->flags & BP_TRACE) ? "trace " : (bp->flags & BP_PERM) ? "perm " : "";
+    const char* access = !(bp->flags & BP_DATA) ? "" : (bp->flags & BP_WRITE) ? " write" : " read ";
+    con_printf("%s%s%s breakpoint @0x%04x", kind, (bp->flags & BP_DATA) ? "data" : "code", access,
+               bp->addr);
+    if (bp->flags & BP_RANGE)
+        con_printf("-0x%04x", bp->addrUpper);
+    if (bp->cHitLimit > 1)
+        con_printf(" (hit limit=%d)", bp->cHitLimit);
+    if (bp->cInsLimit < NO_INS_LIMIT)
+        con_printf(" (ins limit=%d)", bp->cInsLimit);
+    if (!noNewline)
+        con_printf("\n");
+}
+
+void bp_clear()
+{
+    std::lock_guard<std::recursive_mutex> lock(mtxBp);
+    while (Breakpoint* bp = pbpList)
+        bp_find(bp->addr, bp->addrUpper, (bp->flags & (BP_DATA | BP_WRITE | BP_RANGE)) | BP_REMOVE);
+}
+
+int cmd_bp(int argc, char** argv, const Switches* sw)
+{
+    if (!cpu6502_exists()) {
+        con_printf("%s", MSG_NOT_CREATED);
+        return 0;
+    }
+    uint32_t type = 0;
+    if (sw->mask & SW_D)
+        type |= BP_DATA;
+    if (sw->mask & SW_W)
+        type |= BP_WRITE;
+    uint32_t range = argc > 2 ? BP_RANGE : 0;
+    int32_t upper = argc > 2 ? static_cast<int32_t>(parse_value(argv[2])) : 0;
+
+    std::lock_guard<std::recursive_mutex> lock(mtxBp);
+    if (sw->mask & SW_C) {
+        if (argc < 2)
+            bp_clear();
+        else if (!bp_find(static_cast<int32_t>(parse_value(argv[1])), upper,
+                          type | range | BP_REMOVE))
+            con_printf("no such breakpoint: %s (use the same combination of /d and /w options)\n",
+                       argv[1]);
+    }
+    if (sw->mask & SW_L)
+        for (Breakpoint* bp = pbpList; bp; bp = bp->pNext)
+            bp_print(bp, false);
+    if (sw->mask & (SW_C | SW_L))
+        return 0;
+    if ((sw->mask & SW_W) && !(sw->mask & SW_D)) {
+        con_printf("bad options\n");
+        return 0;
+    }
+    if (argc < 2) {
+        con_printf("argument required\n");
+        return 0;
+    }
+    uint32_t flags = type | range;
+    if (sw->mask & SW_T)
+        flags |= BP_TRACE | BP_PERM;
+    if (sw->mask & SW_P)
+        flags |= BP_PERM;
+    Breakpoint* bp = bp_add(static_cast<int32_t>(parse_value(argv[1])), upper, flags);
+    if (!bp) {
+        con_printf("unable to allocate breakpoint\n");
+        return 0;
+    }
+    if ((sw->mask & SW_H) && (sw->valued & SW_H))
+        bp->cHitLimit = bp->cHitCount = static_cast<int32_t>(sw->value['h' - 'a']);
+    if ((sw->mask & SW_I) && (sw->valued & SW_I))
+        bp->cInsLimit = static_cast<int32_t>(sw->value['i' - 'a']);
+    bp_print(bp, false);
+    return 0;
+}

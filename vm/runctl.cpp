@@ -1,0 +1,174 @@
+// Run control: go, halt, break, trace and ptrace.
+#include <cctype>
+#include <cstdlib>
+#include <thread>
+
+#include "cpu6502.h"
+#include "mem.h"
+#include "shell.h"
+#include "video.h"
+#include "vm.h"
+#include "vm_internal.h"
+
+// Bit 0: each trace step shows the full register display.
+static uint32_t fTraceVerbose;
+
+int cmd_go(int argc, char** argv, const Switches*)
+{
+    if (!cpu6502_exists()) {
+        // The first `go` of a session boots the machine.
+        if (!fRomsLoaded && mem_load(nullptr) && fRomsLoaded &&
+            cpu6502_create(0, nullptr, nullptr) == 0) {
+            cpu6502_lower_priority();
+            con_minimize();
+        }
+        if (!cpu6502_exists()) {
+            con_printf("%s", MSG_NOT_CREATED);
+            return 0;
+        }
+    }
+    if (dwCPUFlags.load() & CPU_RUN) {
+        con_printf("CPU already running, use 'halt' to stop\n");
+        dev_show();
+        return 0;
+    }
+    if (argc > 1) {
+        std::lock_guard<std::recursive_mutex> lock(mtxBp);
+        int32_t upper = argc > 2 ? static_cast<int32_t>(parse_value(argv[2])) : 0;
+        Breakpoint* bp =
+            bp_add(static_cast<int32_t>(parse_value(argv[1])), upper, argc > 2 ? BP_RANGE : 0);
+        if (!bp) {
+            con_printf("unable to allocate breakpoint\n");
+            return 0;
+        }
+        bp_print(bp, false);
+    }
+    if (Event* ev = hevCPURun.load()) {
+        fCPUIdle = false;
+        uint32_t flags = dwCPUFlags.load();
+        while (!dwCPUFlags.compare_exchange_weak(flags, (flags & ~CPU_HIT) | CPU_RUN)) {
+        }
+        evt_set(ev);
+    }
+    if (argc <= 1) {
+        con_printf("CPU now running, use 'halt' to stop\n");
+        if (argc == 1)
+            dev_show();
+    }
+    return 0;
+}
+
+int cmd_halt(int argc, char**, const Switches*)
+{
+    if (!cpu6502_exists()) {
+        if (argc != 0)
+            con_printf("%s", MSG_NOT_CREATED);
+        return 0;
+    }
+    if (!(dwCPUFlags.load() & CPU_RUN)) {
+        if (argc > 0)
+            con_printf("CPU not running\n");
+        return 0;
+    }
+    dwCPUFlags.fetch_and(~CPU_RUN);
+    std::this_thread::yield();
+    cpu6502_stopped(argc == 0);
+    return 0;
+}
+
+// Puts PC and LA at the reset vector.
+static void cpu6502_reset_pc()
+{
+    Reg* la = reg_find("LA");
+    la->value = cpu6502_reset_vector();
+    reg_find("PC")->value = la->value;
+}
+
+int cmd_break(int, char**, const Switches*)
+{
+    if (!cpu6502_exists()) {
+        con_printf("%s", MSG_NOT_CREATED);
+        return 0;
+    }
+    if (dwCPUFlags.load() & CPU_RUN) {
+        dwCPUFlags.fetch_and(~CPU_RUN);
+        std::this_thread::yield();
+        cpu6502_reset_pc();
+        cpu6502_stopped(false);
+    } else {
+        cpu6502_reset_pc();
+    }
+    return 0;
+}
+
+// `trace` and `ptrace` share this handler; the command word as typed tells
+// them apart ('p' is ptrace, which steps over subroutine calls).
+int cmd_trace(int argc, char** argv, const Switches* sw)
+{
+    if (!cpu6502_exists()) {
+        con_printf("%s", MSG_NOT_CREATED);
+        return 0;
+    }
+    if (dwCPUFlags.load() & CPU_RUN) {
+        con_printf("CPU already running, use 'halt' to stop\n");
+        return 0;
+    }
+    bool ptrace = tolower(static_cast<unsigned char>(argv[0][0])) == 'p';
+    if (sw->mask & SW_V)
+        fTraceVerbose |= 1;
+    else if (sw->mask & SW_Q)
+        fTraceVerbose &= ~1u;
+    if (argc > 1) {
+        unsigned long count = strtoul(argv[1], nullptr, 10);
+        cTraceIns = static_cast<int32_t>(count > 0x7FFFFFFF ? 0x7FFFFFFF : count);
+    }
+    if (cTraceIns.load() <= 0)
+        cTraceIns = 1;
+
+    int32_t cSteps = 1;
+    if (!((sw->mask & SW_Q) && !((sw->mask & SW_L) && log_active()))) {
+        cSteps = cTraceIns.load();
+        cTraceIns = 1;
+    }
+    Reg* pc = reg_find("PC");
+    bool quietOrLogged = sw->mask & (SW_Q | SW_L);
+    for (int32_t k = 1; k <= cSteps; k++) {
+        uint32_t mode = CPU_RUN | CPU_STEP;
+        Breakpoint* bpReturn = nullptr;
+        if (ptrace && abMem6502[pc->value & 0xFFFF] == 0x20) {
+            bool created = false;
+            // The return address wraps within the 16-bit address space.
+            Breakpoint* bp = bp_add_ex((pc->value + 3) & 0xFFFF, 0, 0, &created);
+            if (bp) {
+                mode = CPU_RUN;
+                if (created)
+                    bpReturn = bp;
+            }
+        }
+        cpu6502_run_sync(mode);
+        // A subroutine that never returned was stopped some other way: its
+        // temporary breakpoint goes with the command. (When it triggered,
+        // the CPU thread has removed it already; nothing was allocated in
+        // the meantime, so the pointer cannot name another record.)
+        if (bpReturn)
+            bp_remove_record(bpReturn);
+        if (!cpu6502_exists())
+            break;
+
+        if (quietOrLogged)
+            con_disable();
+        if (con_active()) {
+            int stepArgc = argc > 1 ? -k : 0;
+            if (fTraceVerbose & 1)
+                cmd_regs(stepArgc, nullptr, nullptr);
+            else
+                unassemble(stepArgc, nullptr, nullptr);
+        }
+        if (quietOrLogged)
+            con_enable();
+        cTraceIns = 1;
+        if (dwCPUFlags.load() & CPU_HIT)
+            break;
+    }
+    return 0;
+}
