@@ -43,17 +43,19 @@ int cmd_go(int argc, char** argv, const Switches*)
         }
         bp_print(bp, false);
     }
+    // The message comes before the start, so that it always stands before
+    // whatever the running CPU prints.
+    if (argc <= 1) {
+        con_printf("CPU now running, use 'halt' to stop\n");
+        if (argc == 1)
+            dev_show();
+    }
     if (Event* ev = hevCPURun.load()) {
         fCPUIdle = false;
         uint32_t flags = dwCPUFlags.load();
         while (!dwCPUFlags.compare_exchange_weak(flags, (flags & ~CPU_HIT) | CPU_RUN)) {
         }
         evt_set(ev);
-    }
-    if (argc <= 1) {
-        con_printf("CPU now running, use 'halt' to stop\n");
-        if (argc == 1)
-            dev_show();
     }
     return 0;
 }

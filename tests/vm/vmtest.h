@@ -1,0 +1,92 @@
+// A created virtual machine for each test, driven by typed commands in the
+// test's own process.
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <cstdlib>
+#include <cstring>
+#include <initializer_list>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "cpu6502.h"
+#include "mem.h"
+#include "shell.h"
+#include "vm.h"
+
+class VmTest : public testing::Test {
+  protected:
+    void SetUp() override
+    {
+        setenv("SDL_VIDEODRIVER", "offscreen", 0);
+        reset_state();
+        ASSERT_TRUE(aOpDesc6502 || cpu6502_init());
+        std::string out = cmd("create");
+        ASSERT_TRUE(cpu6502_exists()) << out;
+    }
+
+    void TearDown() override
+    {
+        cmd("halt");
+        cmd("close");
+        reset_state();
+    }
+
+    static void reset_state()
+    {
+        bp_clear();
+        memset(abMem6502, 0, MEM_SIZE6502 + 1);
+        for (int i = 0; i < NUM_REGS6502; i++)
+            aReg6502[i].value = aReg6502[i].valueShown = 0;
+        cInsExecuted = 0;
+    }
+
+    // Runs one command line as typed and returns what it printed.
+    static std::string cmd(const std::string& line)
+    {
+        std::vector<char> buf(CMD_LINE_SIZE + 1, 0);
+        memcpy(buf.data(), line.data(), line.size());
+        int result = 0;
+        testing::internal::CaptureStdout();
+        cmd_parse(aCmdTable, buf.data(), &result);
+        return testing::internal::GetCapturedStdout();
+    }
+
+    // Starts a command that lets the CPU run (go), waits until the CPU has
+    // stopped on its own and returns everything printed meanwhile.
+    static std::string run_until_stop(const std::string& line, int timeoutMs = 10000)
+    {
+        std::vector<char> buf(CMD_LINE_SIZE + 1, 0);
+        memcpy(buf.data(), line.data(), line.size());
+        int result = 0;
+        testing::internal::CaptureStdout();
+        cmd_parse(aCmdTable, buf.data(), &result);
+        wait_stopped(timeoutMs);
+        return testing::internal::GetCapturedStdout();
+    }
+
+    static bool wait_stopped(int timeoutMs = 10000)
+    {
+        auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
+        std::this_thread::sleep_for(std::chrono::milliseconds(1));
+        while (std::chrono::steady_clock::now() < deadline) {
+            if (!(dwCPUFlags.load() & CPU_RUN) && cpu_idle())
+                return true;
+            std::this_thread::sleep_for(std::chrono::milliseconds(2));
+        }
+        return false;
+    }
+
+    static bool cpu_idle();
+
+    static void poke(int addr, std::initializer_list<int> bytes)
+    {
+        for (int b : bytes)
+            abMem6502[addr++ & 0xFFFF] = static_cast<byte>(b);
+    }
+
+    static int32_t& reg(const char* name) { return reg_find(name)->value; }
+};
