@@ -1,19 +1,21 @@
 // Memory map, ROM images and image loading.
 #pragma once
 
+#include <atomic>
 #include <cstdint>
 
-#include "cpu.h"
+#include "cpu6502.h"
 
 struct Switches;
 
 // One ROM of the machine: loaded from a built-in resource, and kept for
-// write protection once loaded.
+// write protection once loaded. pbImage is set on the main thread and read
+// by the CPU thread, hence atomic; the bytes it points at never change.
 struct RomDef {
     uint32_t addrBase;
     uint32_t cbSize;
     uint32_t idRes;
-    const byte* pbImage; // null until loaded
+    std::atomic<const byte*> pbImage; // null until loaded
 };
 
 constexpr int C_ROMS = 2;
@@ -40,3 +42,15 @@ extern uint8_t fRomsLoaded;
 int mem_load(const char* spec);
 int cmd_load(int argc, char** argv, const Switches* sw);
 int cmd_mem(int argc, char** argv, const Switches* sw);
+
+// ROM write protection: the CPU thread calls this after an instruction that
+// stored to ea outside the device ranges. A store into a ROM range is undone
+// from the ROM's image; before the images have been loaded there is nothing
+// to restore from, and the store stands.
+inline void mem_rom_undo(uint32_t ea)
+{
+    for (const RomDef& rom : aRomC1P)
+        if (ea - rom.addrBase < rom.cbSize)
+            if (const byte* pb = rom.pbImage.load(std::memory_order_acquire))
+                abMem6502[ea] = pb[ea - rom.addrBase];
+}

@@ -1,0 +1,146 @@
+// The cassette interface: the receiving side of the serial port in page
+// 0xF000..0xF0FF, with a host file in place of the tape.
+//
+// Every even address of the page is the status register (bit 0: a byte is
+// waiting), every odd address the data register. Reading a data register
+// takes the waiting byte and fetches the next one from the file. Nothing is
+// ever transmitted or written to the file.
+//
+// The `cassette` command runs on the main thread while the CPU thread reads
+// and writes the registers; one mutex guards the stream and the interface
+// state, so that closing or replacing the file can never race a fetch.
+#include <cerrno>
+#include <cstdio>
+#include <mutex>
+
+#include "cassette.h"
+#include "cpu6502.h"
+#include "mem.h"
+#include "shell.h"
+
+FILE* pfileCassette;
+byte bCasData;
+int cbCasData;
+
+static std::mutex mtxCas;
+// Set when a 0x1A byte has ended the tape; cleared by rewinding or
+// attaching a file.
+static bool fCasEnded;
+
+// The rest of this file works with mtxCas held, but for cmd_cassette.
+
+// Reads the next byte of the tape, applying the two text-mode rules
+// ourselves: CR LF is read as LF, and a 0x1A byte ends the file until it is
+// rewound. False at the end of the tape or on a read error.
+static bool cas_getc(byte* b)
+{
+    if (fCasEnded)
+        return false;
+    int c = getc(pfileCassette);
+    if (c == '\r') {
+        int next = getc(pfileCassette);
+        if (next == '\n')
+            c = '\n';
+        else if (next != EOF)
+            ungetc(next, pfileCassette);
+    }
+    if (c == EOF)
+        return false;
+    if (c == 0x1A) {
+        fCasEnded = true;
+        return false;
+    }
+    *b = static_cast<byte>(c);
+    return true;
+}
+
+static void cas_fetch_locked()
+{
+    if (!pfileCassette)
+        return;
+    byte b = 0;
+    cbCasData = cas_getc(&b) ? 1 : 0;
+    if (cbCasData) {
+        if (b == '\n')
+            b = '\r'; // every line end reaches the machine as one CR
+        bCasData = b;
+    }
+    byte* page = cpu6502.mem + CAS_BASE;
+    for (uint32_t i = 0; i <= CAS_END - CAS_BASE; i += 2) {
+        page[i] = static_cast<byte>(cbCasData);
+        page[i + 1] = b;
+    }
+}
+
+void cas_fetch()
+{
+    std::lock_guard<std::mutex> lock(mtxCas);
+    cas_fetch_locked();
+}
+
+byte cas_read(int offset)
+{
+    offset &= CAS_END - CAS_BASE;
+    std::lock_guard<std::mutex> lock(mtxCas);
+    // The program has already received the waiting byte: make the next
+    // one wait. Reading the status register changes nothing.
+    if (offset & 1)
+        cas_fetch_locked();
+    return cpu6502.mem[CAS_BASE + offset];
+}
+
+byte cas_write(int offset, byte)
+{
+    std::lock_guard<std::mutex> lock(mtxCas);
+    if (offset & 1)
+        return bCasData;
+    return cbCasData ? 1 : 0;
+}
+
+// Opens a tape for update, creating it empty when it does not exist. A
+// write-protected file is opened for reading only, since the interface never
+// writes. An existing file is never truncated: "x" refuses to create over a
+// file that appeared in the meantime.
+static FILE* cas_open(const char* name)
+{
+    FILE* f = fopen(name, "r+");
+    if (!f && errno == ENOENT)
+        f = fopen(name, "w+x");
+    else if (!f && (errno == EACCES || errno == EROFS))
+        f = fopen(name, "r");
+    return f;
+}
+
+int cmd_cassette(int argc, char** argv, const Switches* sw)
+{
+    uint32_t mask = sw ? sw->mask : 0;
+    if (argc >= 2) {
+        FILE* f = cas_open(argv[1]);
+        if (!f) {
+            // The file attached before, if any, stays attached.
+            con_printf("unable to open '%s' for cassette operations\n", argv[1]);
+            return 0;
+        }
+        std::lock_guard<std::mutex> lock(mtxCas);
+        if (pfileCassette)
+            fclose(pfileCassette);
+        pfileCassette = f;
+        fCasEnded = false;
+        cas_fetch_locked();
+    } else if (mask & SW_R) {
+        std::lock_guard<std::mutex> lock(mtxCas);
+        if (pfileCassette) {
+            rewind(pfileCassette);
+            fCasEnded = false;
+            cas_fetch_locked();
+        }
+    } else if (mask & SW_C) {
+        std::lock_guard<std::mutex> lock(mtxCas);
+        if (pfileCassette) {
+            fclose(pfileCassette);
+            pfileCassette = nullptr;
+        }
+    }
+    con_printf("cassette file %s\n", pfileCassette ? "open" : "closed");
+    return 0;
+}
