@@ -1,0 +1,57 @@
+// dump, edit and regs.
+#include "vmtest.h"
+
+TEST_F(VmTest, DumpFormatContinuationAndWrap)
+{
+    poke(0x200, {0x41, 0x42, 0x00, 0x7E, 0x7F, 0x20});
+    std::string out = cmd("dump 200");
+    std::vector<std::string> lines;
+    for (size_t pos = 0, nl; (nl = out.find('\n', pos)) != std::string::npos; pos = nl + 1)
+        lines.push_back(out.substr(pos, nl - pos));
+    ASSERT_EQ(lines.size(), 8u);
+    EXPECT_EQ(lines[0], "0x0200: 41 42 00 7e 7f 20 00 00-00 00 00 00 00 00 00 00  AB.~. ..........");
+    EXPECT_EQ(lines[7].substr(0, 8), "0x0270: ");
+    EXPECT_EQ(reg("LA"), 0x280);
+    EXPECT_EQ(cmd("dump").substr(0, 8), "0x0280: ");
+
+    out = cmd("dump fff0");
+    EXPECT_EQ(out.substr(0, 8), "0xfff0: ");
+    EXPECT_NE(out.find("\n0x0000: "), std::string::npos);
+    EXPECT_EQ(reg("LA"), 0x70);
+
+    reg("A") = 0x1234;
+    EXPECT_EQ(cmd("dump A").substr(0, 8), "0x1234: ");
+    EXPECT_EQ(cmd("dump 0A").substr(0, 8), "0x000a: ");
+}
+
+TEST_F(VmTest, EditBytesStringsAndWrap)
+{
+    abMem6502[0xFFFF] = 0x11;
+    EXPECT_EQ(cmd("edit ffff 22 141"), "0xffff: 0x11<-0x22 0x00<-0x41 \n");
+    EXPECT_EQ(abMem6502[0x0000], 0x41);
+    EXPECT_EQ(reg("LA"), 1);
+    EXPECT_EQ(cmd("edit 300 $AB \"$c d\" $"),
+              "0x0300: 0x00<-0x41 0x00<-0x42 0x00<-0x63 0x00<-0x20 0x00<-0x64 \n");
+    EXPECT_EQ(reg("LA"), 0x305);
+    reg("X") = 0x77;
+    cmd("edit 400 x");
+    EXPECT_EQ(abMem6502[0x400], 0x77);
+}
+
+TEST_F(VmTest, RegsShowSetAndDisplay)
+{
+    EXPECT_EQ(cmd("regs pc 200"), "pc: 0x0000<-0x0200\n");
+    EXPECT_EQ(reg("PC"), 0x200);
+    EXPECT_EQ(cmd("regs A 1FF"), "A: 0x00<-0x1ff\n");
+    EXPECT_EQ(reg("A"), 0x1FF);
+    EXPECT_EQ(cmd("regs a"), "a: 0x1ff\n");
+    EXPECT_EQ(cmd("regs zz"), "unknown register: zz\n");
+    cmd("regs x pc");
+    EXPECT_EQ(reg("X"), 0x200);
+
+    std::string out = cmd("regs");
+    std::string first = out.substr(0, out.find('\n'));
+    EXPECT_EQ(first, "  A=0x1ff  X=0x200  Y=0x00  S=0x00  P=0x00  RN=0x00  RZ=0x00  RU=0x00");
+    std::string second = out.substr(first.size() + 1, out.find('\n', first.size() + 1) - first.size() - 1);
+    EXPECT_EQ(second, " RV=0x0000 RC=0x0000 EA=0x0000 LA=0x0000 PC=0x0200  EF=0x00");
+}

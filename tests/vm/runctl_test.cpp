@@ -1,0 +1,144 @@
+// go, halt, break, trace and ptrace.
+#include "vmtest.h"
+
+namespace {
+
+class RunControl : public VmTest {
+  protected:
+    void SetUp() override
+    {
+        VmTest::SetUp();
+        // 0300 JSR 0400; 0303 INY; 0304 JMP 0304
+        // 0400 INX; 0401 RTS
+        // 0500 JMP 0500
+        poke(0x300, {0x20, 0x00, 0x04, 0xC8, 0x4C, 0x04, 0x03});
+        poke(0x400, {0xE8, 0x60});
+        poke(0x500, {0x4C, 0x00, 0x05});
+        reg("S") = 0xFF;
+        reg("PC") = 0x300;
+    }
+
+    static int count(const std::string& text, const std::string& what)
+    {
+        int n = 0;
+        for (size_t pos = 0; (pos = text.find(what, pos)) != std::string::npos; pos++)
+            n++;
+        return n;
+    }
+};
+
+} // namespace
+
+TEST_F(RunControl, GoHaltAndMessages)
+{
+    reg("PC") = 0x500;
+    EXPECT_EQ(cmd("go"), "CPU now running, use 'halt' to stop\n");
+    EXPECT_EQ(cmd("go"), "CPU already running, use 'halt' to stop\n");
+    EXPECT_EQ(cmd("trace"), "CPU already running, use 'halt' to stop\n");
+    std::string out = cmd("regs");
+    EXPECT_NE(out.find("CPU still running, use 'halt' to stop\n"), std::string::npos);
+    out = cmd("halt");
+    EXPECT_EQ(out.rfind("  A=0x00", 0), 0u) << out;
+    EXPECT_EQ(count(out, "\n"), 3); // two register lines and the instruction
+    EXPECT_EQ(cmd("halt"), "CPU not running\n");
+    EXPECT_TRUE(wait_stopped());
+    EXPECT_EQ(reg("PC"), 0x500);
+}
+
+TEST_F(RunControl, GoToAnAddressOrRange)
+{
+    EXPECT_EQ(cmd("go 303"), "code breakpoint @0x0303\n");
+    wait_stopped();
+    EXPECT_EQ(reg("PC"), 0x303);
+    EXPECT_EQ(reg("X"), 1);
+    EXPECT_EQ(cmd("bp /l"), "");
+    // Standing on a breakpoint, go executes that instruction first.
+    cmd("bp /p 303");
+    run_until_stop("go 304 310");
+    EXPECT_EQ(reg("PC"), 0x304);
+    EXPECT_EQ(reg("Y"), 1);
+    EXPECT_EQ(cmd("bp /l"), "perm code breakpoint @0x0303\n");
+}
+
+TEST_F(RunControl, TraceCountsAndStepNumbers)
+{
+    std::string out = cmd("trace");
+    EXPECT_EQ(count(out, "\n"), 2) << out; // the instruction and the changed registers
+    EXPECT_EQ(out.find(";0"), std::string::npos);
+    EXPECT_EQ(reg("PC"), 0x400);
+    out = cmd("t3");
+    EXPECT_NE(out.find(";000001"), std::string::npos) << out;
+    EXPECT_NE(out.find(";000002"), std::string::npos);
+    EXPECT_NE(out.find(";000003"), std::string::npos);
+    EXPECT_EQ(reg("PC"), 0x304);
+    for (const char* line : {"trace 0", "trace x"}) {
+        reg("PC") = 0x400;
+        cmd(line);
+        EXPECT_EQ(reg("PC"), 0x401) << line;
+    }
+    EXPECT_EQ(cTraceIns.load(), 1);
+}
+
+TEST_F(RunControl, TraceStopsAtABreakpoint)
+{
+    cmd("bp 401");
+    std::string out = cmd("trace 10");
+    EXPECT_NE(out.find("hit: code breakpoint @0x0401\n"), std::string::npos) << out;
+    EXPECT_EQ(reg("PC"), 0x401);
+    EXPECT_EQ(count(out, ";0000"), 2);
+}
+
+TEST_F(RunControl, PtraceStepsOverSubroutines)
+{
+    std::string out = cmd("ptrace");
+    EXPECT_EQ(out.rfind("hit: code breakpoint @0x0303\n", 0), 0u) << out;
+    EXPECT_EQ(reg("PC"), 0x303);
+    EXPECT_EQ(reg("X"), 1);
+    EXPECT_EQ(cmd("bp /l"), "");
+    // Elsewhere ptrace steps like trace; 'p' is ptrace, 't' is trace.
+    cmd("p");
+    EXPECT_EQ(reg("PC"), 0x304);
+    reg("PC") = 0x300;
+    cmd("t");
+    EXPECT_EQ(reg("PC"), 0x400);
+}
+
+TEST_F(RunControl, RunawayPtraceEndsOnCtrlCWithoutItsBreakpoint)
+{
+    poke(0x300, {0x20, 0x00, 0x05}); // JSR 0500, which never returns
+    std::thread ctrlc([] {
+        std::this_thread::sleep_for(std::chrono::milliseconds(100));
+        cmd_halt(0, nullptr, nullptr);
+    });
+    std::string out = cmd("ptrace");
+    ctrlc.join();
+    EXPECT_EQ(reg("PC"), 0x500);
+    EXPECT_EQ(cmd("bp /l"), "");
+    EXPECT_FALSE(dwCPUFlags.load() & CPU_RUN);
+}
+
+TEST_F(RunControl, VerboseTraceStaysUntilQuiet)
+{
+    std::string out = cmd("trace /v");
+    EXPECT_NE(out.find(" RV=0x"), std::string::npos) << out;
+    out = cmd("trace");
+    EXPECT_NE(out.find(" RV=0x"), std::string::npos) << out;
+    out = cmd("trace /q");
+    EXPECT_EQ(out, ""); // quiet: shown in the log only
+    out = cmd("trace");
+    EXPECT_EQ(out.find(" RV=0x"), std::string::npos) << out;
+}
+
+TEST_F(RunControl, BreakResetsPcAndLa)
+{
+    poke(0xFFFC, {0x00, 0x05});
+    reg("PC") = 0x300;
+    reg("LA") = 0x123;
+    EXPECT_EQ(cmd("break"), "");
+    EXPECT_EQ(reg("PC"), 0x500);
+    EXPECT_EQ(reg("LA"), 0x500);
+    cmd("go");
+    std::string out = cmd("break");
+    EXPECT_EQ(out.rfind("  A=0x", 0), 0u) << out;
+    EXPECT_EQ(reg("PC"), 0x500);
+}
