@@ -204,9 +204,7 @@ static inline void cpu6502_write_hooks(int32_t ea)
     } else {
         // A store into ROM is undone from the image; before the images are
         // loaded there is nothing to restore from, and the store stands.
-        for (const RomDef& rom : aRomC1P)
-            if (rom.pbImage && static_cast<uint32_t>(ea) - rom.addrBase < rom.cbSize)
-                abMem6502[ea] = rom.pbImage[ea - rom.addrBase];
+        mem_rom_undo(static_cast<uint32_t>(ea));
     }
 }
 
