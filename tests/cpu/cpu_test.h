@@ -7,6 +7,8 @@
 #include <initializer_list>
 #include <string>
 
+#include <gtest/gtest.h>
+
 #include "cpu6502.h"
 
 // Registers (all of them, shown values included), memory and the
@@ -39,11 +41,6 @@ uint8_t status();
 bool flag_w();
 
 // The console output of `f`.
-template <typename F>
-std::string capture_stdout(F f);
-
-#include <gtest/gtest.h>
-
 template <typename F>
 std::string capture_stdout(F f)
 {

@@ -1,16 +1,26 @@
-// Third-party 6502 test programs run on the emulated CPU. The programs are
-// not part of the repository: each test runs only when an environment
-// variable names an assembled image, and is skipped otherwise.
+// Third-party 6502 test programs run on the emulated CPU, each the way the
+// CPU thread runs instructions. The programs are not part of the repository:
+// each test runs only when an environment variable names an assembled image,
+// and is skipped otherwise.
 //
-//   TESSALY_6502_FUNCTIONAL_TEST=image      a 64 KB image loaded at 0x0000
-//   TESSALY_6502_FUNCTIONAL_SUCCESS=addr    (hex) where it loops on success
-//     The program starts at 0x0400 and ends in an instruction that jumps or
-//     branches to itself: at the success address when every test passed,
-//     anywhere else at the test that failed.
+// Klaus Dormann's functional test (6502_functional_test.ca65 with its
+// example.cfg, assembled with ca65 and linked with ld65 into a 64 KB image):
+//   TESSALY_6502_FUNCTIONAL_TEST=image      the image, loaded at 0x0000
+//   TESSALY_6502_FUNCTIONAL_SUCCESS=addr    (hex) the "success" trap, from
+//                                           the listing (0x3469 for the
+//                                           version of 01-aug-2019)
+//   The program starts at 0x0400 and ends in an instruction that jumps or
+//   branches to itself: at the success address when every test passed,
+//   anywhere else at the test that failed.
 //
-//   TESSALY_6502_DECIMAL_TEST=image         an image loaded at 0x0200
-//     The program starts at 0x0200, ends at an opcode the 6502 does not
-//     define and leaves 0 at 0x000B when every result matched.
+// Bruce Clark's decimal-mode test (6502_decimal_test.ca65), linked with its
+// zero page at 0x0000 and its code at 0x0200 into an image of the code only:
+//   TESSALY_6502_DECIMAL_TEST=image         the image, loaded at 0x0200
+//   The program starts at 0x0200, ends at an opcode the 6502 does not define
+//   and leaves 0 at 0x000B when every result matched. Decimal mode gives the
+//   accumulator and carry of the NMOS chip and takes N and Z from the decimal
+//   result, so assemble it with chk_n, chk_v and chk_z at 0 (cputype 0), or
+//   with cputype 2 and chk_v at 0 to check N and Z as well.
 #include <cstdio>
 #include <cstdlib>
 #include <string>
