@@ -8,6 +8,7 @@
 
 #include <gtest/gtest.h>
 
+#include "cpu_test.h"
 #include "opcode_map.h"
 #include "testutil.h"
 
@@ -326,3 +327,50 @@ TEST(GenSourceFile, WritesTheFileAndReportsOnTheConsole)
 }
 
 } // namespace
+
+// In-process runs of the generators with the description changed for the
+// call and restored afterwards.
+class GenFaults : public testing::Test
+{
+  protected:
+    TempDir dir;
+    CpuDef saved = cpu6502;
+    void TearDown() override
+    {
+        cpu6502 = saved;
+    }
+};
+
+TEST_F(GenFaults, UnsupportedRegisterSizeStillWritesTheWholeFile)
+{
+    const int32_t size = aReg6502[REG_EF].size;
+    aReg6502[REG_EF].size = 32;
+    std::string file = dir.file("ops.c");
+    int result = 0;
+    std::string out = capture_stdout([&] { result = gen_opcode_funcs(file.c_str()); });
+    aReg6502[REG_EF].size = size;
+    EXPECT_EQ(result, 0);
+    EXPECT_EQ(out, "gen_opcode_funcs: generating code for 6502 in " + file +
+                       "\nUnsupported register size (32) for register 'EF'\n");
+    std::string text = read_file(file);
+    EXPECT_NE(text.find("#define EF (aReg6502[13].value)\n\n#define M WORD(EA)\n"),
+              std::string::npos);
+    EXPECT_NE(text.find("    op6502_INC_AbsX,                    // 0xfe\n"), std::string::npos);
+    EXPECT_EQ(text.substr(text.size() - 3), "};\n");
+}
+
+TEST_F(GenFaults, FaultyTableWritesNothing)
+{
+    std::vector<InsDef> ins(aIns6502, aIns6502 + 56);
+    ins[0].opcode = "011??1?1"; // ADC
+    cpu6502.insDefs = ins.data();
+    for (auto generator : {gen_opcode_listing, gen_opcode_funcs}) {
+        std::string file = dir.file("out.txt");
+        int result = -1;
+        std::string out = capture_stdout([&] { result = generator(file.c_str()); });
+        EXPECT_EQ(result, 0);
+        EXPECT_EQ(out, "gen_opdesc_array: discrepancy in 'opcode' for ADC: 011??1?1\n");
+        EXPECT_TRUE(file_exists(file));
+        EXPECT_EQ(read_file(file), "");
+    }
+}
