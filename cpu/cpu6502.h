@@ -3,6 +3,7 @@
 // disassembler.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <memory>
 
@@ -60,10 +61,12 @@ struct OpDesc {
 
 // Indices into the register table; generated source refers to registers by
 // these indices, other code by name through reg_find.
+// clang-format off
 enum RegIndex {
     REG_A, REG_X, REG_Y, REG_S, REG_P, REG_RN, REG_RZ, REG_RU, REG_RV, REG_RC,
     REG_EA, REG_LA, REG_PC, REG_EF, NUM_REGS6502
 };
+// clang-format on
 
 constexpr int32_t MEM_SIZE6502 = 0x10000;
 
@@ -77,6 +80,12 @@ extern byte abMem6502[];
 extern const BitDef aBit6502[];
 extern const InsDef aIns6502[];
 extern const char* const aszPrologue6502[];
+// The addressing-mode groups the instruction records point to.
+extern const InsDef aFetchAlu[];
+extern const InsDef aFetchY[];
+extern const InsDef aFetchX[];
+extern const InsDef aFetchRmw[];
+extern const InsDef aFetchJmp[];
 
 // The descriptor array built at start-up by cpu6502_init; read-only after.
 extern const OpDesc* aOpDesc6502;
@@ -107,3 +116,10 @@ int subbcd6502(byte op1, byte op2, byte op3);
 // The `unassemble` command; also shows one instruction at PC for the tracer,
 // `regs` and the stop reports.
 int unassemble(int argc, char** argv, const Switches* sw);
+// The command's work once the virtual machine is known to exist.
+int unassemble_lines(int argc, char** argv, const Switches* sw);
+// Formats the line of the instruction at `addr` into `buf` (ending in "\n"),
+// with the tail that `argc` selects as for unassemble, and returns the
+// address that follows the instruction (not reduced). Updates `valueShown` of
+// the registers it considers for the register-change list.
+uint32_t unassemble_line(char* buf, size_t size, uint32_t addr, int argc);
