@@ -1,6 +1,7 @@
 // The virtual machine: creating and closing it, the CPU thread and its run
 // loop, and the reports of a stopping CPU.
 #include <cerrno>
+#include <chrono>
 #include <system_error>
 #include <thread>
 
@@ -210,13 +211,15 @@ static inline void cpu6502_write_hooks(int32_t ea)
 
 static void cpu6502_thread()
 {
-    idCPUThread = plat_thread_id();
     int32_t* pEA = &reg_find("EA")->value;
     int32_t* pPC = &reg_find("PC")->value;
     int32_t* pEF = &reg_find("EF")->value;
     int32_t* pLA = &reg_find("LA")->value;
 
     *pLA = *pPC = cpu6502_reset_vector();
+    // Publishing the id tells `create` that the thread has started and PC
+    // holds the reset vector.
+    idCPUThread = plat_thread_id();
     for (;;) {
         uint32_t flags = dwCPUFlags.load(std::memory_order_relaxed);
         if (!(flags & (CPU_RUN | CPU_EXIT))) {
@@ -284,9 +287,6 @@ static void cpu6502_thread()
 
 void cpu6502_lower_priority()
 {
-    // The thread publishes its id as its first act.
-    for (int i = 0; i < 1000 && cpu6502_exists() && idCPUThread.load() == 0; i++)
-        std::this_thread::yield();
     if (int tid = idCPUThread.load())
         plat_lower_priority(tid);
 }
@@ -331,6 +331,8 @@ int cpu6502_create(int argc, char** argv, const Switches* sw)
             err = e.code().value() ? e.code().value() : EAGAIN;
         }
         if (err == 0) {
+            while (idCPUThread.load() == 0 && cpu6502_exists())
+                std::this_thread::sleep_for(std::chrono::microseconds(100));
             if (argc != 0)
                 con_show();
             return 0;

@@ -52,7 +52,9 @@ TEST_F(Breakpoints, HitThreshold)
     cmd("bp /p /h:2 300");
     run_until_stop("go");
     EXPECT_EQ(reg("X"), 2);
-    EXPECT_EQ(cmd("bp /h:1 300"), "code breakpoint @0x0300\n");
+    // The same breakpoint again is the existing record; a limit of 1 is not
+    // shown.
+    EXPECT_EQ(cmd("bp /p /h:1 300"), "perm code breakpoint @0x0300\n");
 }
 
 TEST_F(Breakpoints, TraceBreakpointPrintsEveryPass)
@@ -99,7 +101,7 @@ TEST_F(Breakpoints, DataReadWriteAndReadModifyWrite)
     // A read breakpoint ignores writes, a write breakpoint reads, and the
     // read-modify-write INC counts as a write only.
     std::string out = run_until_stop("go");
-    EXPECT_NE(out.find("hit: code breakpoint @0x0309"), std::string::npos) << out;
+    EXPECT_NE(out.find("hit: perm code breakpoint @0x0309"), std::string::npos) << out;
 
     reg("PC") = 0x300;
     cmd("bp /d /w 202");
