@@ -278,8 +278,9 @@ static void dev_paint(SDL_Window* window, const Device* dev)
                 }
             }
         }
+        // Counted under the lock: a snapshot never shows cells not yet counted.
+        cCellsPainted += cPainted;
     }
-    cCellsPainted += cPainted;
     dev_present(window, aRect, cRect);
 }
 
