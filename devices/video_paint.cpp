@@ -1,0 +1,128 @@
+// Painting of character cells, shared by the video window and dev_render, and
+// the PNG writer of screenshots.
+#include <atomic>
+#include <cstdio>
+#include <memory>
+#include <png.h>
+
+#include "resources.h"
+#include "video.h"
+
+int dev_rows(const Device* dev)
+{
+    int rows = dev->cRows - (dev->bBias ? 4 : 0);
+    return rows > 0 ? rows : 0;
+}
+
+// The glyph set for a cell height: the 8-pixel set for 8-pixel cells, the
+// 16-pixel set, scaled as needed, for all others.
+struct GlyphSet {
+    const uint8_t* pb; // null when the resource is missing or short
+    int cyGlyph;       // pixel rows per glyph, also pixels per row
+    int cbRow;         // bytes per pixel row
+};
+
+static GlyphSet glyph_set(int cyCell)
+{
+    GlyphSet gs = cyCell == 8 ? GlyphSet{nullptr, 8, 1} : GlyphSet{nullptr, 16, 2};
+    const Resource* res = res_find(cyCell == 8 ? RES_FONT8 : RES_FONT16);
+    if (res && res->cb >= static_cast<size_t>(256 * gs.cyGlyph * gs.cbRow))
+        gs.pb = res->pb;
+    return gs;
+}
+
+void dev_paint_cell(const Device* dev, int row, int col, uint32_t* pixels, int cx, int cy)
+{
+    // The cell size is read afresh: a window keeps the size it was made with,
+    // so a larger cell is clipped to the image rather than drawn past it.
+    int cxCell = dev->cxCell, cyCell = dev->cyCell;
+    int x0 = col * cxCell, y0 = row * cyCell;
+    if (cxCell == 0 || cyCell == 0 || row < 0 || col < 0 || x0 >= cx || y0 >= cy)
+        return;
+    int cxDraw = cxCell < cx - x0 ? cxCell : cx - x0;
+    int cyDraw = cyCell < cy - y0 ? cyCell : cy - y0;
+
+    // A cell whose byte would lie past the frame buffer's last byte (a window
+    // made before the bias changed) is drawn dark: painting never reads
+    // beyond the frame buffer.
+    GlyphSet gs = glyph_set(cyCell);
+    int offset = dev->bBias + dev->cCols * row + col;
+    const uint8_t* pbGlyph = nullptr;
+    if (gs.pb && dev->pbFrame && col < dev->cCols && offset < dev->cRows * dev->cCols) {
+        // The CPU thread may be storing into the frame buffer meanwhile; the
+        // cell shows whatever byte it finds, and the store invalidates it again.
+        byte code = std::atomic_ref<byte>(dev->pbFrame[offset]).load(std::memory_order_relaxed);
+        pbGlyph = gs.pb + code * gs.cyGlyph * gs.cbRow;
+    }
+    for (int y = 0; y < cyDraw; y++) {
+        uint32_t* pdw = pixels + static_cast<size_t>(y0 + y) * cx + x0;
+        const uint8_t* pbRow = pbGlyph ? pbGlyph + y * gs.cyGlyph / cyCell * gs.cbRow : nullptr;
+        for (int x = 0; x < cxDraw; x++) {
+            int gx = x * gs.cyGlyph / cxCell;
+            bool fLit = pbRow && (pbRow[gx >> 3] & (0x80 >> (gx & 7)));
+            pdw[x] = fLit ? RGB_WHITE : RGB_BLACK;
+        }
+    }
+}
+
+void dev_render(const Device* dev, std::vector<uint32_t>& pixels, int& w, int& h)
+{
+    int rows = dev_rows(dev);
+    w = dev->cCols * dev->cxCell;
+    h = rows * dev->cyCell;
+    pixels.assign(static_cast<size_t>(w) * h, RGB_BLACK);
+    for (int row = 0; row < rows; row++)
+        for (int col = 0; col < dev->cCols; col++)
+            dev_paint_cell(dev, row, col, pixels.data(), w, h);
+}
+
+struct FileCloser {
+    void operator()(FILE* pf) const
+    {
+        fclose(pf);
+    }
+};
+
+static bool png_write_file(FILE* pf, const std::vector<uint32_t>& pixels, int w, int h)
+{
+    png_structp png = png_create_write_struct(PNG_LIBPNG_VER_STRING, nullptr, nullptr, nullptr);
+    png_infop info = png ? png_create_info_struct(png) : nullptr;
+    std::vector<png_byte> abRow(static_cast<size_t>(w) * 3);
+    volatile bool ok = false; // set after the last call that may jump back
+    if (info && !setjmp(png_jmpbuf(png))) {
+        png_init_io(png, pf);
+        png_set_IHDR(png, info, w, h, 8, PNG_COLOR_TYPE_RGB, PNG_INTERLACE_NONE,
+                     PNG_COMPRESSION_TYPE_DEFAULT, PNG_FILTER_TYPE_DEFAULT);
+        png_write_info(png, info);
+        for (int y = 0; y < h; y++) {
+            for (int x = 0; x < w; x++) {
+                uint32_t rgb = pixels[static_cast<size_t>(y) * w + x];
+                abRow[3 * x] = static_cast<png_byte>(rgb >> 16);
+                abRow[3 * x + 1] = static_cast<png_byte>(rgb >> 8);
+                abRow[3 * x + 2] = static_cast<png_byte>(rgb);
+            }
+            png_write_row(png, abRow.data());
+        }
+        png_write_end(png, nullptr);
+        ok = true;
+    }
+    png_destroy_write_struct(&png, &info);
+    return ok;
+}
+
+bool dev_write_png(const char* path, const std::vector<uint32_t>& pixels, int w, int h)
+{
+    if (w <= 0 || h <= 0 || pixels.size() < static_cast<size_t>(w) * h)
+        return false;
+    bool ok;
+    {
+        std::unique_ptr<FILE, FileCloser> pf(fopen(path, "wb"));
+        if (!pf)
+            return false;
+        ok = png_write_file(pf.get(), pixels, w, h) && fflush(pf.get()) == 0 && !ferror(pf.get());
+        ok = fclose(pf.release()) == 0 && ok;
+    }
+    if (!ok)
+        remove(path);
+    return ok;
+}
