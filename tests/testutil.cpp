@@ -8,6 +8,7 @@
 #include <filesystem>
 #include <fstream>
 #include <poll.h>
+#include <pty.h>
 #include <signal.h>
 #include <sstream>
 #include <stdexcept>
@@ -116,6 +117,71 @@ RunResult run_tessaly(const std::vector<std::string>& args, const std::string& i
     else if (WIFSIGNALED(status))
         r.status = 128 + WTERMSIG(status);
     return r;
+}
+
+PtyProcess::PtyProcess(const std::vector<std::string>& args, const std::string& cwd)
+{
+    pid = forkpty(&fd, nullptr, nullptr, nullptr);
+    if (pid < 0)
+        throw std::runtime_error("forkpty failed");
+    if (pid == 0) {
+        if (!cwd.empty() && chdir(cwd.c_str()) != 0)
+            _exit(127);
+        setenv("SDL_VIDEODRIVER", "offscreen", 0);
+        std::vector<char*> argv;
+        argv.push_back(const_cast<char*>(TESSALY_EXE));
+        for (const auto& a : args)
+            argv.push_back(const_cast<char*>(a.c_str()));
+        argv.push_back(nullptr);
+        execv(TESSALY_EXE, argv.data());
+        _exit(127);
+    }
+}
+
+PtyProcess::~PtyProcess()
+{
+    if (pid > 0) {
+        kill(pid, SIGKILL);
+        waitpid(pid, nullptr, 0);
+    }
+    if (fd >= 0)
+        close(fd);
+}
+
+bool PtyProcess::read_until(const std::string& want, int timeoutMs)
+{
+    auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
+    while (out.find(want) == std::string::npos && std::chrono::steady_clock::now() < deadline) {
+        pollfd p{fd, POLLIN, 0};
+        if (poll(&p, 1, 50) > 0) {
+            char buf[4096];
+            ssize_t n = read(fd, buf, sizeof buf);
+            if (n <= 0)
+                break;
+            out.append(buf, n);
+        }
+    }
+    return out.find(want) != std::string::npos;
+}
+
+void PtyProcess::send(const std::string& text)
+{
+    if (write(fd, text.data(), text.size()) != static_cast<ssize_t>(text.size()))
+        throw std::runtime_error("write to pty failed");
+}
+
+int PtyProcess::wait()
+{
+    int status = 0;
+    // Keep draining the terminal so the program never blocks on output.
+    for (int i = 0; i < 200; i++) {
+        read_until("\x01never\x01", 50);
+        if (waitpid(pid, &status, WNOHANG) == pid) {
+            pid = -1;
+            return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+        }
+    }
+    return -1;
 }
 
 TempDir::TempDir()

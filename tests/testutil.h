@@ -16,6 +16,23 @@ struct RunResult {
 RunResult run_tessaly(const std::vector<std::string>& args, const std::string& input = "",
                       const std::string& cwd = "", int timeoutMs = 30000);
 
+// The program running on a pseudo-terminal, as at a real terminal.
+struct PtyProcess {
+    int pid = -1;
+    int fd = -1;
+    std::string out; // everything read so far
+
+    explicit PtyProcess(const std::vector<std::string>& args, const std::string& cwd = "");
+    ~PtyProcess();
+    PtyProcess(const PtyProcess&) = delete;
+    PtyProcess& operator=(const PtyProcess&) = delete;
+    // Reads until `want` appears in `out` (true) or the time is up (false).
+    bool read_until(const std::string& want, int timeoutMs = 10000);
+    void send(const std::string& text);
+    // Waits for the program to end; its exit status, or -1.
+    int wait();
+};
+
 // A fresh empty directory, removed with its contents when the object dies.
 struct TempDir {
     std::string path;

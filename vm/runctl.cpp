@@ -12,6 +12,9 @@
 
 // Bit 0: each trace step shows the full register display.
 static uint32_t fTraceVerbose;
+// Set by Ctrl-C: a trace of several steps ends after the step in progress,
+// instead of going on with the next one.
+static std::atomic<bool> fTraceCancel;
 
 int cmd_go(int argc, char** argv, const Switches*)
 {
@@ -62,6 +65,8 @@ int cmd_go(int argc, char** argv, const Switches*)
 
 int cmd_halt(int argc, char**, const Switches*)
 {
+    if (argc == 0)
+        fTraceCancel = true;
     if (!cpu6502_exists()) {
         if (argc != 0)
             con_printf("%s", MSG_NOT_CREATED);
@@ -133,6 +138,7 @@ int cmd_trace(int argc, char** argv, const Switches* sw)
         cTraceIns = 1;
     }
     Reg* pc = reg_find("PC");
+    fTraceCancel = false;
     bool quietOrLogged = sw->mask & (SW_Q | SW_L);
     for (int32_t k = 1; k <= cSteps; k++) {
         uint32_t mode = CPU_RUN | CPU_STEP;
@@ -169,7 +175,7 @@ int cmd_trace(int argc, char** argv, const Switches* sw)
         if (quietOrLogged)
             con_enable();
         cTraceIns = 1;
-        if (dwCPUFlags.load() & CPU_HIT)
+        if ((dwCPUFlags.load() & CPU_HIT) || fTraceCancel.load())
             break;
     }
     return 0;

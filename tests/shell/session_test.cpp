@@ -2,13 +2,7 @@
 // sessions, start-up options, the log, command files and Ctrl-C.
 #include <gtest/gtest.h>
 
-#include <chrono>
-#include <poll.h>
-#include <pty.h>
 #include <string>
-#include <sys/wait.h>
-#include <thread>
-#include <unistd.h>
 
 #include "testutil.h"
 
@@ -298,40 +292,35 @@ TEST(CommandFiles, LongLinesAreSplit)
 // the program goes on.
 TEST(CtrlC, AtTheTerminalPromptGivesAFreshPrompt)
 {
-    int fd = -1;
-    pid_t pid = forkpty(&fd, nullptr, nullptr, nullptr);
-    ASSERT_GE(pid, 0);
-    if (pid == 0) {
-        execl(TESSALY_EXE, TESSALY_EXE, "-nologo", static_cast<char*>(nullptr));
-        _exit(127);
-    }
-    std::string out;
-    auto readUntil = [&](const std::string& want) {
-        auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(10);
-        while (out.find(want) == std::string::npos && std::chrono::steady_clock::now() < deadline) {
-            pollfd p{fd, POLLIN, 0};
-            if (poll(&p, 1, 100) > 0) {
-                char buf[256];
-                ssize_t n = read(fd, buf, sizeof buf);
-                if (n <= 0)
-                    break;
-                out.append(buf, n);
-            }
-        }
-        return out.find(want) != std::string::npos;
-    };
-    ASSERT_TRUE(readUntil("[C1P] "));
-    out.clear();
-    ASSERT_EQ(write(fd, "\x03", 1), 1);
-    EXPECT_TRUE(readUntil("<Ctrl-C>\r\n[C1P] ")) << out;
-    EXPECT_EQ(out.find("\r\n<Ctrl-C>"), out.find("\r\n"));
-    out.clear();
-    ASSERT_EQ(write(fd, "xyz\r", 4), 4);
-    EXPECT_TRUE(readUntil("unknown command: xyz\r\n[C1P] ")) << out;
-    ASSERT_EQ(write(fd, "quit\r", 5), 5);
-    int status = 0;
-    waitpid(pid, &status, 0);
-    close(fd);
-    EXPECT_TRUE(WIFEXITED(status));
-    EXPECT_EQ(WEXITSTATUS(status), 0);
+    PtyProcess p({"-nologo"});
+    ASSERT_TRUE(p.read_until("[C1P] "));
+    p.out.clear();
+    p.send("\x03");
+    EXPECT_TRUE(p.read_until("<Ctrl-C>\r\n[C1P] ")) << p.out;
+    EXPECT_EQ(p.out.find("\r\n<Ctrl-C>"), p.out.find("\r\n"));
+    p.out.clear();
+    p.send("xyz\r");
+    EXPECT_TRUE(p.read_until("unknown command: xyz\r\n[C1P] ")) << p.out;
+    p.send("quit\r");
+    EXPECT_EQ(p.wait(), 0);
+}
+
+TEST(Startup, FailingCommandStopsStartUp)
+{
+    // No video driver: `create` fails, and later arguments are not looked at.
+    const char* old = getenv("SDL_VIDEODRIVER");
+    std::string saved = old ? old : "";
+    setenv("SDL_VIDEODRIVER", "no-such-driver", 1);
+    RunResult r = run_tessaly({"-nologo", "-create", "-log:never.txt"}, "quit\n");
+    if (old)
+        setenv("SDL_VIDEODRIVER", saved.c_str(), 1);
+    else
+        unsetenv("SDL_VIDEODRIVER");
+    EXPECT_NE(r.out.find("cpu6502_create: unable to create virtual machine (19)\n"
+                         "error attempting to create virtual machine (19)\n"),
+              std::string::npos)
+        << r.out;
+    EXPECT_EQ(r.out.find("[C1P]"), std::string::npos);
+    EXPECT_EQ(r.out.find("logging"), std::string::npos);
+    EXPECT_EQ(r.status, 19);
 }

@@ -1,9 +1,11 @@
 // Breakpoints set with `bp` and met by the running CPU.
 #include "vmtest.h"
 
-namespace {
+namespace
+{
 
-class Breakpoints : public VmTest {
+class Breakpoints : public VmTest
+{
   protected:
     void SetUp() override
     {

@@ -9,7 +9,8 @@ TEST_F(VmTest, DumpFormatContinuationAndWrap)
     for (size_t pos = 0, nl; (nl = out.find('\n', pos)) != std::string::npos; pos = nl + 1)
         lines.push_back(out.substr(pos, nl - pos));
     ASSERT_EQ(lines.size(), 8u);
-    EXPECT_EQ(lines[0], "0x0200: 41 42 00 7e 7f 20 00 00-00 00 00 00 00 00 00 00  AB.~. ..........");
+    EXPECT_EQ(lines[0],
+              "0x0200: 41 42 00 7e 7f 20 00 00-00 00 00 00 00 00 00 00  AB.~. ..........");
     EXPECT_EQ(lines[7].substr(0, 8), "0x0270: ");
     EXPECT_EQ(reg("LA"), 0x280);
     EXPECT_EQ(cmd("dump").substr(0, 8), "0x0280: ");
@@ -52,6 +53,7 @@ TEST_F(VmTest, RegsShowSetAndDisplay)
     std::string out = cmd("regs");
     std::string first = out.substr(0, out.find('\n'));
     EXPECT_EQ(first, "  A=0x1ff  X=0x200  Y=0x00  S=0x00  P=0x00  RN=0x00  RZ=0x00  RU=0x00");
-    std::string second = out.substr(first.size() + 1, out.find('\n', first.size() + 1) - first.size() - 1);
+    std::string second =
+        out.substr(first.size() + 1, out.find('\n', first.size() + 1) - first.size() - 1);
     EXPECT_EQ(second, " RV=0x0000 RC=0x0000 EA=0x0000 LA=0x0000 PC=0x0200  EF=0x00");
 }

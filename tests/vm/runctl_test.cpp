@@ -1,9 +1,11 @@
 // go, halt, break, trace and ptrace.
 #include "vmtest.h"
 
-namespace {
+namespace
+{
 
-class RunControl : public VmTest {
+class RunControl : public VmTest
+{
   protected:
     void SetUp() override
     {
@@ -142,4 +144,19 @@ TEST_F(RunControl, BreakResetsPcAndLa)
     std::string out = cmd("break");
     EXPECT_EQ(out.rfind("  A=0x", 0), 0u) << out;
     EXPECT_EQ(reg("PC"), 0x500);
+}
+
+TEST_F(RunControl, CtrlCEndsALongTrace)
+{
+    reg("PC") = 0x500;
+    std::thread ctrlc([] {
+        std::this_thread::sleep_for(std::chrono::milliseconds(100));
+        cmd_halt(0, nullptr, nullptr);
+    });
+    std::string out = cmd("trace 100000000");
+    ctrlc.join();
+    EXPECT_LT(count(out, "\n"), 10000000);
+    EXPECT_FALSE(dwCPUFlags.load() & CPU_RUN);
+    // The next trace runs normally.
+    EXPECT_EQ(count(cmd("trace 2"), ";00000"), 2);
 }

@@ -17,7 +17,8 @@
 #include "shell.h"
 #include "vm.h"
 
-class VmTest : public testing::Test {
+class VmTest : public testing::Test
+{
   protected:
     void SetUp() override
     {
@@ -92,5 +93,8 @@ class VmTest : public testing::Test {
             abMem6502[addr++ & 0xFFFF] = static_cast<byte>(b);
     }
 
-    static int32_t& reg(const char* name) { return reg_find(name)->value; }
+    static int32_t& reg(const char* name)
+    {
+        return reg_find(name)->value;
+    }
 };
