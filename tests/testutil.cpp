@@ -15,6 +15,21 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+// In a forked child: runs the program in `cwd`, headless; never returns.
+[[noreturn]] static void exec_tessaly(const std::vector<std::string>& args, const std::string& cwd)
+{
+    if (!cwd.empty() && chdir(cwd.c_str()) != 0)
+        _exit(127);
+    setenv("SDL_VIDEODRIVER", "offscreen", 0);
+    std::vector<char*> argv;
+    argv.push_back(const_cast<char*>(TESSALY_EXE));
+    for (const auto& a : args)
+        argv.push_back(const_cast<char*>(a.c_str()));
+    argv.push_back(nullptr);
+    execv(TESSALY_EXE, argv.data());
+    _exit(127);
+}
+
 RunResult run_tessaly(const std::vector<std::string>& args, const std::string& input,
                       const std::string& cwd, int timeoutMs)
 {
@@ -30,15 +45,7 @@ RunResult run_tessaly(const std::vector<std::string>& args, const std::string& i
         dup2(perr[1], 2);
         for (int fd : {pin[0], pin[1], pout[0], pout[1], perr[0], perr[1]})
             close(fd);
-        if (!cwd.empty() && chdir(cwd.c_str()) != 0)
-            _exit(127);
-        std::vector<char*> argv;
-        argv.push_back(const_cast<char*>(TESSALY_EXE));
-        for (const auto& a : args)
-            argv.push_back(const_cast<char*>(a.c_str()));
-        argv.push_back(nullptr);
-        execv(TESSALY_EXE, argv.data());
-        _exit(127);
+        exec_tessaly(args, cwd);
     }
     close(pin[0]);
     close(pout[1]);
@@ -125,16 +132,7 @@ PtyProcess::PtyProcess(const std::vector<std::string>& args, const std::string& 
     if (pid < 0)
         throw std::runtime_error("forkpty failed");
     if (pid == 0) {
-        if (!cwd.empty() && chdir(cwd.c_str()) != 0)
-            _exit(127);
-        setenv("SDL_VIDEODRIVER", "offscreen", 0);
-        std::vector<char*> argv;
-        argv.push_back(const_cast<char*>(TESSALY_EXE));
-        for (const auto& a : args)
-            argv.push_back(const_cast<char*>(a.c_str()));
-        argv.push_back(nullptr);
-        execv(TESSALY_EXE, argv.data());
-        _exit(127);
+        exec_tessaly(args, cwd);
     }
 }
 
