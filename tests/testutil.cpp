@@ -13,6 +13,7 @@
 #include <sstream>
 #include <stdexcept>
 #include <sys/wait.h>
+#include <thread>
 #include <unistd.h>
 
 // In a forked child: runs the program in `cwd`, headless; never returns.
@@ -171,13 +172,17 @@ void PtyProcess::send(const std::string& text)
 int PtyProcess::wait()
 {
     int status = 0;
-    // Keep draining the terminal so the program never blocks on output.
-    for (int i = 0; i < 200; i++) {
-        read_until("\x01never\x01", 50);
+    auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(10);
+    while (std::chrono::steady_clock::now() < deadline) {
         if (waitpid(pid, &status, WNOHANG) == pid) {
             pid = -1;
             return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
         }
+        // Keep draining the terminal so the program never blocks on output.
+        pollfd p{fd, POLLIN, 0};
+        char buf[4096];
+        if (poll(&p, 1, 10) > 0 && read(fd, buf, sizeof buf) <= 0)
+            std::this_thread::sleep_for(std::chrono::milliseconds(5));
     }
     return -1;
 }
