@@ -1,5 +1,6 @@
 // Run control: go, halt, break, trace and ptrace.
 #include <cctype>
+#include <chrono>
 #include <cstdlib>
 #include <thread>
 
@@ -63,6 +64,18 @@ int cmd_go(int argc, char** argv, const Switches*)
     return 0;
 }
 
+// Stops a running CPU and lets it finish the instruction in progress, so
+// that what is shown next is the state between two instructions (never a PC
+// in the middle of one). The wait is bounded: the CPU thread takes no time
+// at all to reach its idle point.
+static void cpu6502_halt()
+{
+    dwCPUFlags.fetch_and(~CPU_RUN);
+    std::this_thread::yield();
+    for (int i = 0; i < 1000 && !fCPUIdle.load() && cpu6502_exists(); i++)
+        std::this_thread::sleep_for(std::chrono::microseconds(100));
+}
+
 int cmd_halt(int argc, char**, const Switches*)
 {
     if (argc == 0)
@@ -77,8 +90,7 @@ int cmd_halt(int argc, char**, const Switches*)
             con_printf("CPU not running\n");
         return 0;
     }
-    dwCPUFlags.fetch_and(~CPU_RUN);
-    std::this_thread::yield();
+    cpu6502_halt();
     cpu6502_stopped(argc == 0);
     return 0;
 }
@@ -98,8 +110,7 @@ int cmd_break(int, char**, const Switches*)
         return 0;
     }
     if (dwCPUFlags.load() & CPU_RUN) {
-        dwCPUFlags.fetch_and(~CPU_RUN);
-        std::this_thread::yield();
+        cpu6502_halt();
         cpu6502_reset_pc();
         cpu6502_stopped(false);
     } else {
