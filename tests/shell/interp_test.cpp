@@ -4,6 +4,7 @@
 
 #include <cstring>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "shell.h"
@@ -239,4 +240,26 @@ TEST(Console, OutputLevelAndReturnValue)
     EXPECT_EQ(m, 0);
     EXPECT_FALSE(active);
     EXPECT_EQ(out, "12-ab\n");
+}
+
+TEST(Console, LinesFromSeveralThreadsAreNeverTorn)
+{
+    testing::internal::CaptureStdout();
+    std::vector<std::thread> threads;
+    for (int t = 0; t < 4; t++)
+        threads.emplace_back([t] {
+            for (int i = 0; i < 500; i++)
+                con_printf("thread %d line %03d %s\n", t, i, "0123456789abcdef0123456789abcdef");
+        });
+    for (auto& th : threads)
+        th.join();
+    std::string out = testing::internal::GetCapturedStdout();
+    int lines = 0;
+    for (size_t pos = 0, nl; (nl = out.find('\n', pos)) != std::string::npos; pos = nl + 1) {
+        std::string line = out.substr(pos, nl - pos);
+        ASSERT_EQ(line.size(), 52u) << line;
+        ASSERT_EQ(line.substr(20), "0123456789abcdef0123456789abcdef") << line;
+        lines++;
+    }
+    EXPECT_EQ(lines, 2000);
 }

@@ -57,3 +57,16 @@ TEST_F(VmTest, RegsShowSetAndDisplay)
         out.substr(first.size() + 1, out.find('\n', first.size() + 1) - first.size() - 1);
     EXPECT_EQ(second, " RV=0x0000 RC=0x0000 EA=0x0000 LA=0x0000 PC=0x0200  EF=0x00");
 }
+
+TEST_F(VmTest, LoadRestoresRomRangesChangedByEdit)
+{
+    testing::internal::CaptureStdout();
+    mem_load(nullptr);
+    testing::internal::GetCapturedStdout();
+    byte original = abMem6502[0xA000];
+    cmd("edit a000 ff");
+    EXPECT_EQ(abMem6502[0xA000], 0xFF); // edit changes ROM like any byte
+    EXPECT_EQ(cmd("load"), "8192 bytes initialized (from 0xa000 to 0xbfff)\n"
+                           "2048 bytes initialized (from 0xf800 to 0xffff)\n");
+    EXPECT_EQ(abMem6502[0xA000], original);
+}

@@ -1,6 +1,8 @@
 // go, halt, break, trace and ptrace.
 #include "vmtest.h"
 
+#include "testutil.h"
+
 namespace
 {
 
@@ -159,4 +161,50 @@ TEST_F(RunControl, CtrlCEndsALongTrace)
     EXPECT_FALSE(dwCPUFlags.load() & CPU_RUN);
     // The next trace runs normally.
     EXPECT_EQ(count(cmd("trace 2"), ";00000"), 2);
+}
+
+TEST_F(RunControl, GoReusesAnExistingBreakpoint)
+{
+    cmd("bp /p 303");
+    std::string out = run_until_stop("go 303");
+    EXPECT_EQ(out.rfind("perm code breakpoint @0x0303\n", 0), 0u) << out;
+    EXPECT_EQ(reg("PC"), 0x303);
+    EXPECT_EQ(cmd("bp /l"), "perm code breakpoint @0x0303\n");
+    // The unassembly marks every code breakpoint, and marking counts nothing.
+    cmd("bp /t 304");
+    out = cmd("u 303 /i:2");
+    EXPECT_EQ(out.substr(0, 22), "0x0303: c8        *INY");
+    EXPECT_EQ(out.substr(out.find('\n') + 1, 22), "0x0304: 4c 04 03  *JMP");
+}
+
+TEST_F(RunControl, PtraceReturnAddressWrapsAt64K)
+{
+    // FFFD JSR 0400: the return address 0x10000 is 0x0000.
+    poke(0xFFFD, {0x20, 0x00, 0x04});
+    poke(0x0000, {0xEA});
+    reg("PC") = 0xFFFD;
+    std::string out = cmd("ptrace");
+    EXPECT_EQ(out.rfind("hit: code breakpoint @0x0000\n", 0), 0u) << out;
+    EXPECT_EQ(reg("PC"), 0);
+}
+
+TEST_F(RunControl, LoggedTraceGoesToTheLogOnly)
+{
+    TempDir dir;
+    std::string log = dir.file("t.txt");
+    cmd("log \"" + log + "\"");
+    std::string out = cmd("trace /l 2");
+    EXPECT_EQ(out, "");
+    // With a log, /q /l shows every step in the log; /q alone runs the steps
+    // in one go and shows only the last, in the log.
+    reg("PC") = 0x300;
+    EXPECT_EQ(cmd("trace /q /l 2"), "");
+    reg("PC") = 0x300;
+    EXPECT_EQ(cmd("trace /q 2"), "");
+    cmd("log /c");
+    std::string text = read_file(log);
+    EXPECT_EQ(count(text, ";000001"), 3) << text;
+    EXPECT_EQ(count(text, ";000002"), 2) << text;
+    // With a log open the change list covers RN..EA too.
+    EXPECT_NE(text.find("EA=0x"), std::string::npos) << text;
 }
