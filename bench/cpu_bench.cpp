@@ -70,9 +70,9 @@ void BM_RunLoopVideoStores(benchmark::State& state)
     run_steps(state);
 }
 
-BENCHMARK(BM_RunLoop)->Arg(10'000'000)->Unit(benchmark::kMillisecond);
-BENCHMARK(BM_RunLoopWithBreakpoints)->Arg(10'000'000)->Unit(benchmark::kMillisecond);
-BENCHMARK(BM_RunLoopVideoStores)->Arg(10'000'000)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_RunLoop)->Arg(10'000'000)->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK(BM_RunLoopWithBreakpoints)->Arg(10'000'000)->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK(BM_RunLoopVideoStores)->Arg(10'000'000)->Unit(benchmark::kMillisecond)->UseRealTime();
 
 } // namespace
 
