@@ -63,6 +63,16 @@ void BM_RunLoopWithBreakpoints(benchmark::State& state)
     bp_clear();
 }
 
+void BM_RunLoopWithCodeBreakpoint(benchmark::State& state)
+{
+    load_loop();
+    reg_find("PC")->value = 0x300;
+    // The usual debugging case: one code breakpoint elsewhere.
+    bp_add(0x1000, 0, BP_PERM);
+    run_steps(state);
+    bp_clear();
+}
+
 void BM_RunLoopVideoStores(benchmark::State& state)
 {
     load_video_loop();
@@ -72,6 +82,10 @@ void BM_RunLoopVideoStores(benchmark::State& state)
 
 BENCHMARK(BM_RunLoop)->Arg(10'000'000)->Unit(benchmark::kMillisecond)->UseRealTime();
 BENCHMARK(BM_RunLoopWithBreakpoints)->Arg(10'000'000)->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK(BM_RunLoopWithCodeBreakpoint)
+    ->Arg(10'000'000)
+    ->Unit(benchmark::kMillisecond)
+    ->UseRealTime();
 BENCHMARK(BM_RunLoopVideoStores)->Arg(10'000'000)->Unit(benchmark::kMillisecond)->UseRealTime();
 
 } // namespace

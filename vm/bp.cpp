@@ -10,7 +10,17 @@
 
 std::recursive_mutex mtxBp;
 std::atomic<Breakpoint*> pbpList;
+std::atomic<uint32_t> dwBpKinds;
 static Breakpoint bpRemoved;
+
+// Recomputes which kinds of breakpoint the list holds, after every change.
+static void bp_kinds()
+{
+    uint32_t kinds = 0;
+    for (Breakpoint* bp = pbpList; bp; bp = bp->pNext)
+        kinds |= !(bp->flags & BP_DATA) ? BPK_CODE : (bp->flags & BP_WRITE) ? BPK_WRITE : BPK_READ;
+    dwBpKinds = kinds;
+}
 
 constexpr int32_t NO_INS_LIMIT = 0x7FFFFFFF;
 
@@ -24,6 +34,7 @@ static Breakpoint* bp_remove(Breakpoint* bp, Breakpoint* prev)
     bpRemoved = *bp;
     bpRemoved.pNext = nullptr;
     delete bp;
+    bp_kinds();
     return &bpRemoved;
 }
 
@@ -103,6 +114,7 @@ Breakpoint* bp_add_ex(int32_t addr, int32_t addrUpper, uint32_t flags, bool* cre
     bp->cInsLimit = NO_INS_LIMIT;
     bp->pNext = pbpList;
     pbpList = bp;
+    bp_kinds();
     *created = true;
     return bp;
 }

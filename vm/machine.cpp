@@ -250,20 +250,22 @@ static void cpu6502_thread()
         }
 
         int32_t ea = *pEA & 0xFFFF;
-        bool fBp = pbpList.load(std::memory_order_relaxed) != nullptr;
+        uint32_t kinds = dwBpKinds.load(std::memory_order_relaxed);
         if (*pEF & 1) {
             cpu6502_write_hooks(ea);
-            if (fBp && cpu6502_data_bp(ea, BP_HIT | BP_DATA | BP_WRITE,
-                                       "trace: write 0x%04x near 0x%04x (ins=%d)\n", *pPC))
+            if ((kinds & BPK_WRITE) &&
+                cpu6502_data_bp(ea, BP_HIT | BP_DATA | BP_WRITE,
+                                "trace: write 0x%04x near 0x%04x (ins=%d)\n", *pPC))
                 continue;
         } else {
             if (ea >= 0xF000 && ea <= 0xF0FF)
                 cas_read(ea - 0xF000);
-            if (fBp && cpu6502_data_bp(ea, BP_HIT | BP_DATA,
-                                       "trace:  read 0x%04x near 0x%04x (ins=%d)\n", *pPC))
+            if ((kinds & BPK_READ) &&
+                cpu6502_data_bp(ea, BP_HIT | BP_DATA, "trace:  read 0x%04x near 0x%04x (ins=%d)\n",
+                                *pPC))
                 continue;
         }
-        if (fBp && cpu6502_code_bp(*pPC))
+        if ((kinds & BPK_CODE) && cpu6502_code_bp(*pPC))
             continue;
 
         if (!(flags & CPU_STEP))

@@ -26,6 +26,10 @@ extern std::atomic<int> idCPUThread;
 // and every use of the record returned.
 extern std::recursive_mutex mtxBp;
 extern std::atomic<Breakpoint*> pbpList;
+// The kinds of breakpoint in the list: the run loop makes only the lookups
+// that can match something (none at all while the list is empty).
+constexpr uint32_t BPK_CODE = 0x1, BPK_READ = 0x2, BPK_WRITE = 0x4;
+extern std::atomic<uint32_t> dwBpKinds;
 
 // Adds like bp_add; *created tells whether a new record was made.
 Breakpoint* bp_add_ex(int32_t addr, int32_t addrUpper, uint32_t flags, bool* created);
