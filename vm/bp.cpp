@@ -1,6 +1,7 @@
 // Breakpoints: the list, its one lookup, adding, printing, clearing, and the
 // `bp` command.
 #include <cstdlib>
+#include <cstring>
 #include <new>
 
 #include "cpu6502.h"
@@ -13,16 +14,32 @@ std::atomic<Breakpoint*> pbpList;
 std::atomic<uint32_t> dwBpKinds;
 static Breakpoint bpRemoved;
 
-// Recomputes which kinds of breakpoint the list holds, after every change.
-static void bp_kinds()
-{
-    uint32_t kinds = 0;
-    for (Breakpoint* bp = pbpList; bp; bp = bp->pNext)
-        kinds |= !(bp->flags & BP_DATA) ? BPK_CODE : (bp->flags & BP_WRITE) ? BPK_WRITE : BPK_READ;
-    dwBpKinds = kinds;
-}
+std::atomic<uint64_t> aqwBpMap[3][1024];
 
 constexpr int32_t NO_INS_LIMIT = 0x7FFFFFFF;
+
+// Recomputes, after every change of the list, which addresses each kind of
+// breakpoint (code, data read, data write) can match. Each word of the maps
+// goes from its old to its new value in one store, so the CPU thread never
+// sees a bit of an unchanged breakpoint cleared.
+static void bp_kinds()
+{
+    static uint64_t aqwMap[3][1024];
+    memset(aqwMap, 0, sizeof aqwMap);
+    uint32_t kinds = 0;
+    for (Breakpoint* bp = pbpList; bp; bp = bp->pNext) {
+        int k = !(bp->flags & BP_DATA) ? BPK_CODE : (bp->flags & BP_WRITE) ? BPK_WRITE : BPK_READ;
+        kinds |= 1u << k;
+        int32_t lo = bp->addr < 0 ? 0 : bp->addr;
+        int32_t hi = (bp->flags & BP_RANGE) ? bp->addrUpper : bp->addr;
+        for (int32_t a = lo; a <= hi && a <= 0xFFFF; a++)
+            aqwMap[k][a >> 6] |= 1ull << (a & 63);
+    }
+    for (int k = 0; k < 3; k++)
+        for (int i = 0; i < 1024; i++)
+            aqwBpMap[k][i].store(aqwMap[k][i], std::memory_order_relaxed);
+    dwBpKinds = kinds;
+}
 
 // Unlinks a record, keeps a copy of it in bpRemoved and frees it.
 static Breakpoint* bp_remove(Breakpoint* bp, Breakpoint* prev)

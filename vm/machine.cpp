@@ -253,19 +253,19 @@ static void cpu6502_thread()
         uint32_t kinds = dwBpKinds.load(std::memory_order_relaxed);
         if (*pEF & 1) {
             cpu6502_write_hooks(ea);
-            if ((kinds & BPK_WRITE) &&
+            if ((kinds & (1u << BPK_WRITE)) && bp_mapped(BPK_WRITE, ea) &&
                 cpu6502_data_bp(ea, BP_HIT | BP_DATA | BP_WRITE,
                                 "trace: write 0x%04x near 0x%04x (ins=%d)\n", *pPC))
                 continue;
         } else {
             if (ea >= 0xF000 && ea <= 0xF0FF)
                 cas_read(ea - 0xF000);
-            if ((kinds & BPK_READ) &&
+            if ((kinds & (1u << BPK_READ)) && bp_mapped(BPK_READ, ea) &&
                 cpu6502_data_bp(ea, BP_HIT | BP_DATA, "trace:  read 0x%04x near 0x%04x (ins=%d)\n",
                                 *pPC))
                 continue;
         }
-        if ((kinds & BPK_CODE) && cpu6502_code_bp(*pPC))
+        if ((kinds & (1u << BPK_CODE)) && bp_mapped(BPK_CODE, *pPC) && cpu6502_code_bp(*pPC))
             continue;
 
         if (!(flags & CPU_STEP))

@@ -26,10 +26,17 @@ extern std::atomic<int> idCPUThread;
 // and every use of the record returned.
 extern std::recursive_mutex mtxBp;
 extern std::atomic<Breakpoint*> pbpList;
-// The kinds of breakpoint in the list: the run loop makes only the lookups
-// that can match something (none at all while the list is empty).
-constexpr uint32_t BPK_CODE = 0x1, BPK_READ = 0x2, BPK_WRITE = 0x4;
+// The kinds of breakpoint in the list (bit 1 << BPK_...), and for each kind
+// a map of the addresses its breakpoints can match: the run loop makes only
+// the lookups that can find something (none at all while the list is empty).
+enum { BPK_CODE, BPK_READ, BPK_WRITE };
 extern std::atomic<uint32_t> dwBpKinds;
+extern std::atomic<uint64_t> aqwBpMap[3][1024];
+
+inline bool bp_mapped(int kind, int32_t addr)
+{
+    return (aqwBpMap[kind][addr >> 6].load(std::memory_order_relaxed) >> (addr & 63)) & 1;
+}
 
 // Adds like bp_add; *created tells whether a new record was made.
 Breakpoint* bp_add_ex(int32_t addr, int32_t addrUpper, uint32_t flags, bool* created);
