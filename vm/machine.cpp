@@ -29,6 +29,13 @@ static std::atomic<bool> fCPUThread; // the CPU thread exists: the machine exist
 static std::thread hCPUThread;
 static std::unique_ptr<OpDesc[]> pOpDesc6502;
 
+void cpu6502_set_flags(uint32_t clear, uint32_t set)
+{
+    uint32_t flags = dwCPUFlags.load();
+    while (!dwCPUFlags.compare_exchange_weak(flags, (flags & ~clear) | set)) {
+    }
+}
+
 bool cpu6502_exists()
 {
     return fCPUThread.load();
@@ -126,9 +133,7 @@ void cpu6502_run_sync(uint32_t mode)
         return;
     evt_reset(evStop);
     fCPUIdle = false;
-    uint32_t flags = dwCPUFlags.load();
-    while (!dwCPUFlags.compare_exchange_weak(flags, (flags & ~CPU_HIT) | mode | CPU_SYNC)) {
-    }
+    cpu6502_set_flags(CPU_HIT, mode | CPU_SYNC);
     evt_set(evRun);
     // Done when the CPU has cleared CPU_RUN and finished its instruction, or
     // when the machine ends (closing the window ends it during a trace).
@@ -146,46 +151,32 @@ void cpu6502_run_sync(uint32_t mode)
 void cpu6502_exit()
 {
     if (Event* ev = hevCPURun.load()) {
-        uint32_t flags = dwCPUFlags.load();
-        while (!dwCPUFlags.compare_exchange_weak(flags, (flags & ~CPU_HIT) | CPU_EXIT)) {
-        }
+        cpu6502_set_flags(CPU_HIT, CPU_EXIT);
         evt_set(ev);
     }
     con_show();
 }
 
-// Checks one data access against the breakpoints; true when the CPU stopped.
-static bool cpu6502_data_bp(int32_t ea, uint32_t q, const char* format, int32_t pc)
+// Looks up the breakpoints of one access (q: the lookup's flags; addr: the
+// data address, or the next instruction's address for code) after an
+// instruction; prints a trace line and stops the CPU as the record found
+// says. True when the CPU stopped.
+static bool cpu6502_check_bp(int32_t addr, uint32_t q, int32_t pc)
 {
     Breakpoint found;
     {
         std::lock_guard<std::recursive_mutex> lock(mtxBp);
-        Breakpoint* bp = bp_find(ea, 0, q);
+        Breakpoint* bp = bp_find(addr, 0, q);
         if (!bp)
             return false;
         found = *bp;
     }
-    if (found.flags & BP_TRACE)
-        con_printf(format, ea, pc & 0xFFFF, found.cIns);
-    if (found.flags & BP_HIT) {
-        cpu6502_hit(&found);
-        return true;
-    }
-    return false;
-}
-
-static bool cpu6502_code_bp(int32_t pc)
-{
-    Breakpoint found;
-    {
-        std::lock_guard<std::recursive_mutex> lock(mtxBp);
-        Breakpoint* bp = bp_find(pc & 0xFFFF, 0, BP_HIT);
-        if (!bp)
-            return false;
-        found = *bp;
-    }
-    if (found.flags & BP_TRACE)
+    if ((found.flags & BP_TRACE) && !(q & BP_DATA))
         con_printf("trace:  exec near 0x%04x (ins=%d)\n", pc & 0xFFFF, found.cIns);
+    else if (found.flags & BP_TRACE)
+        con_printf((q & BP_WRITE) ? "trace: write 0x%04x near 0x%04x (ins=%d)\n"
+                                  : "trace:  read 0x%04x near 0x%04x (ins=%d)\n",
+                   addr, pc & 0xFFFF, found.cIns);
     if (found.flags & BP_HIT) {
         cpu6502_hit(&found);
         return true;
@@ -254,18 +245,17 @@ static void cpu6502_thread()
         if (*pEF & 1) {
             cpu6502_write_hooks(ea);
             if ((kinds & (1u << BPK_WRITE)) && bp_mapped(BPK_WRITE, ea) &&
-                cpu6502_data_bp(ea, BP_HIT | BP_DATA | BP_WRITE,
-                                "trace: write 0x%04x near 0x%04x (ins=%d)\n", *pPC))
+                cpu6502_check_bp(ea, BP_HIT | BP_DATA | BP_WRITE, *pPC))
                 continue;
         } else {
             if (ea >= 0xF000 && ea <= 0xF0FF)
                 cas_read(ea - 0xF000);
             if ((kinds & (1u << BPK_READ)) && bp_mapped(BPK_READ, ea) &&
-                cpu6502_data_bp(ea, BP_HIT | BP_DATA, "trace:  read 0x%04x near 0x%04x (ins=%d)\n",
-                                *pPC))
+                cpu6502_check_bp(ea, BP_HIT | BP_DATA, *pPC))
                 continue;
         }
-        if ((kinds & (1u << BPK_CODE)) && bp_mapped(BPK_CODE, *pPC) && cpu6502_code_bp(*pPC))
+        if ((kinds & (1u << BPK_CODE)) && bp_mapped(BPK_CODE, *pPC) &&
+            cpu6502_check_bp(*pPC, BP_HIT, *pPC))
             continue;
 
         if (!(flags & CPU_STEP))
@@ -355,9 +345,7 @@ int cpu6502_close(int argc, char** argv, const Switches* sw)
         return 0;
     }
     if (Event* ev = hevCPURun.load()) {
-        uint32_t flags = dwCPUFlags.load();
-        while (!dwCPUFlags.compare_exchange_weak(flags, (flags & ~CPU_HIT) | CPU_EXIT)) {
-        }
+        cpu6502_set_flags(CPU_HIT, CPU_EXIT);
         evt_set(ev);
     }
     con_show();

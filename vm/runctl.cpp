@@ -56,9 +56,7 @@ int cmd_go(int argc, char** argv, const Switches*)
     }
     if (Event* ev = hevCPURun.load()) {
         fCPUIdle = false;
-        uint32_t flags = dwCPUFlags.load();
-        while (!dwCPUFlags.compare_exchange_weak(flags, (flags & ~CPU_HIT) | CPU_RUN)) {
-        }
+        cpu6502_set_flags(CPU_HIT, CPU_RUN);
         evt_set(ev);
     }
     return 0;

@@ -43,6 +43,9 @@ Breakpoint* bp_add_ex(int32_t addr, int32_t addrUpper, uint32_t flags, bool* cre
 // Removes exactly this record if it is still in the list.
 void bp_remove_record(const Breakpoint* bp);
 
+// Clears and sets bits of dwCPUFlags in one atomic step.
+void cpu6502_set_flags(uint32_t clear, uint32_t set);
+
 // Reads the reset vector at 0xFFFC.
 int32_t cpu6502_reset_vector();
 
