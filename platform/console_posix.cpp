@@ -75,15 +75,22 @@ bool plat_ctrlc_init(void (*handler)())
     return true;
 }
 
+void plat_console_arm()
+{
+    // Drop a Ctrl-C that arrived while no read was pending.
+    char drain[16];
+    while (afdCtrlC[0] >= 0 && read(afdCtrlC[0], drain, sizeof drain) > 0) {
+    }
+    fConsoleReading.store(true);
+}
+
 int plat_console_read(char* line, int size)
 {
     if (size < 2)
         return CONSOLE_EOF;
-    // Drop a Ctrl-C that arrived after the previous read had ended.
+    if (!fConsoleReading.load())
+        plat_console_arm();
     char drain[16];
-    while (read(afdCtrlC[0], drain, sizeof drain) > 0) {
-    }
-    fConsoleReading.store(true);
     int len = 0;
     int result = CONSOLE_EOF;
     for (;;) {

@@ -28,6 +28,11 @@ bool plat_ctrlc_init(void (*handler)());
 constexpr int CONSOLE_INTERRUPTED = -2; // cut short by Ctrl-C
 constexpr int CONSOLE_EOF = -1;         // end of input (Ctrl-D) or a read error
 
+// Marks the start of a console read, before its prompt is printed: a Ctrl-C
+// from then on cuts the read short, even one that arrives before the read
+// itself has begun.
+void plat_console_arm();
+
 // Reads one line from the terminal into `line` as fgets would (at most
 // size - 1 bytes, the newline included, NUL-terminated). Returns the number
 // of bytes read, or one of the results above.

@@ -337,6 +337,8 @@ int cmd_loop(const Cmd* table, char* line, int size, const char* prompt, int onc
     bool waiting = line[0] != 0;
     int status = 0;
     for (;;) {
+        if (!waiting && plat_stdin_is_console())
+            plat_console_arm();
         if (prompt)
             con_printf("%s", prompt);
         if (waiting)
