@@ -1,511 +1,308 @@
-// The generated opcode functions, executed through the dispatch table.
+// The generated opcode functions, executed through the dispatch table, and
+// third-party test programs run on them.
+#include <array>
+#include <cstdlib>
 #include <map>
-#include <set>
-#include <string>
-#include <vector>
 
 #include "cpu_test.h"
+#include "testutil.h"
 
 namespace
 {
 
-class Exec : public testing::Test
+// A, X, Y, the status byte and the byte at 0x0040 (the memory operand below).
+using State = std::array<int, 5>;
+using V = std::vector<int>;
+
+State run_state(const std::vector<uint8_t>& code, const State& s)
 {
-  protected:
-    void SetUp() override
-    {
-        cpu_reset();
-    }
-
-    // Sets the four lazy flags the way PLP would.
-    static void set_flags(bool n, bool v, bool z, bool c)
-    {
-        reg(REG_S) = 0xFE;
-        poke(0x01FF, {static_cast<uint8_t>((n << 7) | (v << 6) | (z << 1) | (c ? 1 : 0))});
-        run_one(0x0F00, {0x28}); // PLP
-    }
-};
-
-TEST_F(Exec, LoadImmediateSetsFlagsEaAndPc)
-{
-    run_one(0x0200, {0xA9, 0x80}); // LDA #0x80
-    EXPECT_EQ(reg(REG_A), 0x80);
-    EXPECT_TRUE(flag_n());
-    EXPECT_FALSE(flag_z());
-    EXPECT_EQ(reg(REG_EA), 0x0201);
-    EXPECT_EQ(reg(REG_PC), 0x0202);
-    EXPECT_FALSE(flag_w());
-
-    run_one(0x0200, {0xA2, 0x00}); // LDX #0
-    EXPECT_EQ(reg(REG_X), 0);
-    EXPECT_TRUE(flag_z());
-    EXPECT_FALSE(flag_n());
+    set_status(s[3]);
+    reg(REG_A) = s[0], reg(REG_X) = s[1], reg(REG_Y) = s[2];
+    poke(0x40, {static_cast<uint8_t>(s[4])});
+    run_one(0x0200, code);
+    return {reg(REG_A), reg(REG_X), reg(REG_Y), status(), peek(0x40)};
 }
 
-TEST_F(Exec, StoreWritesMemoryAndLeavesFlags)
+// Each instruction's result and flags, and that it changes nothing else
+// (ADC and SBC are checked over every operand below).
+TEST(Exec, ResultsAndFlags)
 {
-    set_flags(true, true, false, true);
-    const uint8_t before = status();
-    reg(REG_A) = 0x5A;
-    run_one(0x0200, {0x8D, 0x00, 0xD0}); // STA 0xD000
-    EXPECT_EQ(peek(0xD000), 0x5A);
-    EXPECT_TRUE(flag_w());
-    EXPECT_EQ(reg(REG_EA), 0xD000);
-    EXPECT_EQ(status(), before);
-
-    reg(REG_X) = 0x11;
-    reg(REG_Y) = 0x22;
-    run_one(0x0200, {0x86, 0x40}); // STX 0x40
-    run_one(0x0200, {0x84, 0x41}); // STY 0x41
-    EXPECT_EQ(peek(0x40), 0x11);
-    EXPECT_EQ(peek(0x41), 0x22);
-}
-
-TEST_F(Exec, AddAndSubtractFlags)
-{
-    reg(REG_A) = 0x50;
-    set_flags(false, false, false, false);
-    run_one(0x0200, {0x69, 0x50}); // ADC #0x50
-    EXPECT_EQ(reg(REG_A), 0xA0);
-    EXPECT_TRUE(flag_n());
-    EXPECT_FALSE(flag_z());
-    EXPECT_FALSE(flag_c());
-    EXPECT_TRUE(flag_v());
-
-    reg(REG_A) = 0x50;
-    set_flags(false, false, false, true);
-    run_one(0x0200, {0xE9, 0xB0}); // SBC #0xB0
-    EXPECT_EQ(reg(REG_A), 0xA0);
-    EXPECT_FALSE(flag_c()); // a borrow
-    EXPECT_TRUE(flag_v());
-
-    reg(REG_A) = 0xFF;
-    set_flags(false, false, false, true);
-    run_one(0x0200, {0x69, 0x00}); // ADC #0 with carry: wraps to zero
-    EXPECT_EQ(reg(REG_A), 0x00);
-    EXPECT_TRUE(flag_z());
-    EXPECT_TRUE(flag_c());
-    EXPECT_FALSE(flag_v());
-}
-
-TEST_F(Exec, CompareSetsCarryAsNoBorrow)
-{
-    reg(REG_A) = 0x42;
-    run_one(0x0200, {0xC9, 0x42}); // CMP #0x42
-    EXPECT_TRUE(flag_z());
-    EXPECT_TRUE(flag_c());
-    EXPECT_FALSE(flag_n());
-
-    reg(REG_A) = 0x10;
-    run_one(0x0200, {0xC9, 0x20}); // CMP #0x20
-    EXPECT_EQ(reg(REG_RN), -16);   // the negative difference, taken whole
-    EXPECT_EQ(reg(REG_RZ), -16);
-    EXPECT_FALSE(flag_z());
-    EXPECT_FALSE(flag_c());
-    EXPECT_TRUE(flag_n());
-    EXPECT_EQ(reg(REG_A), 0x10);
-
-    reg(REG_X) = 0x80;
-    run_one(0x0200, {0xE0, 0x7F}); // CPX #0x7F
-    EXPECT_TRUE(flag_c());
-    EXPECT_FALSE(flag_z());
-    EXPECT_FALSE(flag_n());
-
-    reg(REG_Y) = 0x00;
-    run_one(0x0200, {0xC0, 0x01}); // CPY #1
-    EXPECT_FALSE(flag_c());
-    EXPECT_TRUE(flag_n());
-}
-
-TEST_F(Exec, BitTestsWithoutChangingA)
-{
-    reg(REG_A) = 0x01;
-    poke(0x40, {0xC0});
-    run_one(0x0200, {0x24, 0x40}); // BIT 0x40
-    EXPECT_TRUE(flag_z());
-    EXPECT_TRUE(flag_n());
-    EXPECT_TRUE(flag_v());
-    EXPECT_EQ(reg(REG_A), 0x01);
-    EXPECT_FALSE(flag_w());
-
-    poke(0x1234, {0x01});
-    run_one(0x0200, {0x2C, 0x34, 0x12}); // BIT 0x1234
-    EXPECT_FALSE(flag_z());
-    EXPECT_FALSE(flag_n());
-    EXPECT_FALSE(flag_v());
-}
-
-TEST_F(Exec, ShiftsAndRotatesGoThroughCarry)
-{
-    reg(REG_A) = 0x81;
-    run_one(0x0200, {0x0A}); // ASL A
-    EXPECT_EQ(reg(REG_A), 0x02);
-    EXPECT_TRUE(flag_c());
-    EXPECT_FALSE(flag_n());
-    EXPECT_FALSE(flag_z());
-    EXPECT_FALSE(flag_w());
-    EXPECT_EQ(reg(REG_EA), 0xFFFF);
-
-    reg(REG_A) = 0x01;
-    run_one(0x0200, {0x4A}); // LSR A
-    EXPECT_EQ(reg(REG_A), 0x00);
-    EXPECT_TRUE(flag_c());
-    EXPECT_TRUE(flag_z());
-
-    reg(REG_A) = 0x80;
-    set_flags(false, false, false, true);
-    run_one(0x0200, {0x2A}); // ROL A: carry in at bit 0, bit 7 out
-    EXPECT_EQ(reg(REG_A), 0x01);
-    EXPECT_TRUE(flag_c());
-
-    reg(REG_A) = 0x01;
-    set_flags(false, false, false, true);
-    run_one(0x0200, {0x6A}); // ROR A: carry in at bit 7, bit 0 out
-    EXPECT_EQ(reg(REG_A), 0x80);
-    EXPECT_TRUE(flag_c());
-    EXPECT_TRUE(flag_n());
-
-    poke(0x40, {0x40});
-    set_flags(false, false, false, false);
-    run_one(0x0200, {0x26, 0x40}); // ROL 0x40
-    EXPECT_EQ(peek(0x40), 0x80);
-    EXPECT_FALSE(flag_c());
-    EXPECT_TRUE(flag_n());
-    EXPECT_TRUE(flag_w());
-
-    poke(0x40, {0x02});
-    set_flags(false, false, false, true);
-    run_one(0x0200, {0x66, 0x40}); // ROR 0x40
-    EXPECT_EQ(peek(0x40), 0x81);
-    EXPECT_FALSE(flag_c());
-
-    poke(0x1234, {0xFF});
-    run_one(0x0200, {0x4E, 0x34, 0x12}); // LSR 0x1234
-    EXPECT_EQ(peek(0x1234), 0x7F);
-    EXPECT_TRUE(flag_c());
-    EXPECT_FALSE(flag_n());
-    EXPECT_EQ(reg(REG_EA), 0x1234);
-}
-
-TEST_F(Exec, IncrementAndDecrementNarrowToAByte)
-{
-    poke(0x10, {0x01});
-    run_one(0x0200, {0xC6, 0x10}); // DEC 0x10
-    EXPECT_EQ(peek(0x10), 0x00);
-    EXPECT_TRUE(flag_z());
-    EXPECT_TRUE(flag_w());
-    EXPECT_EQ(reg(REG_EA), 0x0010);
-
-    run_one(0x0200, {0xC6, 0x10}); // DEC 0x10 again: 0xFF
-    EXPECT_EQ(peek(0x10), 0xFF);
-    EXPECT_TRUE(flag_n());
-
-    run_one(0x0200, {0xE6, 0x10}); // INC 0x10: back to 0
-    EXPECT_EQ(peek(0x10), 0x00);
-    EXPECT_TRUE(flag_z());
-
-    reg(REG_X) = 0xFF;
-    run_one(0x0200, {0xE8}); // INX
-    EXPECT_EQ(reg(REG_X), 0);
-    EXPECT_TRUE(flag_z());
-
-    reg(REG_Y) = 0;
-    run_one(0x0200, {0x88}); // DEY
-    EXPECT_EQ(reg(REG_Y), 0xFF);
-    EXPECT_TRUE(flag_n());
-}
-
-TEST_F(Exec, TransfersAndFlagInstructions)
-{
-    reg(REG_A) = 0x80;
-    run_one(0x0200, {0xAA}); // TAX
-    EXPECT_EQ(reg(REG_X), 0x80);
-    EXPECT_TRUE(flag_n());
-
-    reg(REG_X) = 0x00;
-    run_one(0x0200, {0x9A}); // TXS: no flags
-    EXPECT_EQ(reg(REG_S), 0);
-    EXPECT_TRUE(flag_n());
-
-    run_one(0x0200, {0x38}); // SEC
-    EXPECT_TRUE(flag_c());
-    run_one(0x0200, {0x18}); // CLC
-    EXPECT_FALSE(flag_c());
-    run_one(0x0200, {0x78}); // SEI
-    EXPECT_EQ(reg(REG_P) & 0x04, 0x04);
-    run_one(0x0200, {0x58}); // CLI
-    EXPECT_EQ(reg(REG_P) & 0x04, 0);
-    run_one(0x0200, {0xF8}); // SED
-    EXPECT_EQ(reg(REG_P) & 0x08, 0x08);
-    run_one(0x0200, {0xD8}); // CLD
-    EXPECT_EQ(reg(REG_P) & 0x08, 0);
-    set_flags(false, true, false, false);
-    EXPECT_TRUE(flag_v());
-    run_one(0x0200, {0xB8}); // CLV
-    EXPECT_FALSE(flag_v());
-}
-
-TEST_F(Exec, PushAndPullPackTheLazyFlags)
-{
-    reg(REG_S) = 0xFF;
-    reg(REG_P) = 0x80;             // a stale N in P
-    run_one(0x0200, {0xA9, 0x00}); // LDA #0
-    run_one(0x0200, {0x08});       // PHP
-    EXPECT_EQ(peek(0x01FF), 0x32); // Z, B and bit 5; N from the lazy flag
-    EXPECT_EQ(reg(REG_P), 0x02);   // P itself has no B or bit 5
-    EXPECT_EQ(reg(REG_S), 0xFE);
-    EXPECT_FALSE(flag_w());
-
-    poke(0x01FF, {0xFF});
-    reg(REG_S) = 0xFE;
-    run_one(0x0200, {0x28}); // PLP of 0xFF
-    EXPECT_TRUE(flag_c() && flag_z() && flag_n() && flag_v());
-    EXPECT_EQ(reg(REG_RV), 0);
-    EXPECT_EQ(reg(REG_RU), 0x80);
-    EXPECT_EQ(reg(REG_P), 0xFF);
-
-    // Every combination of N, V, Z and C survives PLP then PHP.
-    for (int bits = 0; bits < 16; bits++) {
-        const bool n = bits & 8, v = bits & 4, z = bits & 2, c = bits & 1;
-        set_flags(n, v, z, c);
-        run_one(0x0200, {0x08}); // PHP
-        EXPECT_EQ(peek(0x01FF), (n << 7) | (v << 6) | 0x30 | (z << 1) | (c ? 1 : 0));
+    cpu_reset();
+    constexpr int NV = F_N | F_V, NZC = F_N | F_Z | F_C, ALL = NV | F_D | F_I | F_Z | F_C;
+    // clang-format off
+    const struct { std::vector<uint8_t> code; State before, after; } cases[] = {
+        // Loads and logic set N and Z; stores change no flag.
+        {{0xA9, 0x80},       {0, 0, 0, 0, 0},       {0x80, 0, 0, F_N, 0}},    // LDA #0x80
+        {{0xA2, 0x00},       {0, 5, 0, 0, 0},       {0, 0, 0, F_Z, 0}},       // LDX #0
+        {{0xA4, 0x40},       {0, 0, 9, F_Z, 0x7F},  {0, 0, 0x7F, 0, 0x7F}},   // LDY 0x40
+        {{0x85, 0x40},       {0x5A, 0, 0, NV, 0},   {0x5A, 0, 0, NV, 0x5A}},  // STA 0x40
+        {{0x86, 0x40},       {0, 0x11, 0, F_Z, 0},  {0, 0x11, 0, F_Z, 0x11}}, // STX 0x40
+        {{0x8C, 0x40, 0x00}, {0, 0, 0x22, F_C, 0},  {0, 0, 0x22, F_C, 0x22}}, // STY 0x0040
+        {{0x29, 0x0F},       {0xF0, 0, 0, F_N, 0},  {0, 0, 0, F_Z, 0}},       // AND #0x0F
+        {{0x09, 0x80},       {0x01, 0, 0, F_Z, 0},  {0x81, 0, 0, F_N, 0}},    // ORA #0x80
+        {{0x45, 0x40},       {0x0F, 0, 0, 0, 0xFF}, {0xF0, 0, 0, F_N, 0xFF}}, // EOR 0x40
+        // Compares: C means no borrow, N and Z from the difference; the register stays.
+        {{0xC9, 0x42},       {0x42, 0, 0, F_N, 0},  {0x42, 0, 0, F_Z | F_C, 0}}, // CMP #0x42
+        {{0xC9, 0x20},       {0x10, 0, 0, F_C, 0},  {0x10, 0, 0, F_N, 0}},       // CMP #0x20
+        {{0xC5, 0x40},       {0x01, 0, 0, F_C, 0xFF}, {0x01, 0, 0, 0, 0xFF}},    // CMP 0x40
+        {{0xE0, 0x7F},       {0, 0x80, 0, F_N, 0},  {0, 0x80, 0, F_C, 0}},       // CPX #0x7F
+        {{0xC0, 0x01},       {0, 0, 0, F_C, 0},     {0, 0, 0, F_N, 0}},          // CPY #1
+        // BIT: Z from A & M, N and V from bits 7 and 6 of M.
+        {{0x24, 0x40},       {0x01, 0, 0, 0, 0xC0}, {0x01, 0, 0, NV | F_Z, 0xC0}}, // BIT 0x40
+        {{0x2C, 0x40, 0x00}, {0x01, 0, 0, NV | F_Z, 0x01}, {0x01, 0, 0, 0, 0x01}}, // BIT 0x0040
+        // Shifts and rotates go through C.
+        {{0x0A},             {0x81, 0, 0, 0, 0},    {0x02, 0, 0, F_C, 0}},       // ASL A
+        {{0x06, 0x40},       {0, 0, 0, 0, 0x80},    {0, 0, 0, F_Z | F_C, 0}},    // ASL 0x40
+        {{0x4A},             {0x01, 0, 0, 0, 0},    {0, 0, 0, F_Z | F_C, 0}},    // LSR A
+        {{0x4E, 0x40, 0x00}, {0, 0, 0, F_N, 0xFF},  {0, 0, 0, F_C, 0x7F}},       // LSR 0x0040
+        {{0x2A},             {0x80, 0, 0, F_C, 0},  {0x01, 0, 0, F_C, 0}},       // ROL A
+        {{0x26, 0x40},       {0, 0, 0, 0, 0x40},    {0, 0, 0, F_N, 0x80}},       // ROL 0x40
+        {{0x6A},             {0x01, 0, 0, F_C, 0},  {0x80, 0, 0, F_N | F_C, 0}}, // ROR A
+        {{0x66, 0x40},       {0, 0, 0, F_C, 0x02},  {0, 0, 0, F_N, 0x81}},       // ROR 0x40
+        // Increments and decrements wrap within a byte.
+        {{0xC6, 0x40},       {0, 0, 0, 0, 0x01},    {0, 0, 0, F_Z, 0}},          // DEC 0x40
+        {{0xC6, 0x40},       {0, 0, 0, 0, 0x00},    {0, 0, 0, F_N, 0xFF}},       // DEC 0x40
+        {{0xE6, 0x40},       {0, 0, 0, 0, 0xFF},    {0, 0, 0, F_Z, 0}},          // INC 0x40
+        {{0xE8},             {0, 0xFF, 0, 0, 0},    {0, 0, 0, F_Z, 0}},          // INX
+        {{0xCA},             {0, 0, 0, 0, 0},       {0, 0xFF, 0, F_N, 0}},       // DEX
+        {{0xC8},             {0, 0, 0x7F, 0, 0},    {0, 0, 0x80, F_N, 0}},       // INY
+        {{0x88},             {0, 0, 0x01, 0, 0},    {0, 0, 0, F_Z, 0}},          // DEY
+        // Transfers set N and Z from the value, except TXS (below).
+        {{0xAA},             {0x80, 0, 0, 0, 0},    {0x80, 0x80, 0, F_N, 0}},    // TAX
+        {{0xA8},             {0, 0, 5, 0, 0},       {0, 0, 0, F_Z, 0}},          // TAY
+        {{0x8A},             {0, 0x7F, 0, NZC, 0},  {0x7F, 0x7F, 0, F_C, 0}},    // TXA
+        {{0x98},             {9, 0, 0x90, 0, 0},    {0x90, 0, 0x90, F_N, 0}},    // TYA
+        // C and V live in the lazy-flag registers; the instructions change only their flag.
+        {{0x38},             {0, 0, 0, 0, 0},       {0, 0, 0, F_C, 0}},          // SEC
+        {{0x18},             {0, 0, 0, ALL, 0},     {0, 0, 0, ALL & ~F_C, 0}},   // CLC
+        {{0xB8},             {0, 0, 0, ALL, 0},     {0, 0, 0, ALL & ~F_V, 0}},   // CLV
+    };
+    // clang-format on
+    for (const auto& c : cases) {
+        EXPECT_EQ(run_state(c.code, c.before), c.after) << "opcode " << int(c.code[0]);
+        EXPECT_EQ(reg(REG_PC), 0x0200 + static_cast<int>(c.code.size()));
     }
 }
 
-TEST_F(Exec, StackPointerStaysWideAndOnlyTheAddressWraps)
+// PHP packs the lazy flags and pushes B and bit 5 set without setting them
+// in P; the stack address wraps within page one; TXS sets no flag.
+TEST(Exec, StackSubroutinesAndInterrupts)
 {
-    reg(REG_S) = 0;
-    reg(REG_A) = 0x11;
-    run_one(0x0200, {0x48}); // PHA
-    EXPECT_EQ(peek(0x0100), 0x11);
-    EXPECT_EQ(reg(REG_S), -1);
+    cpu_reset();
+    reg(REG_S) = 0xFF, reg(REG_P) = F_N; // a stale N in P
+    run_one(0x0200, {0xA9, 0x00});       // LDA #0
+    run_one(0x0200, {0x08});             // PHP
+    EXPECT_EQ((V{peek(0x01FF), reg(REG_P), reg(REG_S)}), (V{0x32, F_Z, 0xFE}));
+    for (int p = 0; p < 256; p++) { // every status byte through PLP, then PHP
+        set_status(p);
+        EXPECT_EQ(status(), p);
+        run_one(0x0200, {0x08});
+        EXPECT_EQ(peek(0x01FF), p | 0x30);
+    }
+
+    set_status(0);
+    reg(REG_S) = 0, reg(REG_A) = 0x11;
+    run_one(0x0200, {0x48}); // PHA with S = 0
     reg(REG_A) = 0x22;
     run_one(0x0200, {0x48}); // PHA
-    EXPECT_EQ(peek(0x01FF), 0x22);
-    EXPECT_EQ(reg(REG_S), -2);
-    EXPECT_FALSE(flag_w());
+    EXPECT_EQ((V{peek(0x0100), peek(0x01FF), reg(REG_S) & 0xFF}), (V{0x11, 0x22, 0xFE}));
+    reg(REG_S) = 0xFF, reg(REG_X) = 0x80;
+    run_one(0x0200, {0x68}); // PLA reads 0x0100
+    run_one(0x0200, {0x9A}); // TXS
+    EXPECT_EQ((V{reg(REG_A), reg(REG_S), status()}), (V{0x11, 0x80, 0}));
+    run_one(0x0200, {0xBA}); // TSX
+    EXPECT_EQ(status(), F_N);
 
-    reg(REG_S) = 0xFF;
-    run_one(0x0200, {0x68}); // PLA
-    EXPECT_EQ(reg(REG_S), 0x100);
-    EXPECT_EQ(reg(REG_A), 0x11); // read at 0x0100
-}
-
-TEST_F(Exec, SubroutineCallAndReturn)
-{
+    // JSR pushes the address of its last byte; BRK pushes PC + 2 and the
+    // status with B and bit 5 set, then sets I and jumps through 0xFFFE, and
+    // P keeps B clear.
     reg(REG_S) = 0xFF;
     run_one(0x1000, {0x20, 0x00, 0x20}); // JSR 0x2000
-    EXPECT_EQ(peek(0x01FF), 0x10);
-    EXPECT_EQ(peek(0x01FE), 0x02);
-    EXPECT_EQ(reg(REG_S), 0xFD);
-    EXPECT_EQ(reg(REG_PC), 0x2000);
-    EXPECT_EQ(reg(REG_EA), 0x1001);
-    EXPECT_FALSE(flag_w());
-
+    EXPECT_EQ((V{peek(0x01FF), peek(0x01FE), reg(REG_S), reg(REG_PC)}),
+              (V{0x10, 0x02, 0xFD, 0x2000}));
     run_one(0x2000, {0x60}); // RTS
-    EXPECT_EQ(reg(REG_PC), 0x1003);
-    EXPECT_EQ(reg(REG_S), 0xFF);
-    EXPECT_EQ(reg(REG_EA), 0xFFFF);
-}
-
-TEST_F(Exec, BreakPushesStatusWithBAndSetsI)
-{
+    EXPECT_EQ((V{reg(REG_PC), reg(REG_S)}), (V{0x1003, 0xFF}));
     poke(0xFFFE, {0x00, 0x30});
-    reg(REG_S) = 0xFF;
-    set_flags(true, false, false, true);
-    reg(REG_S) = 0xFF;
-    run_one(0x1000, {0x00, 0xEA}); // BRK
-    EXPECT_EQ(peek(0x01FF), 0x10);
-    EXPECT_EQ(peek(0x01FE), 0x02);
-    EXPECT_EQ(peek(0x01FD), 0xB1); // N, bit 5, B, C
-    EXPECT_EQ(reg(REG_S), 0xFC);
-    EXPECT_EQ(reg(REG_PC), 0x3000);
-    EXPECT_EQ(reg(REG_P) & 0x10, 0); // B clear afterwards
-    EXPECT_EQ(reg(REG_P) & 0x04, 0x04);
-    EXPECT_EQ(reg(REG_EA), 0xFFFE);
-    EXPECT_FALSE(flag_w());
-
-    run_one(0x3000, {0x40}); // RTI
-    EXPECT_EQ(reg(REG_PC), 0x1002);
-    EXPECT_EQ(reg(REG_S), 0xFF);
-    EXPECT_TRUE(flag_n());
-    EXPECT_TRUE(flag_c());
-    EXPECT_EQ(reg(REG_P) & 0x04, 0); // I as pushed
+    set_status(F_N | F_C);
+    run_one(0x1000, {0x00, 0xEA});
+    EXPECT_EQ((V{peek(0x01FF), peek(0x01FE), peek(0x01FD), reg(REG_S), reg(REG_PC)}),
+              (V{0x10, 0x02, 0xB1, 0xFC, 0x3000}));
+    EXPECT_EQ(reg(REG_P), F_N | F_I | F_C);
+    run_one(0x3000, {0x40}); // RTI: I as pushed
+    EXPECT_EQ((V{reg(REG_PC), reg(REG_S), status()}), (V{0x1002, 0xFF, F_N | F_C | 0x30}));
 }
 
-TEST_F(Exec, BranchesTakeTheSignedDisplacement)
+TEST(Exec, BranchesTakeTheSignedDisplacement)
 {
-    set_flags(false, false, false, false);
-    run_one(0x1000, {0xD0, 0xFE}); // BNE * with Z clear
-    EXPECT_EQ(reg(REG_PC), 0x1000);
-    EXPECT_EQ(reg(REG_EA), 0xFFFF);
-    set_flags(false, false, true, false);
-    run_one(0x1000, {0xD0, 0xFE}); // not taken
-    EXPECT_EQ(reg(REG_PC), 0x1002);
-
-    set_flags(false, false, true, false);
-    run_one(0x0200, {0xF0, 0x80}); // BEQ -128
-    EXPECT_EQ(reg(REG_PC), 0x0182);
-    run_one(0x02F0, {0xF0, 0x7F}); // BEQ +127 across a page
-    EXPECT_EQ(reg(REG_PC), 0x0371);
-
-    // Each branch, with its flag set and clear: {opcode, flag, taken when set}.
-    struct Case {
-        uint8_t opcode;
-        char flag;
-        bool whenSet;
-    };
-    const Case cases[] = {{0x10, 'N', false}, {0x30, 'N', true},  {0x50, 'V', false},
-                          {0x70, 'V', true},  {0x90, 'C', false}, {0xB0, 'C', true},
-                          {0xD0, 'Z', false}, {0xF0, 'Z', true}};
-    for (const Case& c : cases) {
+    cpu_reset();
+    // Opcode xxy10000 branches when the flag xx selects (N, V, C, Z) is y.
+    for (int op = 0x10; op < 0x100; op += 0x20)
         for (bool set : {false, true}) {
-            set_flags(c.flag == 'N' && set, c.flag == 'V' && set, c.flag == 'Z' && set,
-                      c.flag == 'C' && set);
-            run_one(0x0400, {c.opcode, 0x10});
-            EXPECT_EQ(reg(REG_PC), set == c.whenSet ? 0x0412 : 0x0402)
-                << "opcode " << int(c.opcode) << " flag set " << set;
+            set_status(set ? std::array{F_N, F_V, F_C, F_Z}[op >> 6] : 0);
+            run_one(0x0400, {static_cast<uint8_t>(op), 0x10});
+            EXPECT_EQ(reg(REG_PC), set == ((op & 0x20) != 0) ? 0x0412 : 0x0402) << op << set;
         }
+    // {address, displacement, target} of a taken BEQ.
+    const int beq[][3] = {{0x0200, 0x80, 0x0182}, {0x02F0, 0x7F, 0x0371}, {0x0000, 0xFC, 0xFFFE}};
+    set_status(F_Z);
+    for (const auto& [at, d, target] : beq) {
+        run_one(at, {0xF0, static_cast<uint8_t>(d)});
+        EXPECT_EQ(reg(REG_PC), target);
     }
 }
 
-TEST_F(Exec, JumpsAndTheirKeptPageBehaviour)
+// A word read at 0xFFFF takes its high byte from 0x0000, so does the operand
+// of an instruction at 0xFFFE; indexed sums past 0xFFFF reach the bottom of
+// memory; JMP's pointer takes its high byte from the next address, across a
+// page.
+TEST(Exec, AddressesWrap)
 {
-    run_one(0x1000, {0x4C, 0x34, 0x12}); // JMP 0x1234
-    EXPECT_EQ(reg(REG_PC), 0x1234);
-    EXPECT_EQ(reg(REG_EA), 0x1001);
-
-    // The pointer's high byte comes from the next address, across the page.
-    poke(0x10FF, {0x78});
+    cpu_reset();
+    poke(0x0000, {0x12});
+    poke(0x1244, {0x5A});
+    run_one(0xFFFE, {0xAD, 0x44}); // LDA [0x1244]
+    EXPECT_EQ((V{reg(REG_A), reg(REG_PC)}), (V{0x5A, 0x0001}));
+    reg(REG_A) = 0x99, reg(REG_X) = 0x20, reg(REG_Y) = 0x20;
+    run_one(0x0200, {0x9D, 0xF0, 0xFF}); // STA [0xFFF0+X]
+    reg(REG_A) = 0;
+    run_one(0x0200, {0xB9, 0xF0, 0xFF}); // LDA [0xFFF0+Y]
+    EXPECT_EQ((V{peek(0x0010), reg(REG_A)}), (V{0x99, 0x99}));
+    poke(0x10FF, {0x78, 0x56});
     poke(0x1000, {0x99});
-    poke(0x1100, {0x56});
     run_one(0x0200, {0x6C, 0xFF, 0x10}); // JMP [0x10FF]
     EXPECT_EQ(reg(REG_PC), 0x5678);
-    EXPECT_EQ(reg(REG_EA), 0x10FF);
-
-    // A word at 0xFFFF takes its high byte from 0x0000.
-    poke(0xFFFF, {0x21});
-    poke(0x0000, {0x43});
-    run_one(0x0200, {0x6C, 0xFF, 0xFF}); // JMP [0xFFFF]
-    EXPECT_EQ(reg(REG_PC), 0x4321);
 }
 
-TEST_F(Exec, IndexedAndIndirectAddresses)
+// Every opcode leaves EA where its operand is, only stores and read-modify-
+// write instructions on memory set W, undefined ones change nothing. Operands
+// 34 12 with X = 1, Y = 2, then FF FF with X = 0x21, Y = 0x20: zero-page sums
+// wrap, the pointer at 0xFF takes its high byte from 0x0100, absolute sums go
+// past 0xFFFF.
+TEST(Exec, EffectiveAddressAndWriteFlagOfEveryOpcode)
 {
-    // (zp),Y with the pointer at 0xFF: its high byte comes from 0x0100.
-    poke(0x00FF, {0x00});
-    poke(0x0000, {0x77});
-    poke(0x0100, {0x30});
-    poke(0x3005, {0x5A});
-    reg(REG_Y) = 5;
-    run_one(0x0200, {0xB1, 0xFF}); // LDA [[0xFF]+Y]
-    EXPECT_EQ(reg(REG_EA), 0x3005);
-    EXPECT_EQ(reg(REG_A), 0x5A);
-
-    // (zp,X) wraps within the zero page.
-    poke(0x0000, {0x00, 0x40});
-    poke(0x4000, {0xA5});
-    reg(REG_X) = 1;
-    run_one(0x0200, {0xA1, 0xFF}); // LDA [[0xFF+X]]
-    EXPECT_EQ(reg(REG_EA), 0x4000);
-    EXPECT_EQ(reg(REG_A), 0xA5);
-
-    // zp,X wraps within the zero page.
-    poke(0x0010, {0x66});
-    reg(REG_X) = 0x20;
-    run_one(0x0200, {0xB5, 0xF0}); // LDA [0xF0+X]
-    EXPECT_EQ(reg(REG_EA), 0x0010);
-    EXPECT_EQ(reg(REG_A), 0x66);
-
-    // Absolute indexed sums past 0xFFFF stay in EA but reach 0x0010.
-    run_one(0x0200, {0xBD, 0xF0, 0xFF}); // LDA [0xFFF0+X]
-    EXPECT_EQ(reg(REG_EA), 0x10010);
-    EXPECT_EQ(reg(REG_A), 0x66);
-    reg(REG_A) = 0x99;
-    reg(REG_Y) = 0x20;
-    run_one(0x0200, {0x99, 0xF0, 0xFF}); // STA [0xFFF0+Y]
-    EXPECT_EQ(reg(REG_EA), 0x10010);
-    EXPECT_EQ(peek(0x0010), 0x99);
-    EXPECT_TRUE(flag_w());
-
-    // An instruction at 0xFFFE: its operand word is at 0xFFFF and 0x0000.
-    poke(0x0000, {0x12});
-    poke(0x1244, {0x3C});
-    run_one(0xFFFE, {0xAD, 0x44}); // LDA [0x1244]
-    EXPECT_EQ(reg(REG_A), 0x3C);
-    EXPECT_EQ(reg(REG_PC), 0x0001);
-}
-
-// The mode of every defined opcode leaves EA where the operand is, and only
-// stores and read-modify-write instructions on memory set W.
-TEST_F(Exec, EffectiveAddressAndWriteFlagOfEveryOpcode)
-{
-    ASSERT_NE(aOpDesc6502, nullptr);
-    const std::map<std::string, int32_t> eaOfMode = {
-        {"IndX", 0x3040},   {"ZPage", 0x0034},  {"Imm", 0x0301},  {"Abs", 0x1234},
-        {"IndY", 0x4082},   {"ZPageX", 0x0035}, {"AbsY", 0x1236}, {"AbsX", 0x1235},
-        {"ZPageY", 0x0036}, {"Acc", 0xFFFF}};
-    const std::set<std::string> writers = {"STA", "STX", "STY", "ASL", "LSR",
-                                           "ROL", "ROR", "INC", "DEC"};
-    for (int op = 0; op < 256; op++) {
-        const OpDesc& d = aOpDesc6502[op];
+    // clang-format off
+    const std::map<std::string, std::array<int32_t, 2>> eaOfMode = {
+        {"IndX", {0x3040, 0x3040}}, {"ZPage", {0x0034, 0x00FF}}, {"Imm", {0x0301, 0x0301}},
+        {"Abs", {0x1234, 0xFFFF}}, {"IndY", {0x4082, 0x40A0}}, {"ZPageX", {0x0035, 0x0020}},
+        {"ZPageY", {0x0036, 0x001F}}, {"AbsX", {0x1235, 0x10020}}, {"AbsY", {0x1236, 0x1001F}},
+        {"Ind", {0x1234, 0xFFFF}}, {"JMP_Abs", {0x0301, 0x0301}}, {"JSR_Abs", {0x0301, 0x0301}},
+        {"Acc", {0xFFFF, 0xFFFF}}, {"BRK", {0xFFFE, 0xFFFE}}};
+    // clang-format on
+    const std::string writers = "STA STX STY ASL LSR ROL ROR INC DEC";
+    for (int k = 0; k < 512; k++) {
+        const int op = k & 0xFF, wrap = k >> 8;
+        SCOPED_TRACE(testing::Message() << "opcode 0x" << std::hex << op << " wrap " << wrap);
+        const std::string e = opcode_entry(op), ins = e.substr(0, 3);
         cpu_reset();
-        reg(REG_X) = 1;
-        reg(REG_Y) = 2;
-        reg(REG_S) = 0xFF;
+        for (int i = 0; i < NUM_REGS6502; i++)
+            aReg6502[i].value = 0x40 + i;
+        reg(REG_X) = wrap ? 0x21 : 1, reg(REG_Y) = wrap ? 0x20 : 2, reg(REG_S) = 0xFF;
+        poke(0x0020, {0x40, 0x30});
         poke(0x0034, {0x80, 0x40, 0x30});
-        run_one(0x0300, {static_cast<uint8_t>(op), 0x34, 0x12});
-        SCOPED_TRACE(testing::Message() << "opcode 0x" << std::hex << op);
-        if (!d.ins) {
-            EXPECT_EQ(reg(REG_EA), 0xFFFF);
-            EXPECT_FALSE(flag_w());
-            EXPECT_EQ(fOpUndefined, 1);
-            continue;
+        poke(0x00FF, {0x80, 0x40});
+        poke(0x0300, {uint8_t(op), uint8_t(wrap ? 0xFF : 0x34), uint8_t(wrap ? 0xFF : 0x12)});
+        const std::vector<Reg> regs(aReg6502, aReg6502 + REG_EA);
+        const std::vector<uint8_t> mem(abMem6502, abMem6502 + MEM_SIZE6502);
+        run_one(0x0300, {});
+        const auto ea = eaOfMode.find(eaOfMode.count(e) || e.size() <= 3 ? e : e.substr(4));
+        EXPECT_EQ(reg(REG_EA), ea == eaOfMode.end() ? 0xFFFF : ea->second[wrap]);
+        EXPECT_EQ((reg(REG_EF) & 1) != 0,
+                  !e.empty() && writers.find(ins) != e.npos && e != ins + "_Acc");
+        EXPECT_EQ(fOpUndefined, e.empty());
+        if (e.empty()) { // the registers up to EA and memory stay
+            for (int i = 0; i < REG_EA; i++)
+                EXPECT_EQ(aReg6502[i].value, regs[i].value) << regs[i].name;
+            EXPECT_TRUE(std::equal(mem.begin(), mem.end(), abMem6502));
+            EXPECT_EQ(reg(REG_PC), 0x0301);
         }
-        const std::string ins = d.ins->name;
-        int32_t ea = 0xFFFF;
-        if (d.mode && d.ins->fetch == aFetchJmp)
-            ea = d.mode == &aFetchJmp[0] ? 0x0301 : 0x1234;
-        else if (d.mode)
-            ea = eaOfMode.at(d.mode->name);
-        else if (ins == "BRK")
-            ea = 0xFFFE;
-        EXPECT_EQ(reg(REG_EA), ea);
-        const bool writes = writers.count(ins) && d.mode && d.mode->lastByte >= 0;
-        EXPECT_EQ(flag_w(), writes);
-        EXPECT_EQ(fOpUndefined, 0);
     }
 }
 
-TEST_F(Exec, UndefinedOpcodesChangeNothing)
+// The reference for ADC and SBC, written independently of the program's.
+// Binary: signed overflow when the operands' signs agree (ADC) or differ (SBC)
+// and the result's sign differs from the accumulator's. Decimal: A and C as
+// the NMOS adder gives them (a low digit above 9 is corrected by 6 and carries
+// into the high digit, which is corrected by 0x60 when the sum reaches 0xA0;
+// the borrow is the binary one); N and Z from the decimal result; V by the
+// binary rule applied to the decimal result and its carry or borrow out.
+State reference(bool sub, bool decimal, int a, int m, int c)
 {
-    for (int i = 0; i < NUM_REGS6502; i++)
-        aReg6502[i].value = 0x40 + i;
-    reg(REG_PC) = 0x0200;
-    poke(0x0200, {0x02, 0x03});
-    poke(0x0040, {1, 2, 3, 4});
-    std::vector<uint8_t> memBefore(abMem6502, abMem6502 + MEM_SIZE6502);
-    cpu_step();
-    EXPECT_EQ(fOpUndefined, 1);
-    EXPECT_EQ(reg(REG_PC), 0x0201);
-    for (int i = 0; i < NUM_REGS6502; i++) {
-        if (i != REG_PC && i != REG_EA && i != REG_EF) {
-            EXPECT_EQ(aReg6502[i].value, 0x40 + i) << aReg6502[i].name;
-        }
+    const int full = sub ? a - m - (1 - c) : a + m + c;
+    int r = full & 0xFF;
+    bool carry = sub ? full >= 0 : full > 0xFF;
+    bool v = ((sub ? (a ^ m) & (a ^ r) : (a ^ r) & (m ^ r)) & 0x80) != 0;
+    if (decimal && !sub) {
+        int t = (a & 0xF) + (m & 0xF) + c;
+        t = (t > 9 ? ((t + 6) & 0xF) + 0x10 : t) + (a & 0xF0) + (m & 0xF0);
+        t += (t & 0x1F0) > 0x90 ? 0x60 : 0;
+        r = t & 0xFF, carry = (t & 0xFF0) > 0xF0;
+    } else if (decimal) {
+        const int lo = (a & 0xF) - (m & 0xF) - (1 - c);
+        int t = (lo & 0x10) ? ((lo - 6) & 0xF) | ((a & 0xF0) - (m & 0xF0) - 0x10)
+                            : (lo & 0xF) | ((a & 0xF0) - (m & 0xF0));
+        r = (t & 0x100 ? t - 0x60 : t) & 0xFF;
     }
-    EXPECT_TRUE(std::equal(memBefore.begin(), memBefore.end(), abMem6502));
+    if (decimal)
+        v = (((a ^ m ^ r) & 0x80) != 0) != (sub ? !carry : carry);
+    return {r, 0, 0, (r & 0x80) | v * F_V | (r == 0) * F_Z | carry * F_C | decimal * F_D, 0};
 }
 
-TEST_F(Exec, DispatchTableReachesOneFunctionPerDefinedOpcode)
+// ADC and SBC over every operand pair and both carries, binary and decimal.
+TEST(Exec, AddAndSubtractEveryOperand)
 {
-    ASSERT_NE(aOpDesc6502, nullptr);
-    std::set<PfnOp> defined, undefined;
-    for (int op = 0; op < 256; op++)
-        (aOpDesc6502[op].ins ? defined : undefined).insert(aPfnOp6502[op]);
-    EXPECT_EQ(defined.size(), 151u);
-    ASSERT_EQ(undefined.size(), 1u);
-    EXPECT_EQ(defined.count(*undefined.begin()), 0u);
+    for (int k = 0; k < 1 << 19; k++) {
+        const int m = k & 0xFF, a = k >> 8 & 0xFF, c = k >> 16 & 1, sub = k >> 17 & 1,
+                  dec = k >> 18;
+        ASSERT_EQ(run_state({uint8_t(sub ? 0xE9 : 0x69), uint8_t(m)}, {a, 0, 0, dec * F_D | c, 0}),
+                  reference(sub, dec, a, m, c))
+            << (sub ? "SBC" : "ADC") << " D=" << dec << " A=" << a << " M=" << m << " C=" << c;
+    }
+}
+
+// Third-party test programs, run only when environment variables name their
+// assembled images. Klaus Dormann's functional test (a 64 KB image from ca65
+// and ld65 with example.cfg): TESSALY_6502_FUNCTIONAL_TEST=image and
+// TESSALY_6502_FUNCTIONAL_SUCCESS=hex address of its success trap (0x3469 for
+// 01-aug-2019). Bruce Clark's decimal test (zero page at 0, code at 0x0200
+// and in the image): TESSALY_6502_DECIMAL_TEST=image; decimal mode gives A and
+// C of the NMOS chip and N and Z of the decimal result, so assemble it with
+// chk_n, chk_v and chk_z at 0 (cputype 0), or cputype 2 with chk_v at 0.
+template <typename Done>
+void run_image(const char* path, uint32_t addr, int32_t start, Done done)
+{
+    cpu_reset();
+    const std::string image = read_file(path);
+    ASSERT_TRUE(!image.empty() && addr + image.size() <= MEM_SIZE6502) << path;
+    std::copy(image.begin(), image.end(), abMem6502 + addr);
+    reg(REG_PC) = start, reg(REG_S) = 0xFF;
+    for (long count = 0; count < 400'000'000 && !done(); count++)
+        run_one(static_cast<uint32_t>(reg(REG_PC)), {});
+}
+
+TEST(ThirdParty, DormannFunctionalTest)
+{
+    const char* path = getenv("TESSALY_6502_FUNCTIONAL_TEST");
+    const char* success = getenv("TESSALY_6502_FUNCTIONAL_SUCCESS");
+    if (!path || !success)
+        GTEST_SKIP() << "TESSALY_6502_FUNCTIONAL_TEST and _SUCCESS not set";
+    int32_t before = -1;
+    ASSERT_NO_FATAL_FAILURE(run_image(path, 0x0000, 0x0400, [&] {
+        return fOpUndefined || std::exchange(before, reg(REG_PC)) == reg(REG_PC);
+    }));
+    ASSERT_EQ(fOpUndefined, 0) << "undefined opcode near 0x" << std::hex << before;
+    EXPECT_EQ(reg(REG_PC), static_cast<int32_t>(strtoul(success, nullptr, 16)))
+        << "trapped at 0x" << std::hex << reg(REG_PC);
+}
+
+TEST(ThirdParty, ClarkDecimalTest)
+{
+    const char* path = getenv("TESSALY_6502_DECIMAL_TEST");
+    if (!path)
+        GTEST_SKIP() << "TESSALY_6502_DECIMAL_TEST not set";
+    ASSERT_NO_FATAL_FAILURE(run_image(path, 0x0200, 0x0200, [] { return fOpUndefined != 0; }));
+    ASSERT_EQ(fOpUndefined, 1) << "did not end";
+    EXPECT_EQ(peek(0x000B), 0) << std::hex << "N1=" << int(peek(0)) << " N2=" << int(peek(1))
+                               << " Y=" << reg(REG_Y);
 }
 
 } // namespace
