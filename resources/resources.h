@@ -5,8 +5,8 @@
 #include <cstdint>
 
 constexpr int RES_ICON = 101;
-constexpr int RES_FONT8 = 801;   // 8 x 8 character set, 8 bytes per glyph
-constexpr int RES_FONT16 = 802;  // 16 x 16 character set, 32 bytes per glyph
+constexpr int RES_FONT8 = 801;      // 8 x 8 character set, 8 bytes per glyph
+constexpr int RES_FONT16 = 802;     // 16 x 16 character set, 32 bytes per glyph
 constexpr int RES_ROM_BASIC = 901;  // 8192 bytes at 0xA000
 constexpr int RES_ROM_SYSTEM = 902; // 2048 bytes at 0xF800
 
