@@ -112,10 +112,8 @@ uint32_t unassemble_line(char* buf, size_t size, uint32_t addr, int argc)
 
 int unassemble(int argc, char** argv, const Switches* sw)
 {
-    if (!cpu6502_exists()) {
-        con_printf("%s", MSG_NOT_CREATED);
+    if (!cpu6502_required())
         return 0;
-    }
     return unassemble_lines(argc, argv, sw);
 }
 

@@ -3,9 +3,8 @@
 #include <cstdlib>
 
 #include "shell.h"
+#include "shell_internal.h"
 #include "vm.h"
-
-extern int iOptStatus;
 
 int main(int argc, char** argv)
 {

@@ -6,6 +6,9 @@
 
 #include "shell.h"
 
+// The exit status when opt_parse returns false.
+extern int iOptStatus;
+
 // Set by cmd_getline once a command line has been read.
 extern std::atomic<bool> fLineRead;
 

@@ -178,10 +178,8 @@ void bp_clear()
 
 int cmd_bp(int argc, char** argv, const Switches* sw)
 {
-    if (!cpu6502_exists()) {
-        con_printf("%s", MSG_NOT_CREATED);
+    if (!cpu6502_required())
         return 0;
-    }
     uint32_t type = 0;
     if (sw->mask & SW_D)
         type |= BP_DATA;

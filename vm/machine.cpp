@@ -41,6 +41,14 @@ bool cpu6502_exists()
     return fCPUThread.load();
 }
 
+bool cpu6502_required()
+{
+    if (cpu6502_exists())
+        return true;
+    con_printf("%s", MSG_NOT_CREATED);
+    return false;
+}
+
 bool cpu6502_init()
 {
     pOpDesc6502 = gen_opdesc_array(&cpu6502);
@@ -117,12 +125,21 @@ void cpu6502_stopped(bool interactive)
     }
 }
 
-void cpu6502_wait()
+// Waits until the video window is shown (its thread signals hevCPUStop), in
+// short slices: when the video thread ends without showing one, the wait
+// gives up with that thread's error code. Returns 0 or the error code.
+int cpu6502_wait()
 {
+    int err = 0;
     Event* ev = hevCPUStop.load();
-    if (ev && !(dwCPUFlags.load() & CPU_EXIT))
-        evt_wait(ev);
+    while (ev && !(dwCPUFlags.load() & CPU_EXIT) && !evt_wait_for(ev, 50)) {
+        if (!dev_exists()) {
+            err = dev_error() ? dev_error() : EIO;
+            break;
+        }
+    }
     dwCPUFlags.fetch_and(~CPU_SYNC);
+    return err;
 }
 
 void cpu6502_run_sync(uint32_t mode)
@@ -300,19 +317,8 @@ int cpu6502_create(int argc, char** argv, const Switches* sw)
     hevCPUStop = &evCPUStop;
 
     int err = dev_create(argc, argv, sw, &devVideo);
-    if (err == 0) {
-        // Wait for the window; give up when the video thread ends without
-        // showing one.
-        while (!evt_wait_for(&evCPUStop, 50)) {
-            if (!dev_exists()) {
-                err = dev_error();
-                if (err == 0)
-                    err = EIO;
-                break;
-            }
-        }
-        dwCPUFlags.fetch_and(~CPU_SYNC);
-    }
+    if (err == 0)
+        err = cpu6502_wait();
     if (err == 0) {
         fCPUIdle = true;
         fCPUThread = true;
@@ -340,10 +346,8 @@ int cpu6502_create(int argc, char** argv, const Switches* sw)
 
 int cpu6502_close(int argc, char** argv, const Switches* sw)
 {
-    if (argc != 0 && !cpu6502_exists()) {
-        con_printf("%s", MSG_NOT_CREATED);
+    if (argc != 0 && !cpu6502_required())
         return 0;
-    }
     if (Event* ev = hevCPURun.load()) {
         cpu6502_set_flags(CPU_HIT, CPU_EXIT);
         evt_set(ev);

@@ -7,10 +7,8 @@
 
 int cmd_dump(int argc, char** argv, const Switches* sw)
 {
-    if (!cpu6502_exists()) {
-        con_printf("%s", MSG_NOT_CREATED);
+    if (!cpu6502_required())
         return 0;
-    }
     Reg* la = reg_find("LA");
     uint32_t addr = (sw && argc > 1) ? parse_value(argv[1]) : static_cast<uint32_t>(la->value);
     for (int line = 0; line < 8; line++, addr += 16) {
@@ -44,10 +42,8 @@ void edit_byte(uint32_t* pAddr, uint32_t value)
 
 int cmd_edit(int argc, char** argv, const Switches*)
 {
-    if (!cpu6502_exists()) {
-        con_printf("%s", MSG_NOT_CREATED);
+    if (!cpu6502_required())
         return 0;
-    }
     uint32_t addr = parse_value(argv[1]) & 0xFFFF;
     con_printf("0x%04x: ", addr);
     for (int i = 2; i < argc; i++) {
@@ -65,10 +61,8 @@ int cmd_edit(int argc, char** argv, const Switches*)
 
 int cmd_regs(int argc, char** argv, const Switches*)
 {
-    if (!cpu6502_exists()) {
-        con_printf("%s", MSG_NOT_CREATED);
+    if (!cpu6502_required())
         return 0;
-    }
     if (argc > 1) {
         if (argc > 3) {
             con_printf("too many arguments\n");

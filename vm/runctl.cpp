@@ -26,10 +26,8 @@ int cmd_go(int argc, char** argv, const Switches*)
             cpu6502_lower_priority();
             con_minimize();
         }
-        if (!cpu6502_exists()) {
-            con_printf("%s", MSG_NOT_CREATED);
+        if (!cpu6502_required())
             return 0;
-        }
     }
     if (dwCPUFlags.load() & CPU_RUN) {
         con_printf("CPU already running, use 'halt' to stop\n");
@@ -103,10 +101,8 @@ static void cpu6502_reset_pc()
 
 int cmd_break(int, char**, const Switches*)
 {
-    if (!cpu6502_exists()) {
-        con_printf("%s", MSG_NOT_CREATED);
+    if (!cpu6502_required())
         return 0;
-    }
     if (dwCPUFlags.load() & CPU_RUN) {
         cpu6502_halt();
         cpu6502_reset_pc();
@@ -121,10 +117,8 @@ int cmd_break(int, char**, const Switches*)
 // them apart ('p' is ptrace, which steps over subroutine calls).
 int cmd_trace(int argc, char** argv, const Switches* sw)
 {
-    if (!cpu6502_exists()) {
-        con_printf("%s", MSG_NOT_CREATED);
+    if (!cpu6502_required())
         return 0;
-    }
     if (dwCPUFlags.load() & CPU_RUN) {
         con_printf("CPU already running, use 'halt' to stop\n");
         return 0;

@@ -44,11 +44,13 @@ extern const char* const MSG_NOT_CREATED;
 
 // True while the virtual machine (its CPU thread) exists.
 bool cpu6502_exists();
+// The same, printing MSG_NOT_CREATED when there is no machine.
+bool cpu6502_required();
 
 bool cpu6502_init();
 int cpu6502_create(int argc, char** argv, const Switches* sw);
 int cpu6502_close(int argc, char** argv, const Switches* sw);
-void cpu6502_wait();
+int cpu6502_wait();
 void cpu6502_exit();
 void cpu6502_stopped(bool interactive);
 void cpu6502_hit(Breakpoint* bp);
