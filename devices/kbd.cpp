@@ -10,6 +10,7 @@
 // Both are rare (a keystroke, a keyboard scan), so one mutex guards all of
 // the keyboard state and the refresh of the range: neither side can see the
 // other's update half done.
+#include <atomic>
 #include <bit>
 #include <cstring>
 #include <mutex>
@@ -24,6 +25,7 @@ int iKbdRow;
 uint8_t fShiftLock = 1, fLShiftDown, fRShiftDown, fCtrlDown, fShiftLifted, fShiftAdded;
 
 static std::mutex mtxKbd;
+static std::atomic<uint32_t> cKbdSelections;
 
 // How many selections of its row a key stays visible.
 constexpr byte HOLD_ROW0 = 6;
@@ -150,9 +152,24 @@ bool kbd_key(byte code, bool pressed)
     return kbd_key_locked(code, pressed);
 }
 
+bool kbd_pending()
+{
+    std::lock_guard<std::mutex> lock(mtxKbd);
+    for (int r = 1; r < 8; r++)
+        if (abKbdMatrix[r])
+            return true;
+    return (abKbdMatrix[0] & 0x20) || fShiftAdded;
+}
+
+uint32_t kbd_selections()
+{
+    return cKbdSelections.load(std::memory_order_relaxed);
+}
+
 void kbd_write(byte value)
 {
     std::lock_guard<std::mutex> lock(mtxKbd);
+    cKbdSelections.fetch_add(1, std::memory_order_relaxed);
     iKbdRow = 0;
     byte s = static_cast<byte>(~value);
     // Not exactly one row selected: the stored byte stays where it is.

@@ -31,3 +31,9 @@ void kbd_message(unsigned msg, unsigned wParam, long lParam);
 bool kbd_key(byte code, bool pressed);
 void kbd_write(byte value);
 void kbd_refresh();
+// True while a typed key is still down in the matrix (rows 1..7, Escape, or
+// a Shift added for a shifted character); keys held on the host (Shift,
+// Ctrl) do not count.
+bool kbd_pending();
+// How many row selections the emulated program has stored so far.
+uint32_t kbd_selections();

@@ -1,7 +1,6 @@
 ; Tessaly System ROM (0xF800..0xFFFF).
 ;
-; Reset sets up the stack, clears the screen, shows a line and then echoes
-; every key typed to the screen. The five conventional entry points at
+; Reset sets up the stack, clears the screen and shows the boot prompt. The five conventional entry points at
 ; 0xFFEB..0xFFF7 jump into the routines below; each preserves X and Y, and
 ; OUTCH preserves A as well. No interrupt is ever raised: the firmware polls.
 
@@ -31,15 +30,30 @@ RESET:  sei
         jsr     CLRSCR
         ldx     #0
 @msg:   lda     BANNER,x
-        beq     @echo
+        beq     @ask
         jsr     OUTCH
         inx
         bne     @msg
+; The boot prompt: C cold-starts BASIC, W warm-starts it, M is the monitor
+; (for now it echoes keys).
+@ask:   jsr     INCH
+        and     #$DF            ; upper case
+        cmp     #'C'
+        bne     @notc
+        jmp     BASCOLD
+@notc:  cmp     #'W'
+        bne     @notw
+        jmp     BASWARM
+@notw:  cmp     #'M'
+        bne     @ask
+        jsr     OUTCH
+        lda     #$0D
+        jsr     OUTCH
 @echo:  jsr     INCH
         jsr     OUTCH
         jmp     @echo
 
-BANNER: .byte   "TESSALY C1P", $0D, 0
+BANNER: .byte   "C/W/M ?", 0
 
 ; Interrupts are never raised; BRK lands here and returns.
 IRQ:
