@@ -114,6 +114,7 @@ int unassemble(int argc, char** argv, const Switches* sw)
 {
     if (!cpu6502_required())
         return 0;
+    MachineLock machine;
     return unassemble_lines(argc, argv, sw);
 }
 

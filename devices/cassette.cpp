@@ -8,7 +8,10 @@
 //
 // The `cassette` command runs on the main thread while the CPU thread reads
 // and writes the registers; one mutex guards the stream and the interface
-// state, so that closing or replacing the file can never race a fetch.
+// state, so that closing or replacing the file can never race a fetch. The
+// command also refills the register page, which is emulated memory: it does
+// so holding the machine (taken before the cassette's lock), between two
+// instructions of a running CPU.
 #include <cerrno>
 #include <cstdio>
 #include <mutex>
@@ -17,6 +20,7 @@
 #include "cpu6502.h"
 #include "mem.h"
 #include "shell.h"
+#include "vm.h"
 
 FILE* pfileCassette;
 byte bCasData;
@@ -74,6 +78,7 @@ static void cas_fetch_locked()
 
 void cas_fetch()
 {
+    MachineLock machine;
     std::lock_guard<std::mutex> lock(mtxCas);
     cas_fetch_locked();
 }
@@ -114,6 +119,7 @@ static FILE* cas_open(const char* name)
 int cmd_cassette(int argc, char** argv, const Switches* sw)
 {
     uint32_t mask = sw ? sw->mask : 0;
+    MachineLock machine;
     if (argc >= 2) {
         FILE* f = cas_open(argv[1]);
         if (!f) {

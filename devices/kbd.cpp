@@ -9,7 +9,10 @@
 // Key events run on the video thread and row selections on the CPU thread.
 // Both are rare (a keystroke, a keyboard scan), so one mutex guards all of
 // the keyboard state and the refresh of the range: neither side can see the
-// other's update half done.
+// other's update half done. The range is emulated memory, which the running
+// CPU reads without any lock: a key event writes it only while it holds the
+// machine (taken before the keyboard's own lock), so that the CPU sees the
+// new row between two instructions and never in the middle of one.
 #include <atomic>
 #include <bit>
 #include <cstring>
@@ -18,6 +21,7 @@
 #include "cpu6502.h"
 #include "kbd.h"
 #include "mem.h"
+#include "vm.h"
 
 byte abKbdMatrix[8];
 byte abKbdHold[8];
@@ -142,12 +146,14 @@ static bool kbd_key_locked(byte code, bool pressed)
 
 void kbd_refresh()
 {
+    MachineLock machine;
     std::lock_guard<std::mutex> lock(mtxKbd);
     kbd_refresh_locked();
 }
 
 bool kbd_key(byte code, bool pressed)
 {
+    MachineLock machine;
     std::lock_guard<std::mutex> lock(mtxKbd);
     return kbd_key_locked(code, pressed);
 }
@@ -232,6 +238,7 @@ void kbd_message(unsigned msg, unsigned wParam, long lParam)
 {
     if (wParam > 255)
         return;
+    MachineLock machine;
     std::lock_guard<std::mutex> lock(mtxKbd);
     byte code = static_cast<byte>(wParam);
     switch (msg) {

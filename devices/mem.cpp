@@ -11,6 +11,7 @@
 #include "mem.h"
 #include "resources.h"
 #include "shell.h"
+#include "vm.h"
 
 RomDef aRomC1P[C_ROMS] = {
     {0xA000, 0x2000, RES_ROM_BASIC, nullptr},
@@ -90,6 +91,9 @@ static int mem_load_image(const char* spec)
 
 int mem_load(const char* spec)
 {
+    // Loading changes memory under a CPU that may be running: between two of
+    // its instructions.
+    MachineLock machine;
     if (!spec || !*spec)
         return mem_load_roms();
     return mem_load_image(spec);

@@ -51,6 +51,9 @@ int dev_rows(const Device* dev);
 // Draws cell (row, col) into an image of cx x cy pixels, clipped to it, with
 // the cell size read afresh from the record.
 void dev_paint_cell(const Device* dev, int row, int col, uint32_t* pixels, int cx, int cy);
+// Copies the frame buffer (cRows * cCols bytes) as the window reads it, while
+// the CPU may be storing into it.
+void dev_frame_copy(const Device* dev, byte* out);
 // Renders the whole visible grid from video memory, exactly as the window
 // draws it; w and h receive the image size.
 void dev_render(const Device* dev, std::vector<uint32_t>& pixels, int& w, int& h);

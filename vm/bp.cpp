@@ -5,31 +5,46 @@
 #include <new>
 
 #include "cpu6502.h"
+#include "mem.h"
 #include "shell.h"
 #include "vm.h"
 #include "vm_internal.h"
 
 std::recursive_mutex mtxBp;
 std::atomic<Breakpoint*> pbpList;
-std::atomic<uint32_t> dwBpKinds;
 static Breakpoint bpRemoved;
 
 std::atomic<uint64_t> aqwBpMap[3][1024];
+std::atomic<uint8_t> abPageChecks[256];
 
 constexpr int32_t NO_INS_LIMIT = 0x7FFFFFFF;
 
-// Recomputes, after every change of the list, which addresses each kind of
-// breakpoint (code, data read, data write) can match. Each word of the maps
+// The checks of each page that do not depend on breakpoints: the pages of
+// the device ranges and the ROMs.
+static uint8_t bp_device_checks(int page)
+{
+    const uint32_t addr = static_cast<uint32_t>(page) << 8;
+    uint8_t pg = 0;
+    if ((addr >= VIDEO_BASE && addr <= VIDEO_END) || (addr >= KBD_BASE && addr <= KBD_END))
+        pg |= PG_DEV_WRITE;
+    if (addr >= CAS_BASE && addr <= CAS_END)
+        pg |= PG_DEV_WRITE | PG_DEV_READ;
+    for (const RomDef& rom : aRomC1P)
+        if (addr - rom.addrBase < rom.cbSize)
+            pg |= PG_DEV_WRITE;
+    return pg;
+}
+
+// Recomputes, after every change of the list, which addresses and pages
+// each kind of breakpoint (code, data read, data write) can match. Each word
 // goes from its old to its new value in one store, so the CPU thread never
 // sees a bit of an unchanged breakpoint cleared.
-static void bp_kinds()
+static void bp_maps()
 {
     static uint64_t aqwMap[3][1024];
     memset(aqwMap, 0, sizeof aqwMap);
-    uint32_t kinds = 0;
     for (Breakpoint* bp = pbpList; bp; bp = bp->pNext) {
         int k = !(bp->flags & BP_DATA) ? BPK_CODE : (bp->flags & BP_WRITE) ? BPK_WRITE : BPK_READ;
-        kinds |= 1u << k;
         int32_t lo = bp->addr < 0 ? 0 : bp->addr;
         int32_t hi = (bp->flags & BP_RANGE) ? bp->addrUpper : bp->addr;
         for (int32_t a = lo; a <= hi && a <= 0xFFFF; a++)
@@ -38,8 +53,19 @@ static void bp_kinds()
     for (int k = 0; k < 3; k++)
         for (int i = 0; i < 1024; i++)
             aqwBpMap[k][i].store(aqwMap[k][i], std::memory_order_relaxed);
-    dwBpKinds = kinds;
+    static const uint8_t abKind[3] = {PG_BP_CODE, PG_BP_READ, PG_BP_WRITE};
+    for (int page = 0; page < 256; page++) {
+        uint8_t pg = bp_device_checks(page);
+        for (int k = 0; k < 3; k++)
+            if (aqwMap[k][page * 4] | aqwMap[k][page * 4 + 1] | aqwMap[k][page * 4 + 2] |
+                aqwMap[k][page * 4 + 3])
+                pg |= abKind[k];
+        abPageChecks[page].store(pg, std::memory_order_relaxed);
+    }
 }
+
+// The device pages are in the table from the start.
+[[maybe_unused]] static const bool fPageChecksInit = (bp_maps(), true);
 
 // Unlinks a record, keeps a copy of it in bpRemoved and frees it.
 static Breakpoint* bp_remove(Breakpoint* bp, Breakpoint* prev)
@@ -51,7 +77,7 @@ static Breakpoint* bp_remove(Breakpoint* bp, Breakpoint* prev)
     bpRemoved = *bp;
     bpRemoved.pNext = nullptr;
     delete bp;
-    bp_kinds();
+    bp_maps();
     return &bpRemoved;
 }
 
@@ -131,7 +157,7 @@ Breakpoint* bp_add_ex(int32_t addr, int32_t addrUpper, uint32_t flags, bool* cre
     bp->cInsLimit = NO_INS_LIMIT;
     bp->pNext = pbpList;
     pbpList = bp;
-    bp_kinds();
+    bp_maps();
     *created = true;
     return bp;
 }
@@ -186,6 +212,8 @@ int cmd_bp(int argc, char** argv, const Switches* sw)
     if (sw->mask & SW_W)
         type |= BP_WRITE;
     uint32_t range = argc > 2 ? BP_RANGE : 0;
+    // Addresses may be given by register names, read from the machine.
+    MachineLock machine;
     int32_t upper = argc > 2 ? static_cast<int32_t>(parse_value(argv[2])) : 0;
 
     std::lock_guard<std::recursive_mutex> lock(mtxBp);

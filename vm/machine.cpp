@@ -19,7 +19,6 @@ std::atomic<int32_t> cInsExecuted;
 std::atomic<int32_t> cTraceIns;
 std::atomic<Event*> hevCPURun;
 std::atomic<Event*> hevCPUStop;
-std::atomic<bool> fCPUIdle{true};
 std::atomic<int> idCPUThread;
 
 const char* const MSG_NOT_CREATED = "virtual machine not created, use 'create' to create\n";
@@ -28,6 +27,62 @@ static Event evCPURun, evCPUStop;
 static std::atomic<bool> fCPUThread; // the CPU thread exists: the machine exists
 static std::thread hCPUThread;
 static std::unique_ptr<OpDesc[]> pOpDesc6502;
+
+// ---------------------------------------------------------------- machine lock
+
+static std::mutex mtxMachine;
+// Threads other than the CPU thread that hold the machine lock or wait for
+// it. The run loop reads it after every instruction and gives the machine up
+// while it is not 0.
+static std::atomic<uint32_t> cMachineWanted;
+// How many machine locks this thread holds (the CPU thread counts itself
+// while it has the machine): a nested lock, or a command that the CPU thread
+// runs itself (its stop report), takes nothing more.
+static thread_local int cMachineHeld;
+
+MachineLock::MachineLock()
+{
+    if (cMachineHeld++ > 0)
+        return;
+    cMachineWanted.fetch_add(1);
+    mtxMachine.lock();
+}
+
+MachineLock::~MachineLock()
+{
+    if (--cMachineHeld > 0)
+        return;
+    mtxMachine.unlock();
+    cMachineWanted.fetch_sub(1);
+    cMachineWanted.notify_all();
+}
+
+// The CPU thread lets go of the machine and takes it back.
+static void cpu6502_release(std::unique_lock<std::mutex>& lock)
+{
+    cMachineHeld = 0;
+    lock.unlock();
+}
+
+static void cpu6502_acquire(std::unique_lock<std::mutex>& lock)
+{
+    lock.lock();
+    cMachineHeld = 1;
+}
+
+// Between two instructions: hands the machine to the threads that asked for
+// it and takes it back once none is left.
+static void cpu6502_yield(std::unique_lock<std::mutex>& lock)
+{
+    if (cMachineWanted.load() == 0)
+        return;
+    cpu6502_release(lock);
+    for (uint32_t n; (n = cMachineWanted.load()) != 0;)
+        cMachineWanted.wait(n);
+    cpu6502_acquire(lock);
+}
+
+// ---------------------------------------------------------------- flags and reports
 
 void cpu6502_set_flags(uint32_t clear, uint32_t set)
 {
@@ -71,17 +126,16 @@ static void cpu6502_report()
     con_show();
 }
 
-// The CPU is done with registers and memory: wake a waiting command, or
-// report the stop itself.
+// The CPU has stopped on its own: wake the waiting command, or report the
+// stop itself. Either way the CPU thread still holds the machine, so the
+// command sees the registers only once the report is done.
 static void cpu6502_stop_report()
 {
     if (dwCPUFlags.load() & CPU_SYNC) {
-        fCPUIdle = true;
         if (Event* ev = hevCPUStop.load())
             evt_set(ev);
     } else {
         cpu6502_report();
-        fCPUIdle = true;
     }
 }
 
@@ -116,6 +170,7 @@ void cpu6502_stopped(bool interactive)
             evt_set(ev);
         return;
     }
+    MachineLock lock;
     if (interactive)
         con_printf("\n");
     cmd_regs(0, nullptr, nullptr);
@@ -149,20 +204,39 @@ void cpu6502_run_sync(uint32_t mode)
     if (!evRun || !evStop)
         return;
     evt_reset(evStop);
-    fCPUIdle = false;
     cpu6502_set_flags(CPU_HIT, mode | CPU_SYNC);
     evt_set(evRun);
-    // Done when the CPU has cleared CPU_RUN and finished its instruction, or
+    // Done when CPU_RUN is clear (the CPU stopped, or a Ctrl-C halted it), or
     // when the machine ends (closing the window ends it during a trace).
     for (;;) {
         uint32_t now = dwCPUFlags.load();
-        if ((now & CPU_EXIT) || !cpu6502_exists())
-            break;
-        if (!(now & CPU_RUN) && fCPUIdle.load())
+        if ((now & CPU_EXIT) || !cpu6502_exists() || !(now & CPU_RUN))
             break;
         evt_wait_for(evStop, 100);
     }
+    // The CPU thread reports a stop while it holds the machine; once the
+    // machine is ours it has done so, and CPU_SYNC may go.
+    {
+        MachineLock lock;
+    }
     dwCPUFlags.fetch_and(~CPU_SYNC);
+}
+
+void cpu6502_halt()
+{
+    dwCPUFlags.fetch_and(~CPU_RUN);
+}
+
+bool cpu6502_wait_stopped(int ms)
+{
+    auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(ms);
+    while (dwCPUFlags.load() & CPU_RUN) {
+        if (std::chrono::steady_clock::now() >= deadline)
+            return false;
+        std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    }
+    MachineLock lock;
+    return true;
 }
 
 void cpu6502_exit()
@@ -173,6 +247,8 @@ void cpu6502_exit()
     }
     con_show();
 }
+
+// ---------------------------------------------------------------- the run loop
 
 // Looks up the breakpoints of one access (q: the lookup's flags; addr: the
 // data address, or the next instruction's address for code) after an
@@ -201,8 +277,9 @@ static bool cpu6502_check_bp(int32_t addr, uint32_t q, int32_t pc)
     return false;
 }
 
-// Runs after every instruction that stored to memory.
-static inline void cpu6502_write_hooks(int32_t ea)
+// The device hook of a store at ea; the page table sends only stores into
+// device and ROM pages here.
+static void cpu6502_write_hooks(int32_t ea)
 {
     if (ea >= 0xD000 && ea <= 0xD3FF) {
         dev_invalidate(ea - 0xD000, 1, &devVideo);
@@ -217,81 +294,126 @@ static inline void cpu6502_write_hooks(int32_t ea)
     }
 }
 
-static void cpu6502_thread()
+// The checks after an instruction that its pages ask for: the device hooks,
+// then the data breakpoints, then the code breakpoints at pc (the next
+// instruction). True when the CPU stopped.
+static bool cpu6502_checks(int32_t ea, bool write, uint8_t pgData, int32_t pc, uint8_t pgCode)
 {
-    int32_t* pEA = &reg_find("EA")->value;
-    int32_t* pPC = &reg_find("PC")->value;
-    int32_t* pEF = &reg_find("EF")->value;
-    int32_t* pLA = &reg_find("LA")->value;
+    if (write) {
+        if (pgData & PG_DEV_WRITE)
+            cpu6502_write_hooks(ea);
+        if ((pgData & PG_BP_WRITE) && bp_mapped(BPK_WRITE, ea) &&
+            cpu6502_check_bp(ea, BP_HIT | BP_DATA | BP_WRITE, pc))
+            return true;
+    } else {
+        if (pgData & PG_DEV_READ)
+            cas_read(ea - 0xF000);
+        if ((pgData & PG_BP_READ) && bp_mapped(BPK_READ, ea) &&
+            cpu6502_check_bp(ea, BP_HIT | BP_DATA, pc))
+            return true;
+    }
+    return (pgCode & PG_BP_CODE) && bp_mapped(BPK_CODE, pc) && cpu6502_check_bp(pc, BP_HIT, pc);
+}
 
-    *pLA = *pPC = cpu6502_reset_vector();
-    // Publishing the id tells `create` that the thread has started and PC
-    // holds the reset vector.
-    idCPUThread = plat_thread_id();
+// Executes instructions while the CPU is to run as `flags` says (CPU_RUN
+// set) and no other thread wants the machine. After each instruction PC is
+// kept within 16 bits and S within 8, as the processor's registers are.
+static void cpu6502_run(uint32_t flags)
+{
+    int32_t& rPC = aReg6502[REG_PC].value;
+    int32_t& rS = aReg6502[REG_S].value;
+    int32_t& rEA = aReg6502[REG_EA].value;
+    int32_t& rEF = aReg6502[REG_EF].value;
+    const bool fStep = flags & CPU_STEP;
+    int32_t cStep = cTraceIns.load(std::memory_order_relaxed);
+    int32_t cIns = cInsExecuted.load(std::memory_order_relaxed);
+    int32_t pc = rPC & 0xFFFF;
+    rS &= 0xFF;
     for (;;) {
-        uint32_t flags = dwCPUFlags.load(std::memory_order_relaxed);
-        if (!(flags & (CPU_RUN | CPU_EXIT))) {
-            if (!fCPUIdle.exchange(true) && (flags & CPU_SYNC))
-                evt_set(&evCPUStop);
-            evt_wait(&evCPURun);
-            continue;
-        }
-        if (flags & CPU_EXIT)
-            break;
-        fCPUIdle.store(false, std::memory_order_relaxed);
-
-        int32_t pc = *pPC & 0xFFFF;
-        byte opcode = abMem6502[pc];
-        *pPC = pc + 1;
-        *pEF &= ~1;
-        *pEA = 0xFFFF;
+        const byte opcode = abMem6502[pc];
+        rPC = pc + 1;
+        rEF &= ~1;
+        rEA = 0xFFFF;
         // A word read at 0xFFFF takes its high byte from 0x0000.
         abMem6502[MEM_SIZE6502] = abMem6502[0];
         aPfnOp6502[opcode]();
-        *pPC &= 0xFFFF;
-        cInsExecuted.store(cInsExecuted.load(std::memory_order_relaxed) + 1,
-                           std::memory_order_relaxed);
+        const int32_t pcLast = pc;
+        pc = rPC & 0xFFFF;
+        rPC = pc;
+        rS &= 0xFF;
+        cInsExecuted.store(++cIns, std::memory_order_relaxed);
         if (fOpUndefined) {
             fOpUndefined = 0;
-            cpu6502_undefined_stop(opcode, pc);
-            continue;
+            cpu6502_undefined_stop(opcode, pcLast);
+            break;
         }
 
-        int32_t ea = *pEA & 0xFFFF;
-        uint32_t kinds = dwBpKinds.load(std::memory_order_relaxed);
-        if (*pEF & 1) {
-            cpu6502_write_hooks(ea);
-            if ((kinds & (1u << BPK_WRITE)) && bp_mapped(BPK_WRITE, ea) &&
-                cpu6502_check_bp(ea, BP_HIT | BP_DATA | BP_WRITE, *pPC))
-                continue;
-        } else {
-            if (ea >= 0xF000 && ea <= 0xF0FF)
-                cas_read(ea - 0xF000);
-            if ((kinds & (1u << BPK_READ)) && bp_mapped(BPK_READ, ea) &&
-                cpu6502_check_bp(ea, BP_HIT | BP_DATA, *pPC))
-                continue;
+        const int32_t ea = rEA & 0xFFFF;
+        const bool write = rEF & 1;
+        const uint8_t pgData = abPageChecks[ea >> 8].load(std::memory_order_relaxed) &
+                               (write ? PG_DEV_WRITE | PG_BP_WRITE : PG_DEV_READ | PG_BP_READ);
+        const uint8_t pgCode = abPageChecks[pc >> 8].load(std::memory_order_relaxed) & PG_BP_CODE;
+        if (pgData | pgCode) {
+            bool stopped = cpu6502_checks(ea, write, pgData, pc, pgCode);
+            // A breakpoint event restarts the instruction count.
+            cIns = cInsExecuted.load(std::memory_order_relaxed);
+            pc = rPC & 0xFFFF;
+            if (stopped)
+                break;
         }
-        if ((kinds & (1u << BPK_CODE)) && bp_mapped(BPK_CODE, *pPC) &&
-            cpu6502_check_bp(*pPC, BP_HIT, *pPC))
-            continue;
 
-        if (!(flags & CPU_STEP))
+        if (fStep && --cStep == 0) {
+            dwCPUFlags.fetch_and(~(CPU_RUN | CPU_STEP));
+            cTraceIns.store(0, std::memory_order_relaxed);
+            cpu6502_stop_report();
+            return;
+        }
+        if (dwCPUFlags.load(std::memory_order_relaxed) != flags ||
+            cMachineWanted.load(std::memory_order_relaxed) != 0)
+            break;
+    }
+    if (fStep)
+        cTraceIns.store(cStep, std::memory_order_relaxed);
+}
+
+static void cpu6502_thread()
+{
+    std::unique_lock<std::mutex> lock(mtxMachine);
+    cMachineHeld = 1;
+    aReg6502[REG_LA].value = aReg6502[REG_PC].value = cpu6502_reset_vector();
+    // Publishing the id tells `create` that the thread has started and PC
+    // holds the reset vector.
+    idCPUThread = plat_thread_id();
+    bool fRan = false;
+    for (;;) {
+        cpu6502_yield(lock);
+        uint32_t flags = dwCPUFlags.load(std::memory_order_acquire);
+        if (flags & CPU_EXIT)
+            break;
+        if (!(flags & CPU_RUN)) {
+            // Halted by another thread while a command waits for the stop:
+            // wake it (it also polls, so a lost wake-up costs only time).
+            if (fRan && (flags & CPU_SYNC))
+                evt_set(&evCPUStop);
+            fRan = false;
+            cpu6502_release(lock);
+            evt_wait(&evCPURun);
+            cpu6502_acquire(lock);
             continue;
-        if (cTraceIns.fetch_sub(1) - 1 != 0)
-            continue;
-        dwCPUFlags.fetch_and(~(CPU_RUN | CPU_STEP));
-        cpu6502_stop_report();
+        }
+        fRan = true;
+        cpu6502_run(flags);
     }
 
     // Exit sequence: the machine no longer exists. A command still waiting
     // for a stop is woken.
     idCPUThread = 0;
-    fCPUIdle = true;
     fCPUThread = false;
     hevCPURun = nullptr;
     hevCPUStop = nullptr;
     dwCPUFlags = 0;
     evt_set(&evCPUStop);
+    cMachineHeld = 0;
 }
 
 void cpu6502_lower_priority()
@@ -320,7 +442,6 @@ int cpu6502_create(int argc, char** argv, const Switches* sw)
     if (err == 0)
         err = cpu6502_wait();
     if (err == 0) {
-        fCPUIdle = true;
         fCPUThread = true;
         try {
             hCPUThread = std::thread(cpu6502_thread);

@@ -9,6 +9,7 @@ int cmd_dump(int argc, char** argv, const Switches* sw)
 {
     if (!cpu6502_required())
         return 0;
+    MachineLock machine;
     Reg* la = reg_find("LA");
     uint32_t addr = (sw && argc > 1) ? parse_value(argv[1]) : static_cast<uint32_t>(la->value);
     for (int line = 0; line < 8; line++, addr += 16) {
@@ -44,6 +45,7 @@ int cmd_edit(int argc, char** argv, const Switches*)
 {
     if (!cpu6502_required())
         return 0;
+    MachineLock machine;
     uint32_t addr = parse_value(argv[1]) & 0xFFFF;
     con_printf("0x%04x: ", addr);
     for (int i = 2; i < argc; i++) {
@@ -63,6 +65,7 @@ int cmd_regs(int argc, char** argv, const Switches*)
 {
     if (!cpu6502_required())
         return 0;
+    MachineLock machine;
     if (argc > 1) {
         if (argc > 3) {
             con_printf("too many arguments\n");

@@ -35,6 +35,7 @@ int cmd_go(int argc, char** argv, const Switches*)
         return 0;
     }
     if (argc > 1) {
+        MachineLock machine;
         std::lock_guard<std::recursive_mutex> lock(mtxBp);
         int32_t upper = argc > 2 ? static_cast<int32_t>(parse_value(argv[2])) : 0;
         Breakpoint* bp =
@@ -53,23 +54,10 @@ int cmd_go(int argc, char** argv, const Switches*)
             dev_show();
     }
     if (Event* ev = hevCPURun.load()) {
-        fCPUIdle = false;
         cpu6502_set_flags(CPU_HIT, CPU_RUN);
         evt_set(ev);
     }
     return 0;
-}
-
-// Stops a running CPU and lets it finish the instruction in progress, so
-// that what is shown next is the state between two instructions (never a PC
-// in the middle of one). The wait is bounded: the CPU thread takes no time
-// at all to reach its idle point.
-static void cpu6502_halt()
-{
-    dwCPUFlags.fetch_and(~CPU_RUN);
-    std::this_thread::yield();
-    for (int i = 0; i < 1000 && !fCPUIdle.load() && cpu6502_exists(); i++)
-        std::this_thread::sleep_for(std::chrono::microseconds(100));
 }
 
 int cmd_halt(int argc, char**, const Switches*)
@@ -86,7 +74,10 @@ int cmd_halt(int argc, char**, const Switches*)
             con_printf("CPU not running\n");
         return 0;
     }
+    // The CPU finishes the instruction in progress before the machine is
+    // ours, so what is shown is the state between two instructions.
     cpu6502_halt();
+    MachineLock machine;
     cpu6502_stopped(argc == 0);
     return 0;
 }
@@ -103,13 +94,13 @@ int cmd_break(int, char**, const Switches*)
 {
     if (!cpu6502_required())
         return 0;
-    if (dwCPUFlags.load() & CPU_RUN) {
+    bool running = dwCPUFlags.load() & CPU_RUN;
+    if (running)
         cpu6502_halt();
-        cpu6502_reset_pc();
+    MachineLock machine;
+    cpu6502_reset_pc();
+    if (running)
         cpu6502_stopped(false);
-    } else {
-        cpu6502_reset_pc();
-    }
     return 0;
 }
 
@@ -146,10 +137,17 @@ int cmd_trace(int argc, char** argv, const Switches* sw)
     for (int32_t k = 1; k <= cSteps; k++) {
         uint32_t mode = CPU_RUN | CPU_STEP;
         Breakpoint* bpReturn = nullptr;
-        if (ptrace && abMem6502[pc->value & 0xFFFF] == 0x20) {
-            bool created = false;
+        bool call;
+        int32_t addrReturn;
+        {
+            MachineLock machine;
+            call = ptrace && abMem6502[pc->value & 0xFFFF] == 0x20;
             // The return address wraps within the 16-bit address space.
-            Breakpoint* bp = bp_add_ex((pc->value + 3) & 0xFFFF, 0, 0, &created);
+            addrReturn = (pc->value + 3) & 0xFFFF;
+        }
+        if (call) {
+            bool created = false;
+            Breakpoint* bp = bp_add_ex(addrReturn, 0, 0, &created);
             if (bp) {
                 mode = CPU_RUN;
                 if (created)
@@ -166,6 +164,7 @@ int cmd_trace(int argc, char** argv, const Switches* sw)
         if (!cpu6502_exists())
             break;
 
+        MachineLock machine;
         if (quietOrLogged)
             con_disable();
         if (con_active()) {

@@ -13,11 +13,6 @@
 extern std::atomic<Event*> hevCPURun;
 extern std::atomic<Event*> hevCPUStop;
 
-// True once the CPU thread has finished with registers and memory after a
-// stop, until it is started again. A command waiting for a stop waits for
-// this, not only for the event, so a stray signal cannot wake it early.
-extern std::atomic<bool> fCPUIdle;
-
 // Kernel id of the CPU thread (0 when none).
 extern std::atomic<int> idCPUThread;
 
@@ -26,11 +21,22 @@ extern std::atomic<int> idCPUThread;
 // and every use of the record returned.
 extern std::recursive_mutex mtxBp;
 extern std::atomic<Breakpoint*> pbpList;
-// The kinds of breakpoint in the list (bit 1 << BPK_...), and for each kind
-// a map of the addresses its breakpoints can match: the run loop makes only
-// the lookups that can find something (none at all while the list is empty).
+// What the run loop must look at after an instruction, one byte per 256-byte
+// page of the address space: the device ranges (fixed) and the pages on
+// which a breakpoint of each kind can match (rewritten whenever the list
+// changes). An instruction whose pages have no bit set costs two table reads.
+// A store into the page runs a device hook (video, keyboard, cassette, ROM);
+// a read from it runs one (cassette).
+constexpr uint8_t PG_DEV_WRITE = 0x01;
+constexpr uint8_t PG_DEV_READ = 0x02;
+constexpr uint8_t PG_BP_CODE = 0x04;
+constexpr uint8_t PG_BP_READ = 0x08;
+constexpr uint8_t PG_BP_WRITE = 0x10;
+extern std::atomic<uint8_t> abPageChecks[256];
+
+// For each kind of breakpoint (code, data read, data write) a bit map of the
+// addresses its breakpoints can match.
 enum { BPK_CODE, BPK_READ, BPK_WRITE };
-extern std::atomic<uint32_t> dwBpKinds;
 extern std::atomic<uint64_t> aqwBpMap[3][1024];
 
 inline bool bp_mapped(int kind, int32_t addr)
@@ -53,5 +59,15 @@ int32_t cpu6502_reset_vector();
 void cpu6502_lower_priority();
 
 // Sets `mode` and CPU_SYNC, starts the CPU and waits until it has stopped
-// (or the machine ended).
+// (or the machine ended). Must be called without the machine lock.
 void cpu6502_run_sync(uint32_t mode);
+
+// Clears CPU_RUN and waits until the CPU thread has finished the instruction
+// in progress and given up the machine. Must be called without the machine
+// lock; the caller takes it afterwards to look at the stopped machine.
+void cpu6502_halt();
+
+// Waits until the CPU is neither running nor holding the machine (a stop
+// that the CPU thread reports itself), or `ms` milliseconds have passed.
+// True when it has stopped; the caller may then take the machine lock.
+bool cpu6502_wait_stopped(int ms);

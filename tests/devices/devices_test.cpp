@@ -12,6 +12,7 @@
 #include "cassette.h"
 #include "cpu6502.h"
 #include "kbd.h"
+#include "vm.h"
 #include "mem.h"
 #include "resources.h"
 #include "shell.h"
@@ -48,9 +49,11 @@ bool kbd_whole()
     return std::count(abMem6502 + KBD_BASE, abMem6502 + KBD_END + 1, abMem6502[KBD_BASE]) == 0x400;
 }
 
-// A store into the keyboard range as the CPU thread makes it.
+// A store into the keyboard range as the CPU thread makes it, holding the
+// machine.
 void kbd_store(byte value, uint32_t addr = KBD_BASE)
 {
+    MachineLock machine;
     abMem6502[addr] = value;
     kbd_write(value);
 }

@@ -44,9 +44,9 @@ static void pause()
 
 // Video memory as the video thread reads it, while the CPU may be writing:
 // the hardware's own race, the same as painting the window.
-__attribute__((no_sanitize("thread"))) static void screen_copy(byte* out)
+static void screen_copy(byte* out)
 {
-    memcpy(out, abMem6502 + VIDEO_BASE, SCREEN_BYTES);
+    dev_frame_copy(&devVideo, out);
 }
 
 static void reset_state()

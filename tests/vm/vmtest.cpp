@@ -2,7 +2,7 @@
 
 #include "vm_internal.h"
 
-bool VmTest::cpu_idle()
+bool VmTest::wait_stopped(int timeoutMs)
 {
-    return fCPUIdle.load();
+    return cpu6502_wait_stopped(timeoutMs);
 }

@@ -73,19 +73,9 @@ class VmTest : public testing::Test
         return testing::internal::GetCapturedStdout();
     }
 
-    static bool wait_stopped(int timeoutMs = 10000)
-    {
-        auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
-        std::this_thread::sleep_for(std::chrono::milliseconds(1));
-        while (std::chrono::steady_clock::now() < deadline) {
-            if (!(dwCPUFlags.load() & CPU_RUN) && cpu_idle())
-                return true;
-            std::this_thread::sleep_for(std::chrono::milliseconds(2));
-        }
-        return false;
-    }
-
-    static bool cpu_idle();
+    // Waits until the CPU has stopped and given up the machine, so that the
+    // test reads the registers as the CPU left them.
+    static bool wait_stopped(int timeoutMs = 10000);
 
     static void poke(int addr, std::initializer_list<int> bytes)
     {
