@@ -90,8 +90,9 @@ int plat_console_read(char* line, int size)
         return CONSOLE_EOF;
     if (!fConsoleReading.load())
         plat_console_arm();
-    char drain[16];
+    char drain[64];
     int len = 0;
+    bool tooLong = false; // the buffer is full without a newline: drop the rest
     int result = CONSOLE_EOF;
     for (;;) {
         pollfd fds[2] = {{STDIN_FILENO, POLLIN, 0}, {afdCtrlC[0], POLLIN, 0}};
@@ -109,19 +110,30 @@ int plat_console_read(char* line, int size)
         }
         if (!fds[0].revents)
             continue;
-        ssize_t n = read(STDIN_FILENO, line + len, static_cast<size_t>(size - 1 - len));
+        char* dst = tooLong ? drain : line + len;
+        size_t room = tooLong ? sizeof drain : static_cast<size_t>(size - 1 - len);
+        ssize_t n = read(STDIN_FILENO, dst, room);
         if (n < 0 && errno == EINTR)
             continue;
         if (n <= 0) {
             // End of input: a line typed without Enter still counts.
-            result = len > 0 ? len : CONSOLE_EOF;
+            result = tooLong ? CONSOLE_TOO_LONG : len > 0 ? len : CONSOLE_EOF;
             break;
         }
+        if (tooLong) {
+            if (drain[n - 1] == '\n') {
+                result = CONSOLE_TOO_LONG;
+                break;
+            }
+            continue;
+        }
         len += static_cast<int>(n);
-        if (line[len - 1] == '\n' || len == size - 1) {
+        if (line[len - 1] == '\n') {
             result = len;
             break;
         }
+        if (len == size - 1)
+            tooLong = true;
     }
     fConsoleReading.store(false);
     if (result >= 0)

@@ -27,6 +27,7 @@ bool plat_ctrlc_init(void (*handler)());
 // Results of plat_console_read.
 constexpr int CONSOLE_INTERRUPTED = -2; // cut short by Ctrl-C
 constexpr int CONSOLE_EOF = -1;         // end of input (Ctrl-D) or a read error
+constexpr int CONSOLE_TOO_LONG = -3;    // the line did not fit; it was read to its end and dropped
 
 // Marks the start of a console read, before its prompt is printed: a Ctrl-C
 // from then on cuts the read short, even one that arrives before the read
@@ -35,5 +36,6 @@ void plat_console_arm();
 
 // Reads one line from the terminal into `line` as fgets would (at most
 // size - 1 bytes, the newline included, NUL-terminated). Returns the number
-// of bytes read, or one of the results above.
+// of bytes read, or one of the results above. A line that does not fit
+// (no newline within size - 1 bytes) is read on to its newline and dropped.
 int plat_console_read(char* line, int size);

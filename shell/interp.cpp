@@ -296,6 +296,28 @@ int cmd_parse(const Cmd* table, char* line, int* result)
     return 1;
 }
 
+int cmd_readline(FILE* file, char* line, int size)
+{
+    // Byte by byte, so that a NUL byte in a line cannot hide where it ends.
+    int len = 0, c;
+    bool tooLong = false;
+    while ((c = getc(file)) != EOF && c != '\n') {
+        if (len < size - 2)
+            line[len++] = static_cast<char>(c);
+        else
+            tooLong = true;
+    }
+    line[len] = 0;
+    if (c == EOF && len == 0 && !tooLong)
+        return -1;
+    return tooLong ? CMD_LINE_TOO_LONG : static_cast<int>(strlen(line));
+}
+
+void cmd_too_long(int size)
+{
+    con_printf("line too long (more than %d characters), ignored\n", size - 2);
+}
+
 int cmd_getline(char* line, int size)
 {
     int len;
@@ -316,19 +338,32 @@ int cmd_getline(char* line, int size)
             con_printf("quit\n");
             return -1;
         }
+        if (len == CONSOLE_TOO_LONG) {
+            len = CMD_LINE_TOO_LONG;
+        } else {
+            len = static_cast<int>(strlen(line));
+            if (len > 0 && line[len - 1] == '\n')
+                line[--len] = 0;
+        }
     } else {
-        if (!fgets(line, size, stdin)) {
+        len = cmd_readline(stdin, line, size);
+        if (len == -1) {
             con_printf("quit\n");
             return -1;
         }
+        // Echoed after its prompt, as if typed; a refused line is not.
+        con_printf("%s\n", len == CMD_LINE_TOO_LONG ? "" : line);
     }
-    len = static_cast<int>(strlen(line));
-    if (len > 0 && line[len - 1] == '\n')
-        line[--len] = 0;
-    if (!plat_stdin_is_console())
-        con_printf("%s\n", line);
-    log_write_line(line);
     fLineRead = true;
+    if (len == CMD_LINE_TOO_LONG) {
+        // The line becomes an empty one, which runs nothing. The log gets no
+        // part of it, so that a replay of the log cannot run one either.
+        line[0] = 0;
+        log_write_line("");
+        cmd_too_long(size);
+        return 0;
+    }
+    log_write_line(line);
     return len;
 }
 

@@ -77,12 +77,11 @@ int cmd_file(const Cmd* table, const char* name, char* line, int size, const cha
     bool replay = false;
     int status = 0;
     cFileDepth++;
-    // Lines are read with one byte less than the buffer holds, so that a
-    // line the interpreter widens by one blank still fits.
-    while (fgets(line, size - 1, pfile.get())) {
-        size_t len = strlen(line);
-        if (len > 0 && line[len - 1] == '\n')
-            line[--len] = 0;
+    // A line is read as at the prompt: one that does not fit is refused
+    // whole, where it would run (its rest is dropped, and no tail of it can
+    // pass for a line of its own); recorded output is skipped whatever its
+    // length.
+    for (int len; (len = cmd_readline(pfile.get(), line, size)) != -1;) {
         bool prompted = strncmp(line, PROMPT, cchPrompt) == 0;
         if (!replay) {
             if (prompted) {
@@ -92,9 +91,17 @@ int cmd_file(const Cmd* table, const char* name, char* line, int size, const cha
         } else {
             if (!prompted)
                 continue;
+            if (len == CMD_LINE_TOO_LONG) {
+                cmd_too_long(size);
+                continue;
+            }
             memmove(line, line + cchPrompt, len - cchPrompt + 1);
             if (strncasecmp(line, "log", 3) == 0)
                 continue;
+        }
+        if (len == CMD_LINE_TOO_LONG) {
+            cmd_too_long(size);
+            continue;
         }
         // An empty line (or a bare prompt) is skipped: a command file never
         // stops to read a command from the console.

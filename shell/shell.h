@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstdint>
+#include <cstdio>
 
 // The switch block built for each parsed line; all zero before each line.
 struct Switches {
@@ -68,6 +69,18 @@ extern const int cOptionTable;
 
 constexpr int CMD_LINE_SIZE = 1024; // the shared line buffer
 extern const char* const PROMPT;    // "[C1P] "
+
+// A line read into a buffer of `size` bytes holds at most size - 2
+// characters and its newline (1022 in the shared buffer). A longer line is
+// refused whole: none of it runs and its rest is read and dropped up to the
+// newline, so that no tail of it ever reads as a line of its own.
+constexpr int CMD_LINE_TOO_LONG = -2;
+// Reads one line from `file` as described above, without its newline.
+// Returns its length, -1 at the end of the file, or CMD_LINE_TOO_LONG (the
+// buffer then holds the line's first characters).
+int cmd_readline(FILE* file, char* line, int size);
+// The one message for a refused line.
+void cmd_too_long(int size);
 
 int cmd_loop(const Cmd* table, char* line, int size, const char* prompt, int once);
 int cmd_getline(char* line, int size);

@@ -277,15 +277,68 @@ TEST(CommandFiles, SelfReferenceStopsAtTheNestingLimit)
     EXPECT_EQ(r.status, 0);
 }
 
-TEST(CommandFiles, LongLinesAreSplit)
+// A line longer than 1022 characters is refused whole wherever it comes
+// from: one message, nothing of it runs (not even a tail that reads as a
+// command of its own), and the next line runs as usual. Recorded output in
+// a replayed log is skipped whatever its length.
+TEST(LongLines, AreRefusedWholeWhereverTheyComeFrom)
 {
+    const std::string edit = "edit 300 1";
+    auto padded = [&](size_t n) { return edit + std::string(n - edit.size(), ' '); };
+    // Split at the read size, its tail would start the CPU.
+    const std::string tooLong = padded(1022) + "go 300";
+    const std::string message = "line too long (more than 1022 characters), ignored\n";
     TempDir dir;
-    std::string longLine(1500, 'x');
-    write_file(dir.file("long.txt"), longLine + "\n");
-    RunResult r = run_tessaly({"-nologo"}, "@long.txt\n", dir.path);
-    // 1022 characters, then the rest as a line of its own.
-    EXPECT_NE(r.out.find("unknown command: " + std::string(1022, 'x') + "\n"), std::string::npos);
-    EXPECT_NE(r.out.find("unknown command: " + std::string(478, 'x') + "\n"), std::string::npos);
+    write_file(dir.file("plain.txt"), "create\n" + tooLong + "\ndump 300\n");
+    write_file(dir.file("replay.txt"), "[C1P] log x.txt\n[C1P] create\n" + std::string(3000, 'o') +
+                                           "\n[C1P] " + tooLong + "\n[C1P] dump 300\n");
+    write_file(dir.file("fits.txt"), "create\n" + padded(1022) + "\ndump 300\n");
+    struct {
+        const char* what;
+        std::string input;
+        int cMessages;
+        const char* dump; // the first line `dump 300` shows
+    } cases[] = {
+        {"typed", "create\n" + tooLong + "\ndump 300\n", 1, "0x0300: 00 "},
+        {"one character over", "create\n" + padded(1023) + "\ndump 300\n", 1, "0x0300: 00 "},
+        {"last line, no newline", "create\n" + tooLong, 1, nullptr},
+        {"exactly 1022", "create\n" + padded(1022) + "\ndump 300\n", 0, "0x0300: 01 "},
+        {"command file", "@plain.txt\n", 1, "0x0300: 00 "},
+        {"replayed log", "@replay.txt\n", 1, "0x0300: 00 "},
+        {"command file, exactly 1022", "@fits.txt\n", 0, "0x0300: 01 "},
+    };
+    for (const auto& c : cases) {
+        RunResult r = run_tessaly({"-nologo"}, c.input, dir.path);
+        int n = 0;
+        for (size_t pos = 0; (pos = r.out.find(message, pos)) != std::string::npos; pos++)
+            n++;
+        EXPECT_EQ(n, c.cMessages) << c.what << "\n" << r.out;
+        EXPECT_EQ(r.out.find("CPU now running"), std::string::npos) << c.what;
+        if (c.dump) {
+            EXPECT_NE(r.out.find(c.dump), std::string::npos) << c.what << "\n" << r.out;
+        }
+        EXPECT_EQ(r.status, 0) << c.what;
+    }
+}
+
+// At a terminal the same: the refused line's rest is read and dropped, and
+// the next line typed runs.
+TEST(LongLines, AreRefusedWholeAtTheTerminal)
+{
+    PtyProcess p({"-nologo"});
+    ASSERT_TRUE(p.read_until("[C1P] "));
+    p.send("create\r");
+    ASSERT_TRUE(p.read_until("[C1P] "));
+    p.out.clear();
+    p.send("edit 300 1" + std::string(1100, ' ') + "go 300\r");
+    EXPECT_TRUE(p.read_until("line too long (more than 1022 characters), ignored\r\n[C1P] "))
+        << p.out.substr(p.out.size() > 300 ? p.out.size() - 300 : 0);
+    p.out.clear();
+    p.send("dump 300\r");
+    EXPECT_TRUE(p.read_until("0x0300: 00 ")) << p.out;
+    EXPECT_EQ(p.out.find("CPU now running"), std::string::npos);
+    p.send("quit\r");
+    EXPECT_EQ(p.wait(), 0);
 }
 
 // Ctrl-C at a terminal prompt: a new line, "<Ctrl-C>", a fresh prompt, and
