@@ -6,9 +6,11 @@
 // This file, opdesc.cpp and gen.cpp build the opcode-function generator that
 // the build runs, so they depend on nothing outside cpu/ but con_printf.
 #include <cstdlib>
+#include <cstring>
 #include <strings.h>
 
 #include "cpu6502.h"
+#include "shell.h"
 
 // The live register file. Generated source refers to a register by its index
 // here, and the register-change list of the disassembler shows a prefix of
@@ -338,4 +340,25 @@ uint32_t parse_value(const char* text)
     if (const Reg* reg = reg_find(text))
         return static_cast<uint32_t>(reg->value);
     return static_cast<uint32_t>(strtoul(text, nullptr, 16));
+}
+
+void parse_value_notices(int argc, char* const* argv, int first, int last)
+{
+    const Reg* apRegNoted[NUM_REGS6502];
+    int cNoted = 0;
+    for (int i = first; i < argc && i <= last; i++) {
+        const char* text = argv[i];
+        const Reg* reg = reg_find(text);
+        if (!reg || text[strspn(text, "0123456789abcdefABCDEF")] != 0)
+            continue;
+        bool noted = false;
+        for (int k = 0; k < cNoted; k++)
+            noted = noted || apRegNoted[k] == reg;
+        if (noted)
+            continue;
+        apRegNoted[cNoted++] = reg;
+        con_printf("note: '%s' is taken as register %s (0x%0*x); write 0%s for the number 0x%s\n",
+                   text, reg->name, reg->size == 8 ? 2 : 4,
+                   static_cast<unsigned>(reg->value & 0xFFFF), text, text);
+    }
 }

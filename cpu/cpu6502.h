@@ -100,6 +100,11 @@ extern volatile int fOpUndefined;
 Reg* reg_find(const char* name);
 // A register name's value, or else the text read as hexadecimal (0 for none).
 uint32_t parse_value(const char* text);
+// The register name wins even where it also reads as a hexadecimal number
+// (A, EA, EF). For each such name among the value parameters argv[first] to
+// argv[last], prints once, before the command's own output, a notice that
+// the register is meant and how to write the number ("0ea").
+void parse_value_notices(int argc, char* const* argv, int first, int last);
 
 // Expands the instruction table into numOpcodes entries; null after a fault
 // (every fault reported through con_printf).

@@ -125,6 +125,7 @@ int unassemble_lines(int argc, char** argv, const Switches* sw)
     int32_t count;
     if (sw) {
         count = (sw->valued & SW_I) ? static_cast<int32_t>(sw->value['i' - 'a']) : DEFAULT_COUNT;
+        parse_value_notices(argc, argv, 1, 1);
         addr = argc >= 2 ? parse_value(argv[1]) : static_cast<uint32_t>(la);
         if (count < 1) {
             la = static_cast<int32_t>(addr & 0xFFFF);

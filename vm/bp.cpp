@@ -214,6 +214,7 @@ int cmd_bp(int argc, char** argv, const Switches* sw)
     uint32_t range = argc > 2 ? BP_RANGE : 0;
     // Addresses may be given by register names, read from the machine.
     MachineLock machine;
+    parse_value_notices(argc, argv, 1, 2);
     int32_t upper = argc > 2 ? static_cast<int32_t>(parse_value(argv[2])) : 0;
 
     std::lock_guard<std::recursive_mutex> lock(mtxBp);

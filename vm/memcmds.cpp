@@ -10,6 +10,7 @@ int cmd_dump(int argc, char** argv, const Switches* sw)
     if (!cpu6502_required())
         return 0;
     MachineLock machine;
+    parse_value_notices(argc, argv, 1, 1);
     Reg* la = reg_find("LA");
     uint32_t addr = (sw && argc > 1) ? parse_value(argv[1]) : static_cast<uint32_t>(la->value);
     for (int line = 0; line < 8; line++, addr += 16) {
@@ -46,6 +47,7 @@ int cmd_edit(int argc, char** argv, const Switches*)
     if (!cpu6502_required())
         return 0;
     MachineLock machine;
+    parse_value_notices(argc, argv, 1, argc - 1);
     uint32_t addr = parse_value(argv[1]) & 0xFFFF;
     con_printf("0x%04x: ", addr);
     for (int i = 2; i < argc; i++) {
@@ -76,6 +78,7 @@ int cmd_regs(int argc, char** argv, const Switches*)
             con_printf("unknown register: %s\n", argv[1]);
             return 0;
         }
+        parse_value_notices(argc, argv, 2, 2);
         int digits = reg->size == 8 ? 2 : 4;
         con_printf("%s: 0x%0*x", argv[1], digits, reg->value);
         if (argc > 2) {

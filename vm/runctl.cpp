@@ -36,6 +36,7 @@ int cmd_go(int argc, char** argv, const Switches*)
     }
     if (argc > 1) {
         MachineLock machine;
+        parse_value_notices(argc, argv, 1, 2);
         std::lock_guard<std::recursive_mutex> lock(mtxBp);
         int32_t upper = argc > 2 ? static_cast<int32_t>(parse_value(argv[2])) : 0;
         Breakpoint* bp =

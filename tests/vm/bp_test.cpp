@@ -150,7 +150,10 @@ TEST_F(Breakpoints, CommandMessagesAndListing)
     EXPECT_EQ(cmd("bp /c 300"),
               "no such breakpoint: 300 (use the same combination of /d and /w options)\n");
     reg("A") = 0x1234;
-    EXPECT_EQ(cmd("bp a"), "code breakpoint @0x1234\n");
+    // A register name that also reads as a number is the register, with a
+    // notice.
+    EXPECT_EQ(cmd("bp a"), "note: 'a' is taken as register A (0x1234); write 0a for the number "
+                           "0xa\ncode breakpoint @0x1234\n");
 }
 
 TEST_F(Breakpoints, ChangedWhileTheCpuRuns)

@@ -21,7 +21,8 @@ TEST_F(VmTest, DumpFormatContinuationAndWrap)
     EXPECT_EQ(reg("LA"), 0x70);
 
     reg("A") = 0x1234;
-    EXPECT_EQ(cmd("dump A").substr(0, 8), "0x1234: ");
+    out = cmd("dump A");
+    EXPECT_EQ(out.substr(out.find('\n') + 1, 8), "0x1234: ") << out;
     EXPECT_EQ(cmd("dump 0A").substr(0, 8), "0x000a: ");
 }
 
@@ -69,4 +70,40 @@ TEST_F(VmTest, LoadRestoresRomRangesChangedByEdit)
     EXPECT_EQ(cmd("load"), "8192 bytes initialized (from 0xa000 to 0xbfff)\n"
                            "2048 bytes initialized (from 0xf800 to 0xffff)\n");
     EXPECT_EQ(abMem6502[0xA000], original);
+}
+
+// A register name that also reads as a hexadecimal number (A, EA, EF) stands
+// for the register, and the command says so once, before its own output;
+// other names and numbers pass without a word.
+TEST_F(VmTest, RegisterNamesThatReadAsNumbersAreNoted)
+{
+    const std::string noteEa = "note: 'ea' is taken as register EA (0x0123); write 0ea for the "
+                               "number 0xea\n";
+    struct {
+        const char* line;
+        std::string before; // printed before the command's own output
+    } cases[] = {
+        {"edit 300 ea ea 0ea", noteEa}, // once, however often
+        {"edit 300 Ef", "note: 'Ef' is taken as register EF (0x00); write 0Ef for the number "
+                        "0xEf\n"},
+        {"edit 300 a", "note: 'a' is taken as register A (0x05); write 0a for the number 0xa\n"},
+        {"edit 300 0a 0ea x pc", ""},
+        {"dump ea", noteEa},
+        {"unassemble ea /i:1", noteEa},
+        {"regs a ea", noteEa},
+        {"regs ea", ""}, // the register's name, not a value
+        {"bp ea", noteEa},
+        {"bp /c ea", noteEa},
+    };
+    for (const auto& c : cases) {
+        reg("A") = 5;
+        reg("EA") = 0x123;
+        std::string out = cmd(c.line);
+        EXPECT_EQ(out.substr(0, c.before.size()), c.before) << c.line;
+        EXPECT_EQ(out.find("note:", c.before.size()), std::string::npos) << c.line << "\n" << out;
+    }
+    // The register's value was taken.
+    cmd("edit 300 ea 0ea");
+    EXPECT_EQ(abMem6502[0x300], 0x23);
+    EXPECT_EQ(abMem6502[0x301], 0xEA);
 }
