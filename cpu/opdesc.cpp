@@ -69,7 +69,11 @@ bool expand_record(const CpuDef* cpu, const InsDef* ins, OpDesc* desc)
     }
     const unsigned k = select.count;
     const unsigned selectMask = ((1u << k) - 1) << select.shift;
-    if ((ins->fetch != nullptr) != (k > 0)) {
+    // A mode group has as many records as its index strings can number (the
+    // first record's index has one digit per mode-select bit): the select
+    // bits may not reach past the group's end.
+    if ((ins->fetch != nullptr) != (k > 0) ||
+        (ins->fetch && strnlen(text_of(ins->fetch[0].opcode), 9) < k)) {
         con_printf("gen_opdesc_array: fetch discrepancy for instruction %s\n", ins->name);
         return false;
     }

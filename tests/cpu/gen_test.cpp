@@ -63,6 +63,10 @@ TEST(OpDesc, EveryFaultOfTheTableIsReported)
         {[](Broken& t) { t["ORA"].opcode = "001???01"; }, "opcode collision at 0x21: current=AND, new=ORA\n"},
         {[](Broken& t) { t.cpu.numOpcodes = 0x80, t.ins = {t["BCC"]}; },
          "opcode 0x90 out of range for instruction BCC\n"},
+        // More mode-select bits than the group has modes: JMP's group has two.
+        {[](Broken& t) { t["JMP"].maskOpcodeFetch = "01110000"; },
+         "fetch discrepancy for instruction JMP\n"},
+        {[](Broken& t) { t["BIT"].fetch = aFetchJmp; }, "fetch discrepancy for instruction BIT\n"},
     };
     // clang-format on
     TempDir dir;
