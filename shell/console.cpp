@@ -97,10 +97,12 @@ FILE* log_replace(FILE* pfileNew)
     return pfileOld;
 }
 
-// Ctrl-C: halts a running CPU, which reports the stop itself; the pending
-// console read is then cut short by the platform layer.
+// Ctrl-C: stops the command files being run, halts a running CPU (which
+// reports the stop itself); the pending console read is then cut short by
+// the platform layer.
 static void con_ctrlhandler()
 {
+    cmd_file_interrupt();
     cmd_halt(0, nullptr, nullptr);
 }
 

@@ -1,4 +1,5 @@
 // The log file and command files.
+#include <atomic>
 #include <cstdio>
 #include <cstring>
 #include <memory>
@@ -50,6 +51,18 @@ int cmd_log(int argc, char** argv, const Switches* sw)
 // until no more files can be opened.
 constexpr int MAX_FILE_DEPTH = 16;
 static int cFileDepth;
+// The same, for the Ctrl-C thread.
+static std::atomic<int> cFileDepthShared;
+// Set by Ctrl-C: the command files being run stop before their next line.
+// Files that name each other several times can ask for more lines than
+// anyone would wait for; Ctrl-C is the way out.
+static std::atomic<bool> fFileInterrupt;
+
+void cmd_file_interrupt()
+{
+    if (cFileDepthShared.load() > 0)
+        fFileInterrupt = true;
+}
 
 struct FileCloser {
     void operator()(FILE* pfile) const
@@ -76,12 +89,17 @@ int cmd_file(const Cmd* table, const char* name, char* line, int size, const cha
     const size_t cchPrompt = strlen(PROMPT);
     bool replay = false;
     int status = 0;
+    if (cFileDepth == 0)
+        fFileInterrupt = false;
     cFileDepth++;
+    cFileDepthShared = cFileDepth;
     // A line is read as at the prompt: one that does not fit is refused
     // whole, where it would run (its rest is dropped, and no tail of it can
     // pass for a line of its own); recorded output is skipped whatever its
     // length.
     for (int len; (len = cmd_readline(pfile.get(), line, size)) != -1;) {
+        if (fFileInterrupt.load())
+            break;
         bool prompted = strncmp(line, PROMPT, cchPrompt) == 0;
         if (!replay) {
             if (prompted) {
@@ -110,5 +128,8 @@ int cmd_file(const Cmd* table, const char* name, char* line, int size, const cha
         status = cmd_loop(table, line, size, prompt, 1);
     }
     cFileDepth--;
+    cFileDepthShared = cFileDepth;
+    if (cFileDepth == 0 && fFileInterrupt.exchange(false))
+        con_printf("command file interrupted: %s\n", file.c_str());
     return status;
 }

@@ -341,6 +341,28 @@ TEST(LongLines, AreRefusedWholeAtTheTerminal)
     EXPECT_EQ(p.wait(), 0);
 }
 
+// Command files that name each other several times ask for more lines than
+// anyone waits for (here 3 to the 16th); Ctrl-C stops them all, and the
+// prompt comes back.
+TEST(CommandFiles, CtrlCStopsThem)
+{
+    TempDir dir;
+    write_file(dir.file("a.txt"), "@b.txt\n@b.txt\n@b.txt\n");
+    write_file(dir.file("b.txt"), "@a.txt\n@a.txt\n@a.txt\n");
+    PtyProcess p({"-nologo"}, dir.path);
+    ASSERT_TRUE(p.read_until("[C1P] "));
+    p.send("@a.txt\r");
+    ASSERT_TRUE(p.read_until("command files nested too deeply"));
+    p.send("\x03");
+    EXPECT_TRUE(p.read_until("command file interrupted: a.txt\r\n[C1P] "))
+        << p.out.substr(p.out.size() > 300 ? p.out.size() - 300 : 0);
+    p.out.clear();
+    p.send("mem\r");
+    EXPECT_TRUE(p.read_until("System ROM\r\n[C1P] ")) << p.out;
+    p.send("quit\r");
+    EXPECT_EQ(p.wait(), 0);
+}
+
 // Ctrl-C at a terminal prompt: a new line, "<Ctrl-C>", a fresh prompt, and
 // the program goes on.
 TEST(CtrlC, AtTheTerminalPromptGivesAFreshPrompt)
