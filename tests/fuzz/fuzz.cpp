@@ -40,28 +40,43 @@ int cmd_nothing(int, char**, const Switches*)
     return 0;
 }
 
+// What Ctrl-C does, every `ms` milliseconds until the object is gone (an
+// input may start one long run after another).
+struct CtrlC {
+    std::mutex mtx;
+    std::condition_variable cv;
+    bool fDone = false;
+    std::thread thread;
+
+    explicit CtrlC(int ms)
+        : thread([this, ms] {
+              std::unique_lock<std::mutex> lock(mtx);
+              while (!cv.wait_for(lock, std::chrono::milliseconds(ms), [this] { return fDone; })) {
+                  cmd_file_interrupt();
+                  cmd_halt(0, nullptr, nullptr);
+              }
+          })
+    {
+    }
+    ~CtrlC()
+    {
+        {
+            std::lock_guard<std::mutex> lock(mtx);
+            fDone = true;
+        }
+        cv.notify_one();
+        thread.join();
+    }
+};
+
 int cmd_trace_bounded(int argc, char** argv, const Switches* sw)
 {
     if (argc > 1 && strtoul(argv[1], nullptr, 10) > 5000)
         return 0;
     // A ptrace over a subroutine that never returns runs until Ctrl-C: the
     // user's Ctrl-C comes after a moment.
-    std::mutex mtx;
-    std::condition_variable cv;
-    bool fDone = false;
-    std::thread ctrlc([&] {
-        std::unique_lock<std::mutex> lock(mtx);
-        if (!cv.wait_for(lock, std::chrono::milliseconds(500), [&] { return fDone; }))
-            cmd_halt(0, nullptr, nullptr);
-    });
-    int result = cmd_trace(argc, argv, sw);
-    {
-        std::lock_guard<std::mutex> lock(mtx);
-        fDone = true;
-    }
-    cv.notify_one();
-    ctrlc.join();
-    return result;
+    CtrlC ctrlc(500);
+    return cmd_trace(argc, argv, sw);
 }
 
 int cmd_unassemble_bounded(int argc, char** argv, const Switches* sw)
@@ -87,12 +102,19 @@ void remove_scratch()
 } // namespace
 
 // The program opens every file through fopen; while an input runs, this one
-// stands in for the C library's.
+// stands in for the C library's. libFuzzer itself, linked into the same
+// program, saves the input that broke a target through fopen too, possibly
+// in the middle of the input: files in the folder that scripts/check names
+// in TESSALY_FUZZ_FINDINGS stay open to it.
 extern "C" FILE* fopen(const char* path, const char* mode)
 {
     using PfnFopen = FILE* (*)(const char*, const char*);
     static PfnFopen pfnFopen = reinterpret_cast<PfnFopen>(dlsym(RTLD_NEXT, "fopen"));
+    static const char* pszFindings = getenv("TESSALY_FUZZ_FINDINGS");
     if (!fConfined.load())
+        return pfnFopen(path, mode);
+    if (pszFindings && *pszFindings && strncmp(path, pszFindings, strlen(pszFindings)) == 0 &&
+        path[strlen(pszFindings)] == '/' && !strstr(path, "/.."))
         return pfnFopen(path, mode);
     if (!plain_name(path)) {
         errno = EACCES;
@@ -109,8 +131,9 @@ void setup(bool machine)
     static bool fDone, fMachine;
     if (!fDone) {
         fDone = true;
-        char dir[] = "/tmp/tessaly-fuzz-XXXXXX";
-        if (!mkdtemp(dir))
+        const char* pszTmp = getenv("TMPDIR");
+        std::string dir = std::string(pszTmp && *pszTmp ? pszTmp : "/tmp") + "/tessaly-fuzz-XXXXXX";
+        if (!mkdtemp(dir.data()))
             abort();
         sScratch = dir;
         atexit(remove_scratch);
@@ -166,9 +189,14 @@ void clear_files()
         std::filesystem::remove_all(entry.path(), ec);
 }
 
-const Cmd* command_table()
+void run_lines(const char* first, int once)
 {
-    return aFuzzTable;
+    CtrlC ctrlc(2000);
+    Confined confined;
+    static char line[CMD_LINE_SIZE + 1];
+    strcpy(line, first);
+    cmd_loop(aFuzzTable, line, CMD_LINE_SIZE, PROMPT, once);
+    check(line[CMD_LINE_SIZE] == 0, "the line buffer's last byte stays free");
 }
 
 void reset_machine()

@@ -11,8 +11,6 @@
 #include <cstdint>
 #include <string>
 
-struct Cmd;
-
 namespace fuzz
 {
 
@@ -35,11 +33,15 @@ void write_file(const char* name, const uint8_t* data, size_t size);
 // Removes every file of the scratch directory.
 void clear_files();
 
-// The command table for inputs: the real one, but `create` and `close` do
-// nothing (the machine of setup stays), trace counts and unassembly lengths
-// beyond a few thousand are refused, and a trace still running after half a
-// second gets a Ctrl-C, so that no input runs for minutes.
-const Cmd* command_table();
+// Runs command lines through the command loop: the line `first` (empty:
+// read lines from standard input until its end), once or on. The command
+// table is the real one, but `create` and `close` do nothing (the machine of
+// setup stays), trace counts and unassembly lengths beyond a few thousand
+// are refused, and a trace gets a Ctrl-C every half second, command files
+// every two seconds (files that name each other many times ask for more
+// lines than anyone waits for): no input runs for minutes. Files are
+// confined meanwhile.
+void run_lines(const char* first, int once);
 
 // After an input that ran commands: the CPU halted, no breakpoints, no log
 // and no cassette, memory and registers cleared.

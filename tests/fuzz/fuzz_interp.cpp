@@ -18,13 +18,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
         return 0;
     FILE* saved = stdin;
     stdin = in;
-    {
-        fuzz::Confined confined;
-        static char line[CMD_LINE_SIZE + 1];
-        line[0] = 0;
-        cmd_loop(fuzz::command_table(), line, CMD_LINE_SIZE, PROMPT, 0);
-        fuzz::check(line[CMD_LINE_SIZE] == 0, "the line buffer's last byte stays free");
-    }
+    fuzz::run_lines("", 0);
     stdin = saved;
     fclose(in);
     fuzz::reset_machine();
