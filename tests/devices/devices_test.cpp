@@ -200,14 +200,18 @@ TEST(MemProgram, LoadOption)
 
 // Each key alone: the positions it presses; shifted characters add the left
 // Shift (row 0, 0x04). Other control characters (without Ctrl), NUL, codes
-// without a key or beyond a byte and key messages of character keys: none.
+// without a key ('{') or beyond a byte and key messages of character keys:
+// none.
 TEST_F(DevTest, KbdKeysPressTheirPositions)
 {
     // clang-format off
     run({{CHAR, 'q', "1:80"}, {CHAR, 'Q', "1:80"}, {CHAR, ':', "6:10"}, {CHAR, '!', "0:04 7:80"},
          {CHAR, '?', "0:04 1:08"}, {CHAR, 8, "0:04 5:20"}, {CHAR, 13, "5:08"}, {CHAR, 27, "0:20"},
          {DOWN, VK_DELETE, "6:04"}, {CHAR, 9, ""}, {CHAR, 3, ""}, {CHAR, 0, ""},
-         {CHAR, '@', ""}, {CHAR, 0x131, ""}, {DOWN, 0x110, "", -1, LSHIFT}, {DOWN, 'A', ""}}, true);
+         {CHAR, '{', ""}, {CHAR, 0x131, ""}, {DOWN, 0x110, "", -1, LSHIFT}, {DOWN, 'A', ""},
+         // Shift with N, K, L, M, P: the letter's position and the left Shift.
+         {CHAR, '^', "0:04 2:08"}, {CHAR, '[', "0:04 3:02"}, {CHAR, '\\', "0:04 5:40"},
+         {CHAR, ']', "0:04 2:04"}, {CHAR, '@', "0:04 1:02"}}, true);
     // clang-format on
 }
 
