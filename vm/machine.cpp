@@ -284,6 +284,9 @@ static void cpu6502_write_hooks(int32_t ea)
     if (ea >= 0xD000 && ea <= 0xD3FF) {
         dev_invalidate(ea - 0xD000, 1, &devVideo);
     } else if (ea >= 0xDC00 && ea <= 0xDFFF) {
+        // The byte at ea is the one the instruction stored: a key event,
+        // which rewrites the whole range, waits for the machine until this
+        // instruction and its hooks are done.
         kbd_write(abMem6502[ea]);
     } else if (ea >= 0xF000 && ea <= 0xF0FF) {
         abMem6502[ea] = cas_write(ea - 0xF000, abMem6502[ea]);

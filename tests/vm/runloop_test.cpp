@@ -112,3 +112,25 @@ TEST_F(VmTest, RunningCpuIsSeenBetweenInstructions)
     cmd("halt");
     EXPECT_FALSE(dwCPUFlags.load() & CPU_RUN);
 }
+
+// A key event refreshes the keyboard range, but never between a program's
+// store of a row selection and the keyboard's look at the stored byte: the
+// program always reads the row it selected, never another row's keys.
+TEST_F(VmTest, KeysNeverChangeTheRowAProgramSelects)
+{
+    memset(abKbdMatrix, 0, sizeof abKbdMatrix);
+    memset(abKbdHold, 0, sizeof abKbdHold);
+    fShiftLock = 1;
+    // 0300 LDA #7F; STA DF00 (row 7); LDA #FE; STA DF00 (row 0); LDA DF00;
+    // CMP #7F (row 7 with '1' down); BNE 0313; INC 10; 0313 JMP 0300
+    poke(0x300, {0xA9, 0x7F, 0x8D, 0x00, 0xDF, 0xA9, 0xFE, 0x8D, 0x00, 0xDF, 0xAD,
+                 0x00, 0xDF, 0xC9, 0x7F, 0xD0, 0x02, 0xE6, 0x10, 0x4C, 0x00, 0x03});
+    reg("PC") = 0x300;
+    const uint32_t selections = kbd_selections();
+    cmd("go");
+    for (int i = 0; i < 20000; i++)
+        kbd_message(WM_CHAR, '1', 0);
+    cmd("halt");
+    EXPECT_EQ(abMem6502[0x10], 0);
+    EXPECT_GT(kbd_selections(), selections);
+}
