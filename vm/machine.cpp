@@ -31,10 +31,18 @@ static std::unique_ptr<OpDesc[]> pOpDesc6502;
 // ---------------------------------------------------------------- machine lock
 
 static std::mutex mtxMachine;
-// Threads other than the CPU thread that hold the machine lock or wait for
-// it. The run loop reads it after every instruction and gives the machine up
-// while it is not 0.
-static std::atomic<uint32_t> cMachineWanted;
+// What the running CPU must look at, in one word that the run loop reads
+// after every instruction: how many threads other than the CPU thread hold
+// the machine or wait for it (ATTN_WANTED), and ATTN_FLAGS once another
+// thread has changed dwCPUFlags (to stop or end the CPU). While it is 0 the
+// loop needs to read nothing else.
+static std::atomic<uint32_t> dwCPUAttention;
+constexpr uint32_t ATTN_WANTED = 0xFFFF;
+constexpr uint32_t ATTN_FLAGS = 0x10000;
+// Set while the CPU thread, having given the machine to the threads that
+// asked, waits to take it back: new requests wait until it has, so that
+// requests coming one after another cannot hold a running CPU off for ever.
+static std::atomic<bool> fCPUReturning;
 // How many machine locks this thread holds (the CPU thread counts itself
 // while it has the machine): a nested lock, or a command that the CPU thread
 // runs itself (its stop report), takes nothing more.
@@ -44,7 +52,9 @@ MachineLock::MachineLock()
 {
     if (cMachineHeld++ > 0)
         return;
-    cMachineWanted.fetch_add(1);
+    while (fCPUReturning.load())
+        fCPUReturning.wait(true);
+    dwCPUAttention.fetch_add(1);
     mtxMachine.lock();
 }
 
@@ -53,8 +63,8 @@ MachineLock::~MachineLock()
     if (--cMachineHeld > 0)
         return;
     mtxMachine.unlock();
-    cMachineWanted.fetch_sub(1);
-    cMachineWanted.notify_all();
+    dwCPUAttention.fetch_sub(1);
+    dwCPUAttention.notify_all();
 }
 
 // The CPU thread lets go of the machine and takes it back.
@@ -71,15 +81,18 @@ static void cpu6502_acquire(std::unique_lock<std::mutex>& lock)
 }
 
 // Between two instructions: hands the machine to the threads that asked for
-// it and takes it back once none is left.
+// it and takes it back once they are done; later requests wait for that.
 static void cpu6502_yield(std::unique_lock<std::mutex>& lock)
 {
-    if (cMachineWanted.load() == 0)
+    if (!(dwCPUAttention.load() & ATTN_WANTED))
         return;
+    fCPUReturning = true;
     cpu6502_release(lock);
-    for (uint32_t n; (n = cMachineWanted.load()) != 0;)
-        cMachineWanted.wait(n);
+    for (uint32_t n; (n = dwCPUAttention.load()) & ATTN_WANTED;)
+        dwCPUAttention.wait(n);
     cpu6502_acquire(lock);
+    fCPUReturning = false;
+    fCPUReturning.notify_all();
 }
 
 // ---------------------------------------------------------------- flags and reports
@@ -89,6 +102,7 @@ void cpu6502_set_flags(uint32_t clear, uint32_t set)
     uint32_t flags = dwCPUFlags.load();
     while (!dwCPUFlags.compare_exchange_weak(flags, (flags & ~clear) | set)) {
     }
+    dwCPUAttention.fetch_or(ATTN_FLAGS);
 }
 
 bool cpu6502_exists()
@@ -224,7 +238,7 @@ void cpu6502_run_sync(uint32_t mode)
 
 void cpu6502_halt()
 {
-    dwCPUFlags.fetch_and(~CPU_RUN);
+    cpu6502_set_flags(CPU_RUN, 0);
 }
 
 bool cpu6502_wait_stopped(int ms)
@@ -326,7 +340,10 @@ static void cpu6502_run(uint32_t flags)
     int32_t& rPC = aReg6502[REG_PC].value;
     int32_t& rS = aReg6502[REG_S].value;
     int32_t& rEA = aReg6502[REG_EA].value;
-    int32_t& rEF = aReg6502[REG_EF].value;
+    // The write flag is bit 0 of EF, which the opcode functions set through
+    // its low byte: the loop reads and clears it through that byte too, as a
+    // whole-word access right after a byte store stalls the processor.
+    byte& bEF = *reinterpret_cast<byte*>(&aReg6502[REG_EF].value);
     const bool fStep = flags & CPU_STEP;
     int32_t cStep = cTraceIns.load(std::memory_order_relaxed);
     int32_t cIns = cInsExecuted.load(std::memory_order_relaxed);
@@ -335,15 +352,19 @@ static void cpu6502_run(uint32_t flags)
     for (;;) {
         const byte opcode = abMem6502[pc];
         rPC = pc + 1;
-        rEF &= ~1;
+        bEF &= ~1;
         rEA = 0xFFFF;
         // A word read at 0xFFFF takes its high byte from 0x0000.
         abMem6502[MEM_SIZE6502] = abMem6502[0];
         aPfnOp6502[opcode]();
+        // Registers are written back only when an instruction took them out
+        // of their width, which few do.
         const int32_t pcLast = pc;
-        pc = rPC & 0xFFFF;
-        rPC = pc;
-        rS &= 0xFF;
+        pc = rPC;
+        if (static_cast<uint32_t>(pc) > 0xFFFF)
+            rPC = pc &= 0xFFFF;
+        if (static_cast<uint32_t>(rS) > 0xFF)
+            rS &= 0xFF;
         cInsExecuted.store(++cIns, std::memory_order_relaxed);
         if (fOpUndefined) {
             fOpUndefined = 0;
@@ -352,7 +373,7 @@ static void cpu6502_run(uint32_t flags)
         }
 
         const int32_t ea = rEA & 0xFFFF;
-        const bool write = rEF & 1;
+        const bool write = bEF & 1;
         const uint8_t pgData = abPageChecks[ea >> 8].load(std::memory_order_relaxed) &
                                (write ? PG_DEV_WRITE | PG_BP_WRITE : PG_DEV_READ | PG_BP_READ);
         const uint8_t pgCode = abPageChecks[pc >> 8].load(std::memory_order_relaxed) & PG_BP_CODE;
@@ -371,8 +392,11 @@ static void cpu6502_run(uint32_t flags)
             cpu6502_stop_report();
             return;
         }
-        if (dwCPUFlags.load(std::memory_order_relaxed) != flags ||
-            cMachineWanted.load(std::memory_order_relaxed) != 0)
+        if (dwCPUAttention.load(std::memory_order_relaxed) != 0)
+            break;
+        // Every change of the flags raises ATTN_FLAGS; they are compared
+        // now and then all the same.
+        if ((cIns & 0xFFF) == 0 && dwCPUFlags.load(std::memory_order_relaxed) != flags)
             break;
     }
     if (fStep)
@@ -390,6 +414,9 @@ static void cpu6502_thread()
     bool fRan = false;
     for (;;) {
         cpu6502_yield(lock);
+        // Cleared before the flags are read: a change from now on raises it
+        // again.
+        dwCPUAttention.fetch_and(~ATTN_FLAGS);
         uint32_t flags = dwCPUFlags.load(std::memory_order_acquire);
         if (flags & CPU_EXIT)
             break;
