@@ -1,12 +1,23 @@
-// Instructions per second through the CPU thread's run loop: the machine is
-// created (headless), a program is stepped a fixed number of instructions
-// the way a quiet trace does, and the time of the whole run is measured.
+// Instructions per second through the CPU thread's run loop, and beside it
+// a plain switch-based C interpreter (ref6502.c, written for this
+// comparison) on the same workload, built with the same compiler and
+// options. The machine is created (headless) and the workload run the way a
+// quiet trace runs it: the CPU thread's real loop, with its device hooks and
+// breakpoint checks, counting down a fixed number of instructions.
+//
+//   build/bench/tessaly_bench --benchmark_filter=Workload
+//
+// Before measuring, both cores run the workload side by side and must agree
+// on registers and memory, so that they are known to do the same work.
 #include <benchmark/benchmark.h>
 
+#include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <vector>
 
 #include "cpu6502.h"
+#include "ref6502.h"
 #include "shell.h"
 #include "vm.h"
 #include "vm_internal.h"
@@ -14,10 +25,90 @@
 namespace
 {
 
+constexpr int WORKLOAD_BASE = 0x0400;
+std::vector<byte> abWorkload;
+byte abRefMem[MEM_SIZE6502];
+double dRefPerSecond; // the reference core's speed, once measured
+
 void poke(int addr, std::initializer_list<int> bytes)
 {
     for (int b : bytes)
         abMem6502[addr++ & 0xFFFF] = static_cast<byte>(b);
+}
+
+bool load_workload()
+{
+    FILE* f = fopen(TESSALY_WORKLOAD_BIN, "rb");
+    if (!f)
+        return false;
+    for (int c; (c = getc(f)) != EOF;)
+        abWorkload.push_back(static_cast<byte>(c));
+    fclose(f);
+    return !abWorkload.empty();
+}
+
+// Both cores at the workload's start, with memory otherwise clear.
+void start_workload(Ref6502* ref)
+{
+    memset(abMem6502, 0, MEM_SIZE6502 + 1);
+    memcpy(abMem6502 + WORKLOAD_BASE, abWorkload.data(), abWorkload.size());
+    for (int i = 0; i < NUM_REGS6502; i++)
+        aReg6502[i].value = 0;
+    aReg6502[REG_S].value = 0xFF;
+    aReg6502[REG_PC].value = WORKLOAD_BASE;
+    memcpy(abRefMem, abMem6502, MEM_SIZE6502);
+    *ref = Ref6502{0, 0, 0, 0xFF, 0x20, WORKLOAD_BASE, abRefMem};
+}
+
+// The CPU thread executes `count` instructions, as `trace /q` runs them.
+void run_tessaly(int32_t count)
+{
+    cTraceIns = count;
+    cpu6502_run_sync(CPU_RUN | CPU_STEP);
+}
+
+// Runs both cores side by side and compares them after each slice.
+bool cores_agree()
+{
+    Ref6502 ref;
+    start_workload(&ref);
+    for (int slice = 0; slice < 40; slice++) {
+        run_tessaly(100'003);
+        ref6502_run(&ref, 100'003);
+        const Reg* r = aReg6502;
+        if (r[REG_A].value != ref.a || r[REG_X].value != ref.x || r[REG_Y].value != ref.y ||
+            r[REG_S].value != ref.s || r[REG_PC].value != ref.pc ||
+            memcmp(abMem6502, abRefMem, MEM_SIZE6502) != 0) {
+            fprintf(stderr,
+                    "the cores disagree after %d instructions: PC %04x/%04x A %02x/%02x X "
+                    "%02x/%02x Y %02x/%02x S %02x/%02x\n",
+                    (slice + 1) * 100'003, r[REG_PC].value, ref.pc, r[REG_A].value, ref.a,
+                    r[REG_X].value, ref.x, r[REG_Y].value, ref.y, r[REG_S].value, ref.s);
+            return false;
+        }
+    }
+    return true;
+}
+
+constexpr int64_t WORKLOAD_SLICE = 20'000'000;
+
+void BM_WorkloadReferenceCore(benchmark::State& state)
+{
+    Ref6502 ref;
+    start_workload(&ref);
+    for (auto _ : state)
+        ref6502_run(&ref, WORKLOAD_SLICE);
+    benchmark::DoNotOptimize(ref);
+    state.SetItemsProcessed(state.iterations() * WORKLOAD_SLICE);
+}
+
+void BM_WorkloadTessalyRunLoop(benchmark::State& state)
+{
+    Ref6502 ref;
+    start_workload(&ref);
+    for (auto _ : state)
+        run_tessaly(WORKLOAD_SLICE);
+    state.SetItemsProcessed(state.iterations() * WORKLOAD_SLICE);
 }
 
 // 0300 LDX #0; 0302 LDA 0400,X; ADC #1; STA 0400,X; INX; BNE 0302; JMP 0300
@@ -37,10 +128,8 @@ void load_video_loop()
 void run_steps(benchmark::State& state)
 {
     const int32_t count = static_cast<int32_t>(state.range(0));
-    for (auto _ : state) {
-        cTraceIns = count;
-        cpu6502_run_sync(CPU_RUN | CPU_STEP);
-    }
+    for (auto _ : state)
+        run_tessaly(count);
     state.SetItemsProcessed(state.iterations() * count);
 }
 
@@ -63,12 +152,14 @@ void BM_RunLoopWithBreakpoints(benchmark::State& state)
     bp_clear();
 }
 
-void BM_RunLoopWithCodeBreakpoint(benchmark::State& state)
+void BM_RunLoopWithBreakpointsOnItsPages(benchmark::State& state)
 {
     load_loop();
     reg_find("PC")->value = 0x300;
-    // The usual debugging case: one code breakpoint elsewhere.
-    bp_add(0x1000, 0, BP_PERM);
+    // Breakpoints on the pages the loop runs and stores in, at addresses it
+    // never meets: every instruction makes the lookups that can match.
+    bp_add(0x3F0, 0, BP_PERM);
+    bp_add(0x4FF, 0, BP_DATA | BP_WRITE | BP_PERM);
     run_steps(state);
     bp_clear();
 }
@@ -80,9 +171,14 @@ void BM_RunLoopVideoStores(benchmark::State& state)
     run_steps(state);
 }
 
+// The workload's rates are per second of processor time of the whole process
+// (for the run loop: the CPU thread's), so that a machine busy with other
+// work slows neither side's figure.
+BENCHMARK(BM_WorkloadReferenceCore)->Unit(benchmark::kMillisecond)->MeasureProcessCPUTime();
+BENCHMARK(BM_WorkloadTessalyRunLoop)->Unit(benchmark::kMillisecond)->MeasureProcessCPUTime();
 BENCHMARK(BM_RunLoop)->Arg(10'000'000)->Unit(benchmark::kMillisecond)->UseRealTime();
 BENCHMARK(BM_RunLoopWithBreakpoints)->Arg(10'000'000)->Unit(benchmark::kMillisecond)->UseRealTime();
-BENCHMARK(BM_RunLoopWithCodeBreakpoint)
+BENCHMARK(BM_RunLoopWithBreakpointsOnItsPages)
     ->Arg(10'000'000)
     ->Unit(benchmark::kMillisecond)
     ->UseRealTime();
@@ -94,6 +190,12 @@ int main(int argc, char** argv)
 {
     setenv("SDL_VIDEODRIVER", "offscreen", 0);
     if (!cpu6502_init() || cpu6502_create(0, nullptr, nullptr) != 0)
+        return 1;
+    if (!load_workload()) {
+        fprintf(stderr, "cannot read the workload %s\n", TESSALY_WORKLOAD_BIN);
+        return 1;
+    }
+    if (!cores_agree())
         return 1;
     benchmark::Initialize(&argc, argv);
     benchmark::RunSpecifiedBenchmarks();
