@@ -25,10 +25,9 @@
 namespace
 {
 
-constexpr int WORKLOAD_BASE = 0x0400;
+constexpr int WORKLOAD_BASE = 0x0300;
 std::vector<byte> abWorkload;
 byte abRefMem[MEM_SIZE6502];
-double dRefPerSecond; // the reference core's speed, once measured
 
 void poke(int addr, std::initializer_list<int> bytes)
 {
@@ -111,6 +110,28 @@ void BM_WorkloadTessalyRunLoop(benchmark::State& state)
     state.SetItemsProcessed(state.iterations() * WORKLOAD_SLICE);
 }
 
+// The same through `go`: the CPU runs free (no step count) until a
+// permanent breakpoint at the workload's main loop finds that at least a
+// slice of instructions ran since the last stop; the record tells how many.
+void BM_WorkloadTessalyGo(benchmark::State& state)
+{
+    Ref6502 ref;
+    start_workload(&ref);
+    Breakpoint* bp = bp_add(WORKLOAD_BASE + 4, 0, BP_PERM); // START
+    bp->cHitLimit = bp->cHitCount = 0;
+    bp->cInsLimit = static_cast<int32_t>(WORKLOAD_SLICE);
+    int64_t cIns = 0;
+    con_disable(); // the stop reports
+    for (auto _ : state) {
+        cpu6502_run_sync(CPU_RUN);
+        std::lock_guard<std::recursive_mutex> lock(mtxBp);
+        cIns += pbpList.load()->cIns;
+    }
+    con_enable();
+    bp_clear();
+    state.SetItemsProcessed(cIns);
+}
+
 // 0300 LDX #0; 0302 LDA 0400,X; ADC #1; STA 0400,X; INX; BNE 0302; JMP 0300
 void load_loop()
 {
@@ -176,6 +197,7 @@ void BM_RunLoopVideoStores(benchmark::State& state)
 // work slows neither side's figure.
 BENCHMARK(BM_WorkloadReferenceCore)->Unit(benchmark::kMillisecond)->MeasureProcessCPUTime();
 BENCHMARK(BM_WorkloadTessalyRunLoop)->Unit(benchmark::kMillisecond)->MeasureProcessCPUTime();
+BENCHMARK(BM_WorkloadTessalyGo)->Unit(benchmark::kMillisecond)->MeasureProcessCPUTime();
 BENCHMARK(BM_RunLoop)->Arg(10'000'000)->Unit(benchmark::kMillisecond)->UseRealTime();
 BENCHMARK(BM_RunLoopWithBreakpoints)->Arg(10'000'000)->Unit(benchmark::kMillisecond)->UseRealTime();
 BENCHMARK(BM_RunLoopWithBreakpointsOnItsPages)

@@ -22,7 +22,7 @@ CRC:    .res 2                  ; CRC-16 being computed
 SEED:   .res 1                  ; state of the pseudo-random numbers
 BCD:    .res 3                  ; six-digit decimal counter
 
-        .segment "CODE"
+        .segment "MAIN"
 
 ; ENTRY: seeds the pseudo-random numbers, then runs the routines in turn
 ; for ever. Takes nothing; never returns.
@@ -34,6 +34,8 @@ START:  JSR SIEVE
         JSR SORT
         JSR COUNT
         JMP START
+
+        .segment "CODE"
 
 ; MUL8: multiplies by shifting and adding.
 ; Takes MULA and MULB; gives PROD = MULA * MULB; changes A, X and MULB.
