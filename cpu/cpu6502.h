@@ -74,8 +74,9 @@ extern CpuDef cpu6502;
 extern Reg aReg6502[];
 // The 64 KB of emulated memory, plus one guard byte at 0x10000 so that a word
 // read at 0xFFFF stays inside the array. The run loop copies the byte at
-// 0x0000 into the guard before each instruction, so such a word takes its high
-// byte from 0x0000, as the 16-bit address space wraps.
+// 0x0000 into the guard before each instruction that can read such a word
+// (one at 0xFFFE, and JMP (indirect)), so that it takes its high byte from
+// 0x0000, as the 16-bit address space wraps.
 extern byte abMem6502[];
 extern const BitDef aBit6502[];
 extern const InsDef aIns6502[];

@@ -335,6 +335,9 @@ static bool cpu6502_checks(int32_t ea, bool write, uint8_t pgData, int32_t pc, u
 // Executes instructions while the CPU is to run as `flags` says (CPU_RUN
 // set) and no other thread wants the machine. After each instruction PC is
 // kept within 16 bits and S within 8, as the processor's registers are.
+// Stepping (counting down cTraceIns) and running free are two copies of the
+// loop, so that the free one carries no count.
+template <bool fStep>
 static void cpu6502_run(uint32_t flags)
 {
     int32_t& rPC = aReg6502[REG_PC].value;
@@ -344,7 +347,6 @@ static void cpu6502_run(uint32_t flags)
     // its low byte: the loop reads and clears it through that byte too, as a
     // whole-word access right after a byte store stalls the processor.
     byte& bEF = *reinterpret_cast<byte*>(&aReg6502[REG_EF].value);
-    const bool fStep = flags & CPU_STEP;
     int32_t cStep = cTraceIns.load(std::memory_order_relaxed);
     int32_t cIns = cInsExecuted.load(std::memory_order_relaxed);
     int32_t pc = rPC & 0xFFFF;
@@ -354,8 +356,11 @@ static void cpu6502_run(uint32_t flags)
         rPC = pc + 1;
         bEF &= ~1;
         rEA = 0xFFFF;
-        // A word read at 0xFFFF takes its high byte from 0x0000.
-        abMem6502[MEM_SIZE6502] = abMem6502[0];
+        // A word read at 0xFFFF takes its high byte from 0x0000. Only an
+        // instruction at 0xFFFE (its operand word) and JMP (indirect) (its
+        // pointer) can read one.
+        if ((pc == 0xFFFE) | (opcode == 0x6C))
+            abMem6502[MEM_SIZE6502] = abMem6502[0];
         aPfnOp6502[opcode]();
         // Registers are written back only when an instruction took them out
         // of their width, which few do.
@@ -432,7 +437,10 @@ static void cpu6502_thread()
             continue;
         }
         fRan = true;
-        cpu6502_run(flags);
+        if (flags & CPU_STEP)
+            cpu6502_run<true>(flags);
+        else
+            cpu6502_run<false>(flags);
     }
 
     // Exit sequence: the machine no longer exists. A command still waiting

@@ -134,3 +134,34 @@ TEST_F(VmTest, KeysNeverChangeTheRowAProgramSelects)
     EXPECT_EQ(abMem6502[0x10], 0);
     EXPECT_GT(kbd_selections(), selections);
 }
+
+// A word read at 0xFFFF takes its high byte from 0x0000: the operand of an
+// instruction at 0xFFFE, and the pointer of JMP (0xFFFF).
+TEST_F(VmTest, WordsAtTheTopOfMemoryWrapToZero)
+{
+    struct {
+        const char* what;
+        int addr;                        // where the instruction starts
+        std::initializer_list<int> code; // its bytes from addr on (wrapping)
+        int32_t pc;                      // PC after it
+        int32_t a;                       // A after it
+    } cases[] = {
+        {"JMP (FFFF)", 0x300, {0x6C, 0xFF, 0xFF}, 0x1234, 0},
+        {"JMP at FFFE", 0xFFFE, {0x4C, 0x34, 0x12}, 0x1234, 0},
+        {"JSR at FFFE", 0xFFFE, {0x20, 0x34, 0x12}, 0x1234, 0},
+        {"LDA abs at FFFE", 0xFFFE, {0xAD, 0x34, 0x12}, 0x0001, 0x5A},
+    };
+    for (const auto& c : cases) {
+        reset_state();
+        abMem6502[MEM_SIZE6502] = 0x99; // what the guard byte held before
+        poke(c.addr, c.code);
+        abMem6502[0xFFFF] = 0x34;
+        abMem6502[0x0000] = 0x12;
+        abMem6502[0x1234] = 0x5A;
+        reg("S") = 0xFF;
+        reg("PC") = c.addr;
+        cmd("trace /q 1");
+        EXPECT_EQ(reg("PC"), c.pc) << c.what;
+        EXPECT_EQ(reg("A"), c.a) << c.what;
+    }
+}
