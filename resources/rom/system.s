@@ -12,10 +12,15 @@
 ; No interrupt is ever raised: the firmware polls the keyboard and the
 ; cassette. BRK (the only way through the IRQ vector) enters the monitor.
 ;
-; RAM: zero page $E0..$FF holds all of the firmware's own state, so that a
-; tape loaded into page 2 (programs of the period load there) cannot upset
-; the screen, the keyboard or the monitor while it loads. Page 2 holds only
-; the four flags that programs poke and peek (c1p.inc).
+; RAM: zero page $E0..$FA holds all of the firmware's own state, so that a
+; tape that loads into page 2 cannot upset the screen, the keyboard or the
+; monitor while it loads. Of page 2 only the four flags that programs poke
+; and peek are used (c1p.inc).
+;
+; Layout: each page that holds a fixed entry point is filled from that entry
+; on: $FD00 keyboard and cassette input, $FE00 the monitor, $FF00 reset, BRK
+; and the Ctrl-C check. The rest (the screen driver, the key table, monitor
+; helpers) lies in $FA00..$FCFF. $F800..$F9FF is free (system.cfg).
 
         .setcpu "6502"
         .include "c1p.inc"
@@ -52,7 +57,7 @@ MDIG:   .res    1       ; monitor: a hex digit came since the last Return
 MLOAD:  .res    1       ; monitor: non-zero while it reads the cassette
 MSRC:   .res    1       ; monitor: non-zero when the key came from the tape
 
-; ==================================================================== $FD00
+; ============================================= $FD00: keyboard and cassette
 
         .segment "PAGEFD"
 
@@ -99,13 +104,13 @@ KEYIN:  jsr     KSCAN
 ; selected. Gives in A the character of a key that has gone down since it
 ; was last taken (Z clear), or 0 (Z set) when there is none. Changes X, Y.
 ;
-; The emulated matrix releases a typed key by itself after a few selections
-; of its row, so a key counts on the pass that first sees it down; KPREV
-; remembers it until a pass sees it up, and only then can it count again.
-; One new key is taken per pass; another that went down at the same time is
-; still new on the next pass. Shift, Ctrl and shift lock are read from row 0
-; after the key's own row in the same pass, so that they are the ones that
-; came with the key.
+; A typed key stays down only for a few selections of its row before the
+; keyboard releases it, so a key counts on the pass that first sees it down;
+; KPREV remembers it until a pass sees it up, and only then can it count
+; again. One new key is taken per pass; another that went down at the same
+; time is still new on the next pass. Shift, Ctrl and shift lock are read
+; from row 0 after the key's own row in the same pass, so that they are the
+; ones that came with the key.
 KSCAN:  lda     #$FF
         sta     KFOUND
         ldx     #7
@@ -218,7 +223,7 @@ SAVE:   pha
         sec
         rts
 
-; ==================================================================== $FE00
+; ============================================================ $FE00: monitor
 
         .segment "PAGEFE"
 
@@ -380,7 +385,7 @@ PRNIB:  cmp     #10
 @digit: adc     #'0'
         jmp     OUTCH
 
-; ==================================================================== $FF00
+; ============================================ $FF00: reset, BRK, Ctrl-C check
 
         .segment "PAGEFF"
 
@@ -517,7 +522,7 @@ MSGBAD  = * - MSGS
 MSGTAPE = * - MSGS
         .byte   "NO TAPE", 0
 
-; ==================================================================== screen
+; ================================= $FA00: screen driver and the rest of it
 
         .segment "CODE"
 
@@ -773,7 +778,7 @@ SHOWLN: jsr     ROWHOME
         lda     (MADDR),y
         jmp     PRBYTE
 
-; ==================================================================== fixed
+; ====================================================== entry points, vectors
 
         .segment "ENTRIES"
 
