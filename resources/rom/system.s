@@ -111,17 +111,20 @@ KEYIN:  jsr     KSCAN
 ; time is still new on the next pass. Shift, Ctrl and shift lock are read
 ; from row 0 after the key's own row in the same pass, so that they are the
 ; ones that came with the key.
+;
+; A row whose keys differ from the ones taken is read a second time before
+; anything counts: the keyboard's bytes are refreshed whenever a host key
+; arrives, and a read that meets such a refresh can return another row's
+; keys. Such a read would count a key that is not there or take a held key
+; for released; the second read comes after the refresh and is the row's
+; own. Rows that have not changed, the common case, are read once.
 KSCAN:  lda     #$FF
         sta     KFOUND
         ldx     #7
-@row:   lda     BITS,x
-        eor     #$FF
-        sta     KBD             ; select row X
-        lda     KBD
-        eor     #$FF            ; 1 bits: keys down
-        cpx     #0
-        bne     @keys
-        and     #$20            ; row 0: only Escape is a key of its own
+@row:   jsr     KROW
+        cmp     KPREV,x
+        beq     @keys
+        jsr     KROW            ; changed: read again
 @keys:  sta     KTMP
         and     KPREV,x         ; a key seen up is no longer taken
         sta     KPREV,x
@@ -195,8 +198,17 @@ KSCAN:  lda     #$FF
 @none:  lda     #0
         rts
 
-; The bit of each column (and, inverted, the select byte of each row).
-BITS:   .byte   $01, $02, $04, $08, $10, $20, $40, $80
+; KROW: selects row X of the keyboard; gives in A its keys that are down as
+; 1 bits (of row 0 only Escape: its other keys are modifiers). Changes A.
+KROW:   lda     BITS,x
+        eor     #$FF
+        sta     KBD
+        lda     KBD
+        eor     #$FF
+        cpx     #0
+        bne     @keys
+        and     #$20
+@keys:  rts
 
 ; LOAD ($FFF4): input comes from the cassette from now on (INCH).
 ; Preserves A, X and Y.
@@ -729,6 +741,9 @@ SCROLL: ldx     #ROWLEN-1
         lda     #>SCREEN
         sta     LINE+1
 @x:     rts
+
+; The bit of each column (and, inverted, the select byte of each row).
+BITS:   .byte   $01, $02, $04, $08, $10, $20, $40, $80
 
 ; The character of each matrix position, row by row, bit 0 first. Row 0
 ; holds only Escape (its other keys are modifiers). Row 6 bit 2 is the

@@ -296,6 +296,8 @@ TEST_F(SystemRom, ProgramsReadTheTapeUntilItEndsOrAKeyIsPressed)
         ASSERT_TRUE(c1p::type("OK"));
         ASSERT_TRUE(c1p::wait_idle());
         std::string text = c1p::screen_text();
+        if (stop) // rows full of X wrap: join them
+            text.erase(std::remove(text.begin(), text.end() - 1, '\n'), text.end() - 1);
         if (!stop)
             EXPECT_EQ(text, "HI\nOK\n");
         else
