@@ -153,6 +153,8 @@ KSCAN:  lda     #$FF
         lda     KEYTAB,y
         beq     @none           ; an empty position
         sta     KTMP
+        ldx     #0              ; row 0 once more, selected afresh for the
+        jsr     KROW            ; same reason as the second reads
         ldx     KBD             ; row 0, active low: bit 0 shift lock,
                                 ; bits 1 and 2 Shift, bit 6 Ctrl
         cmp     #'A'
@@ -711,7 +713,7 @@ ROWHOME:
 ; cursor at its start; the start of the line moves up with its text (it
 ; stops at the top left when the line's first row has gone). The copy goes
 ; column by column with the 31 row moves written out, so a scroll costs
-; about 2,100 instructions. Changes A and X; keeps Y.
+; about 2,150 instructions. Changes A and X; keeps Y.
 SCROLL: ldx     #ROWLEN-1
 @col:
         .repeat ROWLEN-1, R
