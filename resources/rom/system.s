@@ -150,11 +150,11 @@ KSCAN:  lda     #$FF
         bpl     @row
         ldy     KFOUND
         bmi     @none
+        ldx     #0              ; row 0 once more, selected afresh for the
+        jsr     KROW            ; same reason as the second reads
         lda     KEYTAB,y
         beq     @none           ; an empty position
         sta     KTMP
-        ldx     #0              ; row 0 once more, selected afresh for the
-        jsr     KROW            ; same reason as the second reads
         ldx     KBD             ; row 0, active low: bit 0 shift lock,
                                 ; bits 1 and 2 Shift, bit 6 Ctrl
         cmp     #'A'
