@@ -19,8 +19,9 @@
 ;
 ; Layout: each page that holds a fixed entry point is filled from that entry
 ; on: $FD00 keyboard and cassette input, $FE00 the monitor, $FF00 reset, BRK
-; and the Ctrl-C check. The rest (the screen driver, the key table, monitor
-; helpers) lies in $FA00..$FCFF. $F800..$F9FF is free (system.cfg).
+; and the Ctrl-C check. The rest (the screen driver, LOAD and SAVE, the rest
+; of the keyboard, monitor helpers) lies in $FA00..$FCFF. $F800..$F9FF is
+; free (system.cfg).
 
         .setcpu "6502"
         .include "c1p.inc"
@@ -91,13 +92,6 @@ INCH:   stx     ISX
 @key:   jsr     KEYIN
 @out:   ldx     ISX
         ldy     ISY
-        rts
-
-; KEYIN: waits for a key from the keyboard; gives it in A and at LASTKEY.
-; Changes X and Y.
-KEYIN:  jsr     KSCAN
-        beq     KEYIN
-        sta     LASTKEY
         rts
 
 ; KSCAN: one pass over the keyboard matrix, rows 7 down to 0, leaving row 0
@@ -211,31 +205,6 @@ KROW:   lda     BITS,x
         bne     @keys
         and     #$20
 @keys:  rts
-
-; LOAD ($FFF4): input comes from the cassette from now on (INCH).
-; Preserves A, X and Y.
-LOAD:   pha
-        lda     #1
-        sta     LOADFLG
-        pla
-        rts
-
-; SAVE ($FFF7): output goes to the cassette too from now on (OUTCH) and
-; carry is clear; when the interface cannot send (status bit 1 clear) carry
-; is set and nothing changes. Looks at the status once and never waits.
-; Preserves A, X and Y.
-SAVE:   pha
-        lda     CASSTAT
-        and     #$02
-        beq     @no
-        lda     #1
-        sta     SAVEFLG
-        pla
-        clc
-        rts
-@no:    pla
-        sec
-        rts
 
 ; ============================================================ $FE00: monitor
 
@@ -452,7 +421,7 @@ RESET:  cld
 
 PROMPT: .byte   "C/W/M ?", 0
 
-; ECHOLN: prints the character in A and starts a new line.
+; ECHOLN: prints the character in A and starts a new line. Changes A.
 ECHOLN: jsr     OUTCH
         jmp     NEWLN
 
@@ -530,6 +499,7 @@ HEXVAL: cmp     #'0'
 NEWLN:  lda     #CH_CR
         jmp     OUTCH
 
+; The monitor's messages, shown beside its row; ended by 0.
 MSGS:
 MSGBAD  = * - MSGS
         .byte   "?", 0
@@ -743,6 +713,58 @@ SCROLL: ldx     #ROWLEN-1
         lda     #>SCREEN
         sta     LINE+1
 @x:     rts
+
+; LOAD ($FFF4): input comes from the cassette from now on (INCH).
+; Preserves A, X and Y.
+LOAD:   pha
+        lda     #1
+        sta     LOADFLG
+        pla
+        rts
+
+; SAVE ($FFF7): output goes to the cassette too from now on (OUTCH) and
+; carry is clear; when the interface cannot send (status bit 1 clear) carry
+; is set and nothing changes. Looks at the status once and never waits.
+; Preserves A, X and Y.
+SAVE:   pha
+        lda     CASSTAT
+        and     #$02
+        beq     @no
+        lda     #1
+        sta     SAVEFLG
+        pla
+        clc
+        rts
+@no:    pla
+        sec
+        rts
+
+; KEYIN: waits for a key from the keyboard; gives it in A and at LASTKEY.
+; Changes X and Y.
+;
+; Before it returns it waits, reading only the key's row, until the key is
+; up: the keyboard releases a typed key only when its row is selected, and
+; the program that gets the key may run for long without reading the
+; keyboard. The wait ends as soon as the row changes in any way (a new key
+; in it is left for the next read), and after 256 reads at the most, so a
+; key held down cannot stop it.
+KEYIN:  jsr     KSCAN
+        beq     KEYIN
+        sta     LASTKEY
+        pha
+        lda     KFOUND
+        lsr     a
+        lsr     a
+        lsr     a
+        tax                     ; the key's row
+        ldy     #0
+@wait:  jsr     KROW
+        cmp     KPREV,x
+        bne     @done
+        dey
+        bne     @wait
+@done:  pla
+        rts
 
 ; The bit of each column (and, inverted, the select byte of each row).
 BITS:   .byte   $01, $02, $04, $08, $10, $20, $40, $80
