@@ -49,6 +49,9 @@ const char* HUNDRED_LINES = "A9 0C 20 EE FF A9 00 85 10 F8 18 A5 10 69 01 85 10 
 const char* ENTRY_POINTS = "A9 0C 20 EE FF A2 58 A0 59 A9 41 20 EE FF 20 EE FF 20 F1 FF A9 30 "
                            "69 00 20 EE FF 20 F4 FF 20 EB FF 20 EE FF 20 F7 FF A9 30 69 00 20 "
                            "EE FF 20 00 FD 20 EE FF AD 13 02 20 EE FF 8A 20 EE FF 98 20 EE FF 60";
+// Clears the whole zero page, the firmware's variables with it (LDA #0, TAX;
+// 0303 STA $00,X, INX, BNE 0303), then prints "OK" and returns.
+const char* WIPE_ZERO_PAGE = "A9 00 AA 95 00 E8 D0 FB A9 4F 20 EE FF A9 4B 20 EE FF 60";
 // Clears the screen; 0305 JSR $FFF1, BCC 0312; LDA #'!', JSR $FFEE, JMP
 // 0305; 0312 selects the keyboard's next row itself, as a program reading
 // its own keys does (LDA $10, ASL A, ORA #1, CMP #$FF, BNE 031D, LDA #$FE;
@@ -439,6 +442,19 @@ TEST_F(SystemRom, HundredLinesScrollKeepingTheLastRows)
     EXPECT_EQ(c1p::row(29), "99" + std::string(29, '.'));
     EXPECT_EQ(c1p::row(30), "00" + std::string(29, '.'));
     EXPECT_EQ(c1p::row(31), "0300 A9");
+}
+
+TEST_F(SystemRom, AProgramThatWipesZeroPageStillPrints)
+{
+    ASSERT_TRUE(boot_monitor());
+    ASSERT_TRUE(store_and_run(WIPE_ZERO_PAGE));
+    ASSERT_TRUE(c1p::wait_idle());
+    // The lost cursor goes to the start of the last row; the monitor comes
+    // back below the text and takes keys again.
+    EXPECT_EQ(c1p::row(30), "OK");
+    EXPECT_EQ(c1p::row(31), "0000 00");
+    ASSERT_TRUE(c1p::type(".0300"));
+    EXPECT_EQ(c1p::last_line(), "0300 A9");
 }
 
 // ---------------------------------------------------------------- entry points
