@@ -150,9 +150,9 @@ KEYIN:  jsr     KSCAN
 ;
 ; The character: Ctrl with a letter gives its control code. Shift follows
 ; the keys' legends: with , - . / it gives < = > ?, with 1..9 : ; it gives
-; ! .. ) * + (these flip bit 4 of the code), and with O it rubs out
-; (backspace); letters come in upper case with Shift or while shift lock is
-; down, else in lower case.
+; ! .. ) * +, with K L M N P it gives [ \ ] ^ @ (all of these flip bit 4
+; of the code), and with O it rubs out (backspace); other letters come in
+; upper case with Shift or while shift lock is down, else in lower case.
 KSCAN:  lda     #$FF
         sta     KFOUND
         ldx     #7
@@ -219,8 +219,11 @@ KSCAN:  lda     #$FF
 @ret:   txa                     ; the key as it is (Z clear)
         rts
 @letsh: cpx     #'O'
-        bne     @ret
         beq     @bs
+        cpx     #'K'
+        bcc     @ret
+        cpx     #'P'+1
+        bcs     @ret
 @flip:  txa
         eor     #$10
         rts

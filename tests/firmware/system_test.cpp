@@ -340,7 +340,15 @@ TEST_F(SystemRom, ShiftAndShiftLockSetTheCase)
         {false, 0, "ab,1", "AB,1"}, // shift lock down: upper-case letters
         {true, 0, "ab,1", "ab,1"},  // up: lower case
         {true, 1, "AB", "AB"},      // Shift: upper case
-        {true, 2, "AB", "AB"},      {false, 1, "AB", "AB"},
+        {true, 2, "AB", "AB"},
+        {false, 1, "AB", "AB"},
+        // Shift with K L M N P gives the symbols on those keys, with shift
+        // lock down or up; the letters next to them stay letters, and
+        // Shift with O rubs out.
+        {false, 1, "KLMNP", "[\\]^@"},
+        {true, 2, "JKPQ", "J[@Q"},
+        {false, 1, "ABO", "A"},
+        {true, 0, "klmnop", "klmnop"},
     };
     ASSERT_TRUE(boot_monitor());
     ASSERT_TRUE(store_and_run(ECHO));
