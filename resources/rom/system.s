@@ -1,4 +1,4 @@
-; Tessaly System ROM (0xFB00..0xFFFF of the 2 KB at 0xF800).
+; Tessaly System ROM (0xFB97..0xFFFF of the 2 KB at 0xF800).
 ;
 ; The boot prompt, the screen driver, the keyboard scanner, the machine-
 ; language monitor and cassette input, with the conventional entry points
@@ -19,8 +19,9 @@
 ;
 ; Layout: each page that holds a fixed entry point is filled from that entry
 ; on: $FD00 keyboard and cassette input, $FE00 the monitor, $FF00 reset, BRK,
-; the Ctrl-C check, LOAD and SAVE. The rest (the screen driver, the key
-; table) lies in $FB00..$FCFF. $F800..$FAFF is left to BASIC (system.cfg).
+; the Ctrl-C check, LOAD and SAVE; small helpers fill the pages' tails. The
+; rest (most of the screen driver, the key table) ends at $FCFF, and all
+; below it, $F800..$FB96, is left free for BASIC (system.cfg).
 
         .setcpu "6502"
         .include "c1p.inc"
@@ -49,7 +50,7 @@ OSY:    .res    1
 ISX:    .res    1       ; INCH and KEYGET: the caller's X and Y
 ISY:    .res    1
 KPREV:  .res    8       ; per row: the keys taken and not yet seen released
-KFOUND: .res    1       ; KSCAN: row * 8 + bit of the new key, $FF for none
+KROWN:  .res    1       ; KSCAN: the row of the key it found last
 KTMP:   .res    1
 MADDR:  .res    2       ; monitor: the address shown
 MMODE:  .res    1       ; monitor: 0 address mode, 1 data mode
@@ -115,11 +116,7 @@ KEYIN:  jsr     KSCAN
         beq     KEYIN
         sta     LASTKEY
         pha
-        lda     KFOUND
-        lsr     a
-        lsr     a
-        lsr     a
-        tax                     ; the key's row
+        ldx     KROWN           ; the key's row
         ldy     #0
 @wait:  jsr     KROW
         cmp     KPREV,x
@@ -136,10 +133,12 @@ KEYIN:  jsr     KSCAN
 ; A typed key stays down only for a few selections of its row before the
 ; keyboard releases it, so a key counts on the pass that first sees it down;
 ; KPREV remembers it until a pass sees it up, and only then can it count
-; again. One new key is taken per pass; another that went down at the same
-; time is still new on the next pass. Shift, Ctrl and shift lock are read
-; from row 0 after the key's own row in the same pass, so that they are the
-; ones that came with the key.
+; again. One new key is taken per pass, and the pass ends with it: another
+; key that went down at the same time, in its row or in a row the pass did
+; not reach, is still new on the next pass. Shift, Ctrl and shift lock are read from row 0
+; after the key's own row in the same pass, so that they are the ones that
+; came with the key. They count as keys of their own too, at empty positions
+; of the key table: a pass that finds one of them new gives no character.
 ;
 ; A row whose keys differ from the ones taken is read a second time before
 ; anything counts: the keyboard's bytes are refreshed whenever a host key
@@ -153,9 +152,7 @@ KEYIN:  jsr     KSCAN
 ; ! .. ) * +, with K L M N P it gives [ \ ] ^ @ (all of these flip bit 4
 ; of the code), and with O it rubs out (backspace); other letters come in
 ; upper case with Shift or while shift lock is down, else in lower case.
-KSCAN:  lda     #$FF
-        sta     KFOUND
-        ldx     #7
+KSCAN:  ldx     #7
 @row:   jsr     KROW
         cmp     KPREV,x
         beq     @keys
@@ -164,37 +161,35 @@ KSCAN:  lda     #$FF
         and     KPREV,x         ; a key seen up is no longer taken
         sta     KPREV,x
         eor     KTMP            ; down and not taken: new
-        beq     @next
-        ldy     KFOUND
-        bpl     @next           ; one key per pass
-        ldy     #$FF
+        bne     @new
+        dex
+        bpl     @row
+        inx                     ; no new key: gives 0
+@ret:   txa                     ; the key as it is (Z clear but for 0)
+        rts
+@new:   ldy     #$FF
 @bit:   iny
         lsr     a
         bcc     @bit            ; Y = the lowest new key's bit
         lda     BITS,y
         ora     KPREV,x
         sta     KPREV,x         ; taken
+        stx     KROWN
         sty     KTMP
         txa
         asl     a
         asl     a
         asl     a
         ora     KTMP
-        sta     KFOUND
-@next:  dex
-        bpl     @row
-        ldy     KFOUND
-        bmi     @none
+        tay                     ; row * 8 + bit
         ldx     #0              ; row 0 once more, selected afresh for the
         jsr     KROW            ; same reason as the second reads
         ldx     KEYTAB,y        ; the key's character
-        beq     @none           ; an empty position
+        beq     @ret            ; an empty position or a modifier
         lda     KBD             ; row 0, active low: bit 0 shift lock,
                                 ; bits 1 and 2 Shift, bit 6 Ctrl
-        cpx     #'A'
-        bcc     @sym
-        cpx     #'Z'+1
-        bcs     @sym
+        cpx     #'A'            ; letters are the table's only codes from
+        bcc     @sym            ; 'A' up
         asl     a               ; a letter; N: Ctrl is up
         bmi     @noctl
         txa
@@ -216,8 +211,7 @@ KSCAN:  lda     #$FF
         beq     @ret
         cpx     #','
         bcs     @flip           ; , - . / 1..9 : ;
-@ret:   txa                     ; the key as it is (Z clear)
-        rts
+        bcc     @ret            ; always taken
 @letsh: cpx     #'O'
         beq     @bs
         cpx     #'K'
@@ -229,20 +223,15 @@ KSCAN:  lda     #$FF
         rts
 @bs:    lda     #CH_BS
         rts
-@none:  lda     #0
-        rts
 
 ; KROW: selects row X of the keyboard; gives in A its keys that are down as
-; 1 bits (of row 0 only Escape: its other keys are modifiers). Changes A.
+; 1 bits. Changes A.
 KROW:   lda     BITS,x
         eor     #$FF
         sta     KBD
         lda     KBD
         eor     #$FF
-        cpx     #0
-        bne     @keys
-        and     #$20
-@keys:  rts
+        rts
 
 ; ============================================================ $FE00: monitor
 
@@ -359,7 +348,7 @@ MDIGIT: ldx     #4
         asl     a               ; the digit in the high four bits
         ldy     MMODE
         beq     @addr
-        ldy     #0
+        dey                     ; Y = 0 (MMODE is 1)
         sta     KTMP
         lda     (MADDR),y
 @byte:  asl     KTMP
@@ -398,7 +387,7 @@ SHOWLN: jsr     ROWHOME
         lda     (MADDR),y
         jmp     PRBYTE
 
-        .segment "CODE"         ; (the monitor's page is full)
+        .segment "PAGEFD"       ; (the monitor's page is full)
 
 ; PRBYTE: prints A as two hex digits. Changes A.
 PRBYTE: pha
@@ -753,12 +742,11 @@ BLANKROW:
 
 ; SCROLL: moves rows 1..31 up by one row, blanks the last row and puts the
 ; cursor at its start; the start of the line moves up with its text (it
-; stays in the top row once the line's first row has gone). The copy runs
-; a page of the source at a time through two pointers, eight cells to a
-; loop, with the cursor as the target pointer: it starts a row before the
-; screen, so that the first page copies from its second row on, and ends at
-; the last row. A scroll costs about 3,250 instructions. Needs Y = 0;
-; changes A and X.
+; stays in the top row once the line's first row has gone). The copy runs a
+; page of the source at a time through two pointers, with the cursor as the
+; target pointer: it starts a row before the screen, so that the first page
+; copies from its second row on, and ends at the last row. A scroll costs
+; about 4,100 instructions. Needs Y = 0; changes A and X.
 SCROLL: lda     #<(SCREEN-ROWLEN)
         sta     CUR
         lda     #>(SCREEN-ROWLEN)
@@ -767,22 +755,18 @@ SCROLL: lda     #<(SCREEN-ROWLEN)
         lda     #>SCREEN
         sta     SRC+1
         ldy     #ROWLEN
-@copy:
-        .repeat 8
-        lda     (SRC),y
+@copy:  lda     (SRC),y
         sta     (CUR),y
         iny
-        .endrepeat
         bne     @copy
         inc     CUR+1
         inc     SRC+1
         ldx     SRC+1
         cpx     #>SCREND
         bne     @copy
-        jsr     BLANKROW        ; the cursor is at the last row
+        jsr     BLANKROW        ; the cursor is at the last row; keeps carry
         lda     LINE
-        sec
-        sbc     #ROWLEN
+        sbc     #ROWLEN         ; carry is set (CPX above)
         tax
         lda     LINE+1
         sbc     #0
@@ -792,12 +776,17 @@ SCROLL: lda     #<(SCREEN-ROWLEN)
         sta     LINE+1
 @x:     rts
 
+        .segment "PAGEFF"       ; (filling the reset page)
+
 ; The bit of each column (and, inverted, the select byte of each row).
 BITS:   .byte   $01, $02, $04, $08, $10, $20, $40, $80
 
-; The character of each matrix position, row by row, bit 0 first. Row 0
-; holds only Escape (its other keys are modifiers). Row 6 bit 2 is the
-; host's Delete key: it rubs out like Backspace.
+        .segment "CODE"
+
+; The character of each matrix position, row by row, bit 0 first; 0 for an
+; empty position and for the modifiers of row 0 (shift lock, the Shift keys,
+; Ctrl), which give no character. Row 6 bit 2 is the host's Delete key: it
+; rubs out like Backspace. No code here is above 'Z'.
 KEYTAB: .byte   0,   0,   0,   0,   0,   CH_ESC, 0, 0
         .byte   0,   'P', ';', '/', ' ', 'Z', 'A', 'Q'
         .byte   0,   ',', 'M', 'N', 'B', 'V', 'C', 'X'
