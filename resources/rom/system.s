@@ -135,10 +135,11 @@ KEYIN:  jsr     KSCAN
 ; KPREV remembers it until a pass sees it up, and only then can it count
 ; again. One new key is taken per pass, and the pass ends with it: another
 ; key that went down at the same time, in its row or in a row the pass did
-; not reach, is still new on the next pass. Shift, Ctrl and shift lock are read from row 0
-; after the key's own row in the same pass, so that they are the ones that
-; came with the key. They count as keys of their own too, at empty positions
-; of the key table: a pass that finds one of them new gives no character.
+; not reach, is still new on the next pass. Shift, Ctrl and shift lock are
+; read from row 0 after the key's own row in the same pass, so that they are
+; the ones that came with the key. They count as keys of their own too, at
+; empty positions of the key table: a pass that finds one of them new gives
+; no character.
 ;
 ; A row whose keys differ from the ones taken is read a second time before
 ; anything counts: the keyboard's bytes are refreshed whenever a host key
