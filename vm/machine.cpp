@@ -218,7 +218,9 @@ void cpu6502_run_sync(uint32_t mode)
     if (!evRun || !evStop)
         return;
     evt_reset(evStop);
-    cpu6502_set_flags(CPU_HIT, mode | CPU_SYNC);
+    // Stepping is on only when asked for: a trace halted by Ctrl-C leaves
+    // CPU_STEP behind.
+    cpu6502_set_flags(CPU_HIT | CPU_STEP, mode | CPU_SYNC);
     evt_set(evRun);
     // Done when CPU_RUN is clear (the CPU stopped, or a Ctrl-C halted it), or
     // when the machine ends (closing the window ends it during a trace).
@@ -238,7 +240,8 @@ void cpu6502_run_sync(uint32_t mode)
 
 void cpu6502_halt()
 {
-    cpu6502_set_flags(CPU_RUN, 0);
+    // A halted CPU is not stepping either: a later `go` must run free.
+    cpu6502_set_flags(CPU_RUN | CPU_STEP, 0);
 }
 
 bool cpu6502_wait_stopped(int ms)

@@ -55,7 +55,7 @@ int cmd_go(int argc, char** argv, const Switches*)
             dev_show();
     }
     if (Event* ev = hevCPURun.load()) {
-        cpu6502_set_flags(CPU_HIT, CPU_RUN);
+        cpu6502_set_flags(CPU_HIT | CPU_STEP, CPU_RUN);
         evt_set(ev);
     }
     return 0;

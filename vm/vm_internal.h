@@ -62,9 +62,9 @@ void cpu6502_lower_priority();
 // (or the machine ended). Must be called without the machine lock.
 void cpu6502_run_sync(uint32_t mode);
 
-// Clears CPU_RUN and waits until the CPU thread has finished the instruction
-// in progress and given up the machine. Must be called without the machine
-// lock; the caller takes it afterwards to look at the stopped machine.
+// Clears CPU_RUN (and CPU_STEP): the CPU stops after the instruction in
+// progress. The caller then takes the machine lock, which it gets once the
+// CPU has stopped, to look at the stopped machine.
 void cpu6502_halt();
 
 // Waits until the CPU is neither running nor holding the machine (a stop

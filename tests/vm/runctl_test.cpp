@@ -163,6 +163,28 @@ TEST_F(RunControl, CtrlCEndsALongTrace)
     EXPECT_EQ(count(cmd("trace 2"), ";00000"), 2);
 }
 
+// A trace that Ctrl-C ended leaves no stepping behind: the next go runs free
+// and the next ptrace steps over its subroutine.
+TEST_F(RunControl, AfterAnInterruptedTraceGoAndPtraceRunFree)
+{
+    reg("PC") = 0x500;
+    std::thread ctrlc([] {
+        while (!(dwCPUFlags.load() & CPU_RUN))
+            std::this_thread::yield();
+        cmd_halt(0, nullptr, nullptr);
+    });
+    cmd("trace /q 2000000000");
+    ctrlc.join();
+    // go: still running however long one waits for a stop.
+    cmd("go");
+    EXPECT_FALSE(wait_stopped(300));
+    cmd("halt");
+    // ptrace over JSR 0400 stops at its return, not after the call.
+    reg("PC") = 0x300;
+    EXPECT_EQ(cmd("ptrace").rfind("hit: code breakpoint @0x0303\n", 0), 0u);
+    EXPECT_EQ(reg("PC"), 0x303);
+}
+
 TEST_F(RunControl, GoReusesAnExistingBreakpoint)
 {
     cmd("bp /p 303");

@@ -64,13 +64,6 @@ int run_line(const std::string& text)
     return result;
 }
 
-// Waits until the CPU runs (or a bounded number of tries has passed).
-void until_running()
-{
-    for (int i = 0; i < 100000 && !(dwCPUFlags.load() & CPU_RUN); i++)
-        std::this_thread::yield();
-}
-
 class Stress : public VmTest
 {
   protected:
@@ -165,14 +158,23 @@ TEST_F(Stress, CtrlCDuringGoTraceAndPtrace)
     for (int i = 0; i < 30; i++) {
         for (const char* line : {"go", "trace /q 2000000000", "ptrace"}) {
             reg("PC") = line[0] == 'p' ? 0x400 : 0x300;
-            std::thread ctrlc([] {
-                until_running();
-                // Its stop report is not looked at here.
-                con_disable();
-                cmd_halt(0, nullptr, nullptr);
-                con_enable();
+            // Ctrl-C once the CPU runs, and again while the command has not
+            // returned (its stop report is not looked at here).
+            std::atomic<bool> done{false};
+            std::thread ctrlc([&done] {
+                for (bool halted = false; !halted || !done.load();) {
+                    if (dwCPUFlags.load() & CPU_RUN) {
+                        con_disable();
+                        cmd_halt(0, nullptr, nullptr);
+                        con_enable();
+                        halted = true;
+                    } else {
+                        std::this_thread::sleep_for(std::chrono::microseconds(200));
+                    }
+                }
             });
             cmd(line);
+            done = true;
             ctrlc.join();
             ASSERT_TRUE(wait_stopped()) << line;
             ASSERT_FALSE(dwCPUFlags.load() & CPU_RUN) << line;
