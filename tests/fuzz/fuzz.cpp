@@ -75,7 +75,7 @@ int cmd_trace_bounded(int argc, char** argv, const Switches* sw)
         return 0;
     // A ptrace over a subroutine that never returns runs until Ctrl-C: the
     // user's Ctrl-C comes after a moment.
-    CtrlC ctrlc(500);
+    CtrlC ctrlc(200);
     return cmd_trace(argc, argv, sw);
 }
 
@@ -191,7 +191,7 @@ void clear_files()
 
 void run_lines(const char* first, int once)
 {
-    CtrlC ctrlc(2000);
+    CtrlC ctrlc(250);
     Confined confined;
     static char line[CMD_LINE_SIZE + 1];
     strcpy(line, first);

@@ -37,8 +37,8 @@ void clear_files();
 // read lines from standard input until its end), once or on. The command
 // table is the real one, but `create` and `close` do nothing (the machine of
 // setup stays), trace counts and unassembly lengths beyond a few thousand
-// are refused, and a trace gets a Ctrl-C every half second, command files
-// every two seconds (files that name each other many times ask for more
+// are refused, and a trace gets a Ctrl-C every 200 ms, the input's lines
+// every 250 ms (files that name each other many times ask for more
 // lines than anyone waits for): no input runs for minutes. Files are
 // confined meanwhile.
 void run_lines(const char* first, int once);
