@@ -62,6 +62,8 @@ PTR     = $DE           ; 2: the packed number being loaded or stored
 T3      = $0240         ; 4: TAN and ^ keep their operands here
 T4      = $0244         ; 4
 PSGN    = $0248         ; ^: bit 7 the result is negative
+JVEC    = $0249         ; 2: FPRUN's jump vector
+SPTR    = $D8           ; 2: FPRUN's step pointer
 RNDS    = $024C         ; 4: the state of RND, least significant byte first
 DIGITS  = FOUTBUF+10    ; FOUT: the six digits (the text never reaches them
                         ; before they are used)
@@ -972,12 +974,13 @@ FIN:    ldy     #0
         sbc     #'0'
         cmp     #10
         bcs     @notd
-        tax
+        pha
         lda     FINFLG
         ora     #$80
         sta     FINFLG
-        lda     NACC
-        cmp     #$19
+        pla
+        ldx     NACC
+        cpx     #$19
         bcs     @full
         jsr     MUL10
         bit     FINFLG
@@ -1084,67 +1087,37 @@ FIN:    ldy     #0
 @done:  clc
         rts
 
-; MUL10: NACC <- NACC * 10 + X. Changes A.
-MUL10:  lda     NACC
-        ora     NACC+1
-        ora     NACC+2
-        bne     @long
-        lda     NACC+3
-        cmp     #25
-        bcs     @long
-        asl
-        asl
-        adc     NACC+3
-        asl
-        sta     NACC+3
-        txa
-        adc     NACC+3
-        sta     NACC+3
+; MUL10: NACC <- NACC * 10 + A. Changes A, X.
+MUL10:  sta     TLO
+        jsr     SHLN            ; 2N
+        ldx     #3
+:       lda     NACC,x
+        sta     TROW,x
+        dex
+        bpl     :-
+        jsr     SHLN
+        jsr     SHLN            ; 8N
+        ldx     #3
+        clc
+:       lda     NACC,x
+        adc     TROW,x
+        sta     NACC,x
+        dex
+        bpl     :-
+        ldx     #3
+        lda     TLO
+        clc
+:       adc     NACC,x
+        sta     NACC,x
+        lda     #0
+        dex
+        bpl     :-
         rts
-@long:  asl     NACC+3
+SHLN:   asl     NACC+3
         rol     NACC+2
         rol     NACC+1
         rol     NACC
-        lda     NACC
-        pha
-        lda     NACC+1
-        pha
-        lda     NACC+2
-        pha
-        lda     NACC+3
-        pha
-        asl     NACC+3
-        rol     NACC+2
-        rol     NACC+1
-        rol     NACC
-        asl     NACC+3
-        rol     NACC+2
-        rol     NACC+1
-        rol     NACC
-        pla
-        clc
-        adc     NACC+3
-        sta     NACC+3
-        pla
-        adc     NACC+2
-        sta     NACC+2
-        pla
-        adc     NACC+1
-        sta     NACC+1
-        pla
-        adc     NACC
-        sta     NACC
-        txa
-        clc
-        adc     NACC+3
-        sta     NACC+3
-        bcc     :+
-        inc     NACC+2
-        bne     :+
-        inc     NACC+1
-        bne     :+
-        inc     NACC
-:       rts
+        rts
 
 ; SCALE10: FAC <- FAC * 10^A (A a signed byte), multiplying or dividing by
 ; exact powers of ten, at most 10^10 at a time.
@@ -1333,23 +1306,16 @@ FOUT:   jsr     FROUND
         bne     :-
 :       stx     LAST
         ldy     #1
-        lda     FDEC
+        lda     FDEC            ; plain from .01 (d = -2) to 999999 (5)
         clc
         adc     #2
         cmp     #8
-        bcs     @sci            ; outside .01 .. 999999
+        php                     ; carry set: E notation
+        lda     #0              ; the point after digit 0
+        bcs     @lay
         lda     FDEC
-        bmi     @frac
-        ldx     #0              ; digits 0..FDEC, then the fraction
-:       lda     DIGITS,x
-        sta     FOUTBUF,y
-        iny
-        cpx     FDEC
-        inx
-        bcc     :-
-        jsr     PutFrac
-        jmp     @fin
-@frac:  lda     #'.'            ; .0ddd or .dddd
+        bpl     @lay            ; the point after digit d
+        lda     #'.'            ; .ddd or .0ddd: no point among the digits
         sta     FOUTBUF,y
         iny
         lda     FDEC
@@ -1358,14 +1324,31 @@ FOUT:   jsr     FROUND
         lda     #'0'
         sta     FOUTBUF,y
         iny
-:       ldx     #0
-        jsr     PutDig
-        jmp     @fin
-@sci:   lda     DIGITS
+:       lda     #$FF
+@lay:   sta     TMP             ; the digit the point follows
+        ldx     LAST            ; the last digit to write: P or LAST
+        cmp     LAST
+        bcc     :+
+        cmp     #6
+        bcs     :+
+        tax
+:       stx     TMP2
+        ldx     #0
+@dig:   lda     DIGITS,x
         sta     FOUTBUF,y
         iny
-        ldx     #1
-        jsr     PutFrac
+        cpx     TMP
+        bne     :+
+        cpx     LAST
+        bcs     :+
+        lda     #'.'
+        sta     FOUTBUF,y
+        iny
+:       cpx     TMP2
+        inx
+        bcc     @dig
+        plp
+        bcc     @fin
         lda     #'E'
         sta     FOUTBUF,y
         iny
@@ -1400,22 +1383,6 @@ FOUT:   jsr     FROUND
 @buf:   lda     #<FOUTBUF
         ldy     #>FOUTBUF
         rts
-
-; PutFrac: when X <= LAST, appends '.' and DIGITS X..LAST at FOUTBUF,Y.
-; PutDig: appends DIGITS X..LAST. Both advance Y.
-PutFrac: cpx    LAST
-        beq     :+
-        bcs     PutRet
-:       lda     #'.'
-        sta     FOUTBUF,y
-        iny
-PutDig: lda     DIGITS,x
-        sta     FOUTBUF,y
-        iny
-        cpx     LAST
-        inx
-        bcc     PutDig
-PutRet: rts
 
 ; ---------------------------------------------------------------- helpers
 
@@ -1666,66 +1633,39 @@ FLOG:   jsr     FROUND
         lda     #$81
 @high:  sta     FACEXP
         stx     FQ
-        ldx     #<T1
-        ldy     #>T1
-        jsr     FSTFAC
-        lda     #<KONE
-        ldy     #>KONE
-        jsr     FSUBM           ; 1 - m, exact
-        ldx     #<T2
-        ldy     #>T2
-        jsr     FSTFAC
-        lda     #<T1
-        ldy     #>T1
-        jsr     FLDFAC
-        lda     #<KONE
-        ldy     #>KONE
-        jsr     FADDM
-        lda     #<T2
-        ldy     #>T2
-        jsr     FDIVM           ; u
-        lda     #<PLOG
-        ldy     #>PLOG
-        jsr     ODDPOLY
+        jsr     FPRUN           ; u = (1-m)/(1+m); 1-m is exact
+        .byte   S_ST+O_T1, S_SUB+O_ONE, S_ST+O_T2, S_LD+O_T1
+        .byte   S_ADD+O_ONE, S_DIV+O_T2, S_OPOLY+O_PLOG, 0
         lda     FQ
         beq     @ret
-        ldx     #<T1
-        ldy     #>T1
-        jsr     FSTFAC
+        jsr     FPRUN
+        .byte   S_ST+O_T1, 0
         ldy     FQ
         lda     #0
         cpy     #$80
         bcc     :+
         lda     #$FF
 :       jsr     FFLT16
-        lda     #<KLN2
-        ldy     #>KLN2
-        jsr     FMULM
-        lda     #<T1
-        ldy     #>T1
-        jmp     FADDM
+        jsr     FPRUN
+        .byte   S_MUL+O_LN2, S_ADD+O_T1, 0
 @ret:   rts
 
 ; ODDPOLY: FAC <- u P(u^2) for u = FAC and the polynomial at (A,Y).
 ; Uses T1 (u) and T2 (u^2).
-ODDPOLY: pha
-        tya
-        pha
-        ldx     #<T1
-        ldy     #>T1
-        jsr     FSTFAC
-        jsr     FTOARG
-        jsr     FMUL
-        ldx     #<T2
-        ldy     #>T2
-        jsr     FSTFAC
-        pla
-        tay
-        pla
+ODDPOLY: sta    CPTR
+        sty     CPTR+1
+        jsr     FPRUN
+        .byte   S_ST+O_T1, S_SQR, S_ST+O_T2, 0
+        lda     CPTR
+        ldy     CPTR+1
         jsr     POLY
-        lda     #<T1
-        ldy     #>T1
-        jmp     FMULM
+        jsr     FPRUN
+        .byte   S_MUL+O_T1, 0
+        rts
+
+; SQUARE: FAC <- FAC * FAC.
+SQUARE: jsr     FTOARG
+        jmp     FMUL
 
 ; FEXP: FAC <- e^FAC. x log2(e) = N + g with g in [-1/2, 1/2]; e^x =
 ; 2^N P(g). Overflow error above about 88.7; 0 below about -89.4.
@@ -1762,12 +1702,8 @@ FEXP:   jsr     FROUND
         ldx     FACEXP
         beq     :+
         sta     FACSGN
-:       ldx     #<T2
-        ldy     #>T2
-        jsr     FSTFAC
-        lda     #<PEXP
-        ldy     #>PEXP
-        jsr     POLY
+:       jsr     FPRUN
+        .byte   S_ST+O_T2, S_POLY+O_PEXP, 0
         lda     FFLG
         bmi     @neg
         lda     FACEXP
@@ -1823,20 +1759,11 @@ Trig:   sta     FQ              ; the quadrant to add
         lda     FQ
         lsr
         bcs     @cos
-        lda     #<PSIN
-        ldy     #>PSIN
-        jsr     ODDPOLY
+        jsr     FPRUN
+        .byte   S_OPOLY+O_PSIN, 0
         jmp     @sign
-@cos:   ldx     #<T2
-        ldy     #>T2
-        jsr     FTOARG
-        jsr     FMUL
-        ldx     #<T2
-        ldy     #>T2
-        jsr     FSTFAC
-        lda     #<PCOS
-        ldy     #>PCOS
-        jsr     POLY
+@cos:   jsr     FPRUN
+        .byte   S_SQR, S_ST+O_T2, S_POLY+O_PCOS, 0
 @sign:  lda     FQ              ; quadrants 2 and 3 are negative
         and     #2
         beq     :+
@@ -1849,20 +1776,9 @@ Trig:   sta     FQ              ; the quadrant to add
 :       rts
 
 ; FTAN: FAC <- the tangent of FAC: sin x / cos x.
-FTAN:   ldx     #<T3
-        ldy     #>T3
-        jsr     FSTFAC
-        jsr     FSIN
-        ldx     #<T4
-        ldy     #>T4
-        jsr     FSTFAC
-        lda     #<T3
-        ldy     #>T3
-        jsr     FLDFAC
-        jsr     FCOS
-        lda     #<T4
-        ldy     #>T4
-        jmp     FDIVM
+FTAN:   jsr     FPRUN
+        .byte   S_ST+O_T3, S_SIN, S_ST+O_T4, S_LD+O_T3, S_COS, S_DIV+O_T4, 0
+        rts
 
 ; FATN: FAC <- the arctangent of FAC (radians). For |x| > 1, pi/2 -
 ; atn(1/x); above tan(pi/12), pi/6 + atn((x sqrt3 - 1)/(x + sqrt3)); the
@@ -1876,53 +1792,30 @@ FATN:   jsr     FROUND
         lda     FACEXP
         cmp     #$81
         bcc     @le1
-        lda     #<KONE
-        ldy     #>KONE
-        jsr     FDIVM
+        jsr     FPRUN
+        .byte   S_DIV+O_ONE, 0
         lda     #$80
         sta     FQ
 @le1:   lda     #<KTAN15
         ldy     #>KTAN15
         jsr     FCMPM
         bmi     @small
-        ldx     #<T1
-        ldy     #>T1
-        jsr     FSTFAC
-        lda     #<KSQR3
-        ldy     #>KSQR3
-        jsr     FMULM
-        lda     #<KONE
-        ldy     #>KONE
-        jsr     FSUBM
-        jsr     FNEG            ; x sqrt3 - 1
-        ldx     #<T2
-        ldy     #>T2
-        jsr     FSTFAC
-        lda     #<T1
-        ldy     #>T1
-        jsr     FLDFAC
-        lda     #<KSQR3
-        ldy     #>KSQR3
-        jsr     FADDM
-        lda     #<T2
-        ldy     #>T2
-        jsr     FDIVM
+        jsr     FPRUN
+        .byte   S_ST+O_T1, S_MUL+O_SQR3, S_SUB+O_ONE, S_NEG, S_ST+O_T2
+        .byte   S_LD+O_T1, S_ADD+O_SQR3, S_DIV+O_T2, 0
         lda     FQ
         ora     #$40
         sta     FQ
-@small: lda     #<PATN
-        ldy     #>PATN
-        jsr     ODDPOLY
+@small: jsr     FPRUN
+        .byte   S_OPOLY+O_PATN, 0
         bit     FQ
         bvc     :+
-        lda     #<KPI6
-        ldy     #>KPI6
-        jsr     FADDM
+        jsr     FPRUN
+        .byte   S_ADD+O_PI6, 0
 :       bit     FQ
         bpl     :+
-        lda     #<KPI2
-        ldy     #>KPI2
-        jsr     FSUBM
+        jsr     FPRUN
+        .byte   S_SUB+O_PI2, 0
 :       lda     FACEXP
         beq     :+
         lda     FFLG
@@ -1930,12 +1823,13 @@ FATN:   jsr     FROUND
         sta     FACSGN
 :       rts
 
-; FPOW: FAC <- ARG ^ FAC. An integer power up to 255 is a chain of
-; multiplications (exact where the result fits: 3^2 = 9); a negative one
-; takes the reciprocal, of the base first when the power itself would
-; overflow. Any other power is e^(y ln x); a negative base needs an
-; integer power (illegal function call otherwise). 0^0 = 1; 0 to a negative
-; power is a division by zero.
+; FPOW: FAC <- ARG ^ FAC. An integer power below 65536 is a chain of
+; squarings and multiplications (exact where the result fits: 3^2 = 9,
+; K^2 is one multiplication); a negative one takes the reciprocal at the
+; end, or of the base first when the power itself could leave the range.
+; Any other power is e^(y ln |x|), negative for a negative x and an odd y;
+; a negative x with a y that is not an integer is an illegal function call.
+; 0^0 = 1; 0 to a negative power is a division by zero.
 FPOW:   jsr     FROUND
         lda     FACEXP
         bne     :+
@@ -1947,11 +1841,11 @@ FPOW:   jsr     FROUND
         jmp     FZERO
 :       ldx     #ERR_DZ
         jmp     ERROR
-@x:     ldx     #<T4            ; y
+@x:     ldx     #<T4            ; T4 = y, T3 = x, FAC = y
         ldy     #>T4
         jsr     FSTFAC
         jsr     ARGFAC
-        ldx     #<T3            ; x
+        ldx     #<T3
         ldy     #>T3
         jsr     FSTFAC
         lda     #<T4
@@ -1961,116 +1855,189 @@ FPOW:   jsr     FROUND
         sta     PSGN
         lda     FACEXP
         cmp     #$81
-        bcs     :+
-        jmp     @real
-:
+        bcc     @real
         jsr     FINT
         lda     TMP2
-        beq     :+
-        jmp     @real
-:
+        bne     @real
         lda     FACEXP
-        cmp     #$89
-        bcs     @bigint
-        jsr     FIXMAG
-        lda     FPINT
-        sta     FQ              ; n = |y|, 1..255
-        lda     #0
-        sta     FFLG            ; bit 7: take the reciprocal at the end
-        lda     FACSGN
-        bpl     @pow
-        lda     T3              ; y < 0: reciprocal at the end, unless
-        sec                     ; |x|^n could leave the range: that is
-        sbc     #$80            ; when (|e|+1) n >= 126
-        bcs     :+
-        eor     #$FF
-        adc     #1
-:       clc
-        adc     #1
-        ldy     FQ
-        jsr     MUL8
-        cmp     #0
-        bne     @inv
-        cpx     #126
-        bcs     @inv
-        lda     #$80
-        sta     FFLG
-        bne     @pow
-@inv:   lda     #<T3            ; base 1/x
-        ldy     #>T3
-        jsr     FLDFAC
-        lda     #<KONE
-        ldy     #>KONE
-        jsr     FDIVM
-        ldx     #<T3
-        ldy     #>T3
-        jsr     FSTFAC
-@pow:   lda     #<T3
-        ldy     #>T3
-        jsr     FLDFAC
-        ldx     #8
-:       dex
-        asl     FQ
-        bcc     :-
-        stx     PCNT            ; the bits below the leading 1
-@sq:    dec     PCNT
-        bmi     @sqd
-        jsr     FTOARG
-        jsr     FMUL
-        asl     FQ
-        bcc     @sq
-        lda     #<T3
-        ldy     #>T3
-        jsr     FMULM
-        jmp     @sq
-@sqd:   bit     FFLG
-        bpl     :+
-        lda     #<KONE
-        ldy     #>KONE
-        jmp     FDIVM
-:       rts
-@bigint: lda    T3+1            ; x < 0 and y odd: negative
-        bpl     @log
-        lda     FACEXP
+        cmp     #$91
+        bcc     @int
         cmp     #$99
-        bcs     @log
-        sbc     #$80            ; carry clear: the units bit's place
-        pha
-        lsr
-        lsr
-        lsr
+        bcs     @log            ; 2^24 and above: even
+        lda     #$98            ; odd? shift the units bit down
+        sec
+        sbc     FACEXP
         tax
-        pla
-        and     #7
-        tay
-        lda     #$80
-:       dey
-        bmi     :+
-        lsr
+        beq     @par
+:       lsr     FACM
+        ror     FACM+1
+        ror     FACM+2
+        dex
         bne     :-
-:       and     FACM,x
-        beq     @log
-        lda     #$80
+@par:   lda     FACM+2
+        lsr
+        bcc     @log
+        lda     T3+1
+        and     #$80
         sta     PSGN
-        bne     @log
+        jmp     @log
 @real:  lda     T3+1
         bpl     @log
         jmp     FCERR
-@log:   lda     #<T3
-        ldy     #>T3
-        jsr     FLDFAC
-        lda     #0
-        sta     FACSGN
-        jsr     FLOG
-        lda     #<T4
-        ldy     #>T4
-        jsr     FMULM
-        jsr     FEXP
+@log:   jsr     FPRUN
+        .byte   S_LD+O_T3, S_ABS, S_LOG, S_MUL+O_T4, S_EXP, 0
         lda     FACEXP
         beq     :+
         lda     PSGN
         sta     FACSGN
 :       rts
+@int:   jsr     FIXMAG          ; n = |y|, 1..65535
+        lda     #0
+        sta     FFLG
+        lda     FACSGN
+        bpl     @pow
+        lda     FPINT+1         ; y < 0: the reciprocal at the end, unless
+        bne     @inv            ; |x|^n could leave the range, that is
+        lda     T3              ; when (|e|+1) n >= 126
+        sec
+        sbc     #$80
+        bcs     :+
+        eor     #$FF
+        adc     #1
+:       clc
+        adc     #1
+        ldy     FPINT
+        jsr     MUL8
+        cmp     #0
+        bne     @inv
+        cpx     #126
+        bcs     @inv
+        dec     FFLG
+        bne     @pow
+@inv:   jsr     FPRUN           ; the base 1/x
+        .byte   S_LD+O_T3, S_DIV+O_ONE, S_ST+O_T3, 0
+@pow:   lda     #<T3
+        ldy     #>T3
+        jsr     FLDFAC
+        ldx     #16
+        lda     FPINT+1
+        bne     :+
+        lda     FPINT           ; below 256: skip a byte
+        sta     FPINT+1
+        lda     #0
+        sta     FPINT
+        ldx     #8
+:       dex
+        asl     FPINT
+        rol     FPINT+1
+        bcc     :-
+        stx     PCNT            ; the bits below the leading 1
+@sq:    dec     PCNT
+        bmi     @sqd
+        jsr     SQUARE
+        asl     FPINT
+        rol     FPINT+1
+        bcc     @sq
+        jsr     FPRUN
+        .byte   S_MUL+O_T3, 0
+        jmp     @sq
+@sqd:   bit     FFLG
+        bpl     :+
+        jsr     FPRUN
+        .byte   S_DIV+O_ONE, 0
+:       rts
+
+; FPRUN: runs the arithmetic steps in the bytes that follow its JSR, then
+; returns after them. A step is one byte: 0 ends the steps; 1..15 calls
+; native routine n (NATLO/NATHI); $10 r + k calls routine r (OPRLO/OPRHI)
+; with the address of operand k (OPNLO/OPNHI) in A and X (low) and Y
+; (high). The step pointer is kept on the stack across each call, so the
+; routines may run steps of their own.
+FPRUN:  pla
+        sta     SPTR
+        pla
+        sta     SPTR+1
+@step:  inc     SPTR
+        bne     :+
+        inc     SPTR+1
+:       lda     SPTR+1
+        pha
+        lda     SPTR
+        pha
+        ldy     #0
+        lda     (SPTR),y
+        bne     :+
+        rts                     ; 0: return after the steps
+:       cmp     #$10
+        bcs     @opnd
+        tax
+        lda     NATLO-1,x
+        sta     JVEC
+        lda     NATHI-1,x
+        sta     JVEC+1
+        bcc     @call
+@opnd:  pha
+        lsr
+        lsr
+        lsr
+        lsr
+        tax
+        lda     OPRLO-1,x
+        sta     JVEC
+        lda     OPRHI-1,x
+        sta     JVEC+1
+        pla
+        and     #$0F
+        tax
+        lda     OPNHI,x
+        tay
+        lda     OPNLO,x
+        tax
+@call:  jsr     @go
+        pla
+        sta     SPTR
+        pla
+        sta     SPTR+1
+        jmp     @step
+@go:    jmp     (JVEC)
+
+S_NEG   = 1                     ; the native routines
+S_SQR   = 2
+S_SIN   = 3
+S_COS   = 4
+S_LOG   = 5
+S_EXP   = 6
+S_ABS   = 7
+NATLO:  .lobytes FNEG, SQUARE, FSIN, FCOS, FLOG, FEXP, FABS
+NATHI:  .hibytes FNEG, SQUARE, FSIN, FCOS, FLOG, FEXP, FABS
+S_LD    = $10                   ; the routines with an operand
+S_ST    = $20
+S_ADD   = $30
+S_SUB   = $40
+S_MUL   = $50
+S_DIV   = $60
+S_POLY  = $70
+S_OPOLY = $80
+OPRLO:  .lobytes FLDFAC, FSTFAC, FADDM, FSUBM, FMULM, FDIVM, POLY, ODDPOLY
+OPRHI:  .hibytes FLDFAC, FSTFAC, FADDM, FSUBM, FMULM, FDIVM, POLY, ODDPOLY
+O_T1    = 0                     ; the operands
+O_T2    = 1
+O_T3    = 2
+O_T4    = 3
+O_ONE   = 4
+O_LN2   = 5
+O_SQR3  = 6
+O_PI6   = 7
+O_PI2   = 8
+O_PLOG  = 9
+O_PATN  = 10
+O_PSIN  = 11
+O_PCOS  = 12
+O_PEXP  = 13
+OPNLO:  .lobytes T1, T2, T3, T4, KONE, KLN2, KSQR3, KPI6, KPI2, PLOG, PATN
+        .lobytes PSIN, PCOS, PEXP
+OPNHI:  .hibytes T1, T2, T3, T4, KONE, KLN2, KSQR3, KPI6, KPI2, PLOG, PATN
+        .hibytes PSIN, PCOS, PEXP
 
 ; FRND: FAC <- RND(FAC) (see basic.inc). The generator is a 32-bit
 ; xorshift (period 2^32-1); a number is the whole state as a fraction,
@@ -2114,50 +2081,35 @@ RndOut: lda     RNDS+3
 
 ; XSTEP: RNDS <- the next xorshift state: x ^= x<<13; x ^= x>>17;
 ; x ^= x<<5. Uses TROW (least significant byte first here).
-XSTEP:  lda     RNDS
-        sta     TROW+1
-        lda     RNDS+1
-        sta     TROW+2
-        lda     RNDS+2
-        sta     TROW+3
-        ldx     #5
-:       asl     TROW+1
-        rol     TROW+2
-        rol     TROW+3
-        dex
+XSTEP:  ldy     #13
+        jsr     XSHL
+        ldy     #17
+        jsr     XCOPY
+:       lsr     TROW+3
+        ror     TROW+2
+        ror     TROW+1
+        ror     TROW
+        dey
         bne     :-
-        ldx     #2
-:       lda     RNDS+1,x
-        eor     TROW+1,x
-        sta     RNDS+1,x
-        dex
-        bpl     :-
-        lda     RNDS+3
-        lsr
-        tax
-        lda     RNDS+2
-        ror
-        eor     RNDS
-        sta     RNDS
-        txa
-        eor     RNDS+1
-        sta     RNDS+1
-        ldx     #3
-:       lda     RNDS,x
-        sta     TROW,x
-        dex
-        bpl     :-
+        jsr     XXOR
         ldy     #5
+XSHL:   jsr     XCOPY
 :       asl     TROW
         rol     TROW+1
         rol     TROW+2
         rol     TROW+3
         dey
         bne     :-
-        ldx     #3
+XXOR:   ldx     #3
 :       lda     RNDS,x
         eor     TROW,x
         sta     RNDS,x
+        dex
+        bpl     :-
+        rts
+XCOPY:  ldx     #3
+:       lda     RNDS,x
+        sta     TROW,x
         dex
         bpl     :-
         rts
