@@ -39,8 +39,8 @@ ARGX    = $C3           ; FADD: ARG's guard byte while it is aligned
 ARGX2   = $C4           ; FADD: bits shifted out below ARGX (sticky)
 QBYTE   = $C5           ; FDIV: the quotient byte being built
 TEXP    = $C6           ; 2: FDIV: the result's exponent (low, high)
-TMP     = $C8           ; scratch of the conversions, FINT, FOUT
-TMP2    = $C9
+FPT0     = $C8           ; scratch of the conversions, FINT, FOUT
+FPT1    = $C9
 SCNT    = $CA           ; SCALE10: the power of ten still to apply
 ; $CB..$D9 are shared: FIN, FOUT and the functions never run inside one
 ; another.
@@ -62,7 +62,7 @@ PTR     = $DE           ; 2: the packed number being loaded or stored
 T3      = $0240         ; 4: TAN and ^ keep their operands here
 T4      = $0244         ; 4
 PSGN    = $0248         ; ^: bit 7 the result is negative
-JVEC    = $0249         ; 2: FPRUN's jump vector
+FPJV    = $0249         ; 2: FPRUN's jump vector
 SPTR    = $D8           ; 2: FPRUN's step pointer
 RNDS    = $024C         ; 4: the state of RND, least significant byte first
 DIGITS  = FOUTBUF+10    ; FOUT: the six digits (the text never reaches them
@@ -79,13 +79,13 @@ FINIT:  lda     #>SQ1LO
         ldy     #0
         sty     QL1
         sty     QH1
-        sty     TMP             ; f(x), low
-        sty     TMP2            ; f(x), high
+        sty     FPT0             ; f(x), low
+        sty     FPT1            ; f(x), high
         sty     TEXP            ; x+1, low
         sty     TEXP+1          ; x+1, high
-@sq1:   lda     TMP
+@sq1:   lda     FPT0
         sta     (QL1),y
-        lda     TMP2
+        lda     FPT1
         sta     (QH1),y
         inc     TEXP            ; f(x+1) = f(x) + floor((x+1)/2)
         bne     :+
@@ -95,10 +95,10 @@ FINIT:  lda     #>SQ1LO
         lda     TEXP
         ror
         clc
-        adc     TMP
-        sta     TMP
+        adc     FPT0
+        sta     FPT0
         bcc     :+
-        inc     TMP2
+        inc     FPT1
 :       iny
         bne     @sq1
         inc     QL1+1
@@ -262,7 +262,7 @@ FONE:   lda     #<KONE
 
 OVERFL: ldx     #ERR_OV
         jmp     ERROR
-FCERR:  ldx     #ERR_FC
+FPFC:  ldx     #ERR_FC
         jmp     ERROR
 
 ; SETEXP: FACEXP <- the exponent X (high) A (low), from a computation that
@@ -763,13 +763,13 @@ FFLTU16: ldx    #0
 FFLT16: ldx     #0
         cmp     #$80
         bcc     Flt16
-        sta     TMP             ; negative: take the magnitude
+        sta     FPT0             ; negative: take the magnitude
         tya
         eor     #$FF
         clc
         adc     #1
         tay
-        lda     TMP
+        lda     FPT0
         eor     #$FF
         adc     #0
         ldx     #$80
@@ -839,7 +839,7 @@ FFIX16: jsr     FIXMAG
         jmp     FixOut
 @pos:   lda     FPINT+1
         bpl     FixOut
-FixFC:  jmp     FCERR
+FixFC:  jmp     FPFC
 
 ; FFIXU16: the same, unsigned: illegal function call outside 0..65535.
 FFIXU16: jsr    FIXMAG
@@ -862,10 +862,10 @@ FFIXU8: jsr     FFIXU16
         tax
         rts
 
-; FINT: FAC <- the largest integer not above FAC. Leaves TMP2 non-zero when
+; FINT: FAC <- the largest integer not above FAC. Leaves FPT1 non-zero when
 ; FAC had a fraction (for FPOW).
 FINT:   jsr     FROUND
-        sta     TMP2
+        sta     FPT1
         lda     FACEXP
         cmp     #$98
         bcs     @ret            ; 2^23 and above: an integer already
@@ -873,7 +873,7 @@ FINT:   jsr     FROUND
         bcs     @frac
         tax                     ; below 1
         beq     @ret
-        sta     TMP2
+        sta     FPT1
         lda     FACSGN
         bmi     :+
         jmp     FZERO
@@ -890,8 +890,8 @@ FINT:   jsr     FROUND
         sbc     #8
         tay
         lda     FACM,x
-        ora     TMP2
-        sta     TMP2
+        ora     FPT1
+        sta     FPT1
         lda     #0
         sta     FACM,x
         dex
@@ -904,19 +904,19 @@ FINT:   jsr     FROUND
 :       asl
         dey
         bne     :-
-@mask:  sta     TMP
+@mask:  sta     FPT0
         eor     #$FF
         and     FACM,x
-        ora     TMP2
-        sta     TMP2
+        ora     FPT1
+        sta     FPT1
         lda     FACM,x
-        and     TMP
+        and     FPT0
         sta     FACM,x
         lda     FACSGN
         bpl     @ret
-        lda     TMP2
+        lda     FPT1
         beq     @ret
-        lda     TMP             ; negative with a fraction: one more in
+        lda     FPT0             ; negative with a fraction: one more in
         eor     #$FF            ; magnitude, at the lowest integer bit
         clc
         adc     #1
@@ -947,7 +947,7 @@ FIN:    ldy     #0
         sty     EXP10
         sty     FINFLG
         sty     FINSGN
-        sty     TMP2            ; bit 7: the exponent is negative
+        sty     FPT1            ; bit 7: the exponent is negative
 @blank: lda     (FPPTR),y
         iny
         cmp     #' '
@@ -1001,12 +1001,12 @@ FIN:    ldy     #0
         bne     @end
         lda     FINFLG
         beq     @end            ; no mantissa before the E
-        sty     TMP             ; just past the E
+        sty     FPT0             ; just past the E
         lda     (FPPTR),y
         iny
         cmp     #'-'
         bne     :+
-        ror     TMP2
+        ror     FPT1
         bne     @esgn
 :       cmp     #'+'
         bne     @edig1
@@ -1016,7 +1016,7 @@ FIN:    ldy     #0
         sbc     #'0'
         cmp     #10
         bcc     @edig
-        ldy     TMP             ; no digits: the E is not ours
+        ldy     FPT0             ; no digits: the E is not ours
         bne     @end
 @edig:  tax
         lda     EXP10
@@ -1051,7 +1051,7 @@ FIN:    ldy     #0
         bcc     :+
         inc     FPPTR+1
 :       lda     EXP10
-        bit     TMP2
+        bit     FPT1
         bpl     :+
         eor     #$FF
         clc
@@ -1208,17 +1208,17 @@ FOUT:   jsr     FROUND
         sbc     #1              ; log10(1.5) when the mantissa is 3/4 or
         ldy     #77             ; more; 77/256 ~ log10(2)
         jsr     MUL8
-        sta     TMP
+        sta     FPT0
         txa
         bit     FACM
         bvc     :+
         clc
         adc     #45             ; 45/256 ~ log10(1.5)
         bcc     :+
-        inc     TMP
+        inc     FPT0
 :       sec
         sbc     #$80            ; less 128*77
-        lda     TMP
+        lda     FPT0
         sbc     #$26
         sta     FDEC
 @try:   lda     #<FTMP
@@ -1279,7 +1279,7 @@ FOUT:   jsr     FROUND
 @ds:    sec
         lda     FACM+2
         sbc     P10L,x
-        sta     TMP
+        sta     FPT0
         lda     FACM+1
         sbc     P10M,x
         tay
@@ -1288,7 +1288,7 @@ FOUT:   jsr     FROUND
         bcc     @dn
         sta     FACM
         sty     FACM+1
-        lda     TMP
+        lda     FPT0
         sta     FACM+2
         inc     DIGITS,x
         bne     @ds
@@ -1325,26 +1325,26 @@ FOUT:   jsr     FROUND
         sta     FOUTBUF,y
         iny
 :       lda     #$FF
-@lay:   sta     TMP             ; the digit the point follows
+@lay:   sta     FPT0             ; the digit the point follows
         ldx     LAST            ; the last digit to write: P or LAST
         cmp     LAST
         bcc     :+
         cmp     #6
         bcs     :+
         tax
-:       stx     TMP2
+:       stx     FPT1
         ldx     #0
 @dig:   lda     DIGITS,x
         sta     FOUTBUF,y
         iny
-        cpx     TMP
+        cpx     FPT0
         bne     :+
         cpx     LAST
         bcs     :+
         lda     #'.'
         sta     FOUTBUF,y
         iny
-:       cpx     TMP2
+:       cpx     FPT1
         inx
         bcc     @dig
         plp
@@ -1474,7 +1474,7 @@ REDUCE: lda     FACM
         lsr
         tax
         lda     RES-1,x
-        sta     TMP
+        sta     FPT0
         lda     RES,x
         sta     FACM
         lda     RES+1,x
@@ -1484,24 +1484,24 @@ REDUCE: lda     FACM
         lda     RES+3,x
         sta     FACX
         lda     RES+4,x
-        sta     TMP2
+        sta     FPT1
         pla
         and     #7
         tay
         beq     @fix
-:       asl     TMP2
+:       asl     FPT1
         rol     FACX
         rol     FACM+2
         rol     FACM+1
         rol     FACM
-        rol     TMP
+        rol     FPT0
         dey
         bne     :-
 @fix:   lda     #$80
         sta     FACEXP
         lda     FACM
         asl
-        lda     TMP
+        lda     FPT0
         rts
 
 ; NEGFIX: FACM..FACX <- 1 - (FACM..FACX) as a fixed-point fraction (the
@@ -1527,7 +1527,7 @@ FSQR:   jsr     FROUND
 :
         lda     FACSGN
         bpl     :+
-        jmp     FCERR
+        jmp     FPFC
 :       lda     FACEXP
         lsr
         bcc     :+
@@ -1561,7 +1561,7 @@ FSQR:   jsr     FROUND
         clc                     ; rem - q4 - 1
         lda     T1+3
         sbc     T2+3
-        sta     TMP
+        sta     FPT0
         lda     T1+2
         sbc     T2+2
         tay
@@ -1574,7 +1574,7 @@ FSQR:   jsr     FROUND
         sta     T1
         stx     T1+1
         sty     T1+2
-        lda     TMP
+        lda     FPT0
         sta     T1+3
 @no:    php
         asl     T2+3
@@ -1613,7 +1613,7 @@ FLOG:   jsr     FROUND
         bmi     @fc
         lda     FACEXP
         bne     :+
-@fc:    jmp     FCERR
+@fc:    jmp     FPFC
 :       sec
         sbc     #$80
         tax                     ; e
@@ -1857,7 +1857,7 @@ FPOW:   jsr     FROUND
         cmp     #$81
         bcc     @real
         jsr     FINT
-        lda     TMP2
+        lda     FPT1
         bne     @real
         lda     FACEXP
         cmp     #$91
@@ -1883,7 +1883,7 @@ FPOW:   jsr     FROUND
         jmp     @log
 @real:  lda     T3+1
         bpl     @log
-        jmp     FCERR
+        jmp     FPFC
 @log:   jsr     FPRUN
         .byte   S_LD+O_T3, S_ABS, S_LOG, S_MUL+O_T4, S_EXP, 0
         lda     FACEXP
@@ -1972,9 +1972,9 @@ FPRUN:  pla
         bcs     @opnd
         tax
         lda     NATLO-1,x
-        sta     JVEC
+        sta     FPJV
         lda     NATHI-1,x
-        sta     JVEC+1
+        sta     FPJV+1
         bcc     @call
 @opnd:  pha
         lsr
@@ -1983,9 +1983,9 @@ FPRUN:  pla
         lsr
         tax
         lda     OPRLO-1,x
-        sta     JVEC
+        sta     FPJV
         lda     OPRHI-1,x
-        sta     JVEC+1
+        sta     FPJV+1
         pla
         and     #$0F
         tax
@@ -1999,7 +1999,7 @@ FPRUN:  pla
         pla
         sta     SPTR+1
         jmp     @step
-@go:    jmp     (JVEC)
+@go:    jmp     (FPJV)
 
 S_NEG   = 1                     ; the native routines
 S_SQR   = 2
