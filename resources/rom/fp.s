@@ -24,7 +24,6 @@ TLO     = $B5           ; MUL10's digit
 ARGX    = $B6           ; FADD: ARG's guard byte while it is aligned
 ARGX2   = $B7           ; FADD: bits shifted out below ARGX (sticky)
 QBYTE   = $B8           ; FDIV: the quotient byte being built
-TEXP    = $B9           ; 2: FDIV: the result's exponent (low, high)
 FPT0    = $BB           ; scratch of the conversions and FOUT
 FPT1    = $BC           ; also: FINT leaves it non-zero for a fraction
 SCNT    = $BD           ; SCALE10: the power of ten still to apply
@@ -129,29 +128,23 @@ FSTFAC: stx     PTR
         sta     (PTR),y
         rts
 
-; FTOARG: ARG <- FAC rounded (FAC is left rounded). Changes A.
+; FTOARG: ARG <- FAC rounded (FAC is left rounded). Changes A, X.
 FTOARG: jsr     FROUND
-        lda     FACEXP
-        sta     ARGEXP
-        lda     FACM
-        sta     ARGM
-        lda     FACM+1
-        sta     ARGM+1
-        lda     FACM+2
-        sta     ARGM+2
+        ldx     #3
+:       lda     FACEXP,x
+        sta     ARGEXP,x
+        dex
+        bpl     :-
         lda     FACSGN
         sta     ARGSGN
         rts
 
-; ARGFAC: FAC <- ARG. Changes A.
-ARGFAC: lda     ARGEXP
-        sta     FACEXP
-        lda     ARGM
-        sta     FACM
-        lda     ARGM+1
-        sta     FACM+1
-        lda     ARGM+2
-        sta     FACM+2
+; ARGFAC: FAC <- ARG. Changes A, X.
+ARGFAC: ldx     #3
+:       lda     ARGEXP,x
+        sta     FACEXP,x
+        dex
+        bpl     :-
         lda     ARGSGN
         sta     FACSGN
         lda     #0
@@ -461,8 +454,9 @@ FMUL:   jsr     FROUND
 
 ; FDIVM: FAC <- the packed number at (A,Y) divided by FAC.
 FDIVM:  jsr     FLDARG
-; FDIV: FAC <- ARG / FAC. Restoring division giving 25 quotient bits: the
-; 24 of the mantissa and the rounding bit (into bit 7 of FACX).
+; FDIV: FAC <- ARG / FAC. Restoring division of the mantissas, 26 quotient
+; bits: the first is 1 when the quotient is 1 or more; 24 more make the
+; mantissa and the next the rounding bit (bit 7 of FACX).
 FDIV:   jsr     FROUND
         lda     FACEXP
         bne     :+
@@ -474,64 +468,37 @@ FDIV:   jsr     FROUND
 :       lda     FACSGN
         eor     ARGSGN
         sta     FACSGN
-        lda     ARGM+2          ; the remainder starts as ARG's mantissa
-        sta     RES+2
-        lda     ARGM+1
-        sta     RES+1
-        lda     ARGM
-        sta     RES
-        cmp     FACM
-        bne     :+
-        lda     ARGM+1
-        cmp     FACM+1
-        bne     :+
-        lda     ARGM+2
-        cmp     FACM+2
-:       bcs     @ge
-        asl     RES+2           ; quotient below 1: start from twice the
-        rol     RES+1           ; dividend (its 25th bit is 1)
-        rol     RES
-        lda     #$80
-        ldx     #1
-        bne     @exp
-@ge:    lda     #$81
-        ldx     #0
-@exp:   stx     QBYTE           ; the remainder's 25th bit
-        clc                     ; exponent ARGEXP - FACEXP + $80 or $81
-        adc     ARGEXP
-        ldx     #0
-        bcc     :+
-        inx
-:       sec
-        sbc     FACEXP
-        bcs     :+
+        ldx     #2
+:       lda     ARGM,x          ; remainder <- dividend, ARGM <- divisor
+        sta     RES,x
+        lda     FACM,x
+        sta     ARGM,x
         dex
-:       sta     TEXP
-        stx     TEXP+1
-        lsr     QBYTE           ; carry: the remainder's 25th bit
+        bpl     :-
+        inx
         lda     #1              ; sentinel: a byte is done when it
         sta     QBYTE           ; leaves QBYTE
-        ldx     #0
+        clc                     ; carry: the remainder's 25th bit
 @bit:   bcs     @sub
         lda     RES
-        cmp     FACM
+        cmp     ARGM
         bcc     @zero
         bne     @sub
         lda     RES+1
-        cmp     FACM+1
+        cmp     ARGM+1
         bcc     @zero
         bne     @sub
         lda     RES+2
-        cmp     FACM+2
+        cmp     ARGM+2
         bcc     @zero
 @sub:   lda     RES+2
-        sbc     FACM+2
+        sbc     ARGM+2
         sta     RES+2
         lda     RES+1
-        sbc     FACM+1
+        sbc     ARGM+1
         sta     RES+1
         lda     RES
-        sbc     FACM
+        sbc     ARGM
         sta     RES
         sec
 @zero:  rol     QBYTE
@@ -540,29 +507,39 @@ FDIV:   jsr     FROUND
         rol     RES+1
         rol     RES
         jmp     @bit
-@done:  lda     QBYTE           ; quotient bytes go to ARGM..ARGM+3
-        sta     ARGM,x
+@done:  lda     QBYTE           ; quotient bytes go to FACM..FACX
+        sta     FACM,x
         inx
         lda     #1
         cpx     #3
         bcc     @more
         bne     @end
-        lda     #$80            ; the fourth "byte" is the rounding bit
+        lda     #$40            ; the last two bits
 @more:  sta     QBYTE
         bne     @shift
-@end:   lda     ARGM
-        sta     FACM
-        lda     ARGM+1
-        sta     FACM+1
-        lda     ARGM+2
-        sta     FACM+2
-        lda     ARGM+3
-        ror
-        ror
+@end:   lda     FACX
+        ldx     #6
+:       asl
+        dex
+        bne     :-
         sta     FACX
-        lda     TEXP
-        ldx     TEXP+1
-        jmp     SETEXP
+        lda     FACM
+        asl                     ; carry: the quotient is 1 or more
+        bcs     :+
+        asl     FACX
+        rol     FACM+2
+        rol     FACM+1
+        rol     FACM            ; carry clear
+:       lda     ARGEXP          ; exponent ARGEXP - FACEXP + $80 + carry
+        adc     #$80
+        ldx     #0
+        bcc     :+
+        inx
+:       sec
+        sbc     FACEXP
+        bcs     :+
+        dex
+:       jmp     SETEXP
 
 ; ---------------------------------------------------------------- compare
 
@@ -1003,12 +980,12 @@ SCALE10: sta    SCNT
         cmp     #11
         bcc     :+
         lda     #10
-:       tax
+:       pha
         clc
         adc     SCNT
         sta     SCNT
         jsr     FTOARG
-        txa
+        pla
         jsr     TENPTR
         jsr     FLDFAC
         jsr     FDIV
@@ -1437,39 +1414,23 @@ FTAN:   jsr     FPRUN
         .byte   S_ST+O_T3, S_SIN, S_ST+O_T4, S_LD+O_T3, S_COS, S_DIV+O_T4, 0
         rts
 
-; FATN: FAC <- the arctangent of FAC (radians). For |x| > 1, pi/2 -
-; atn(1/x); above tan(pi/12), pi/6 + atn((x sqrt3 - 1)/(x + sqrt3)); the
-; rest is u A(u^2) for |u| <= tan(pi/12).
+; FATN: FAC <- the arctangent of FAC (radians): u A(u^2) for |u| <= 1,
+; and pi/2 - atn(1/x) above.
 FATN:   jsr     FROUND
         lda     FACSGN
         sta     FFLG
         lda     #0
         sta     FACSGN
-        sta     FQ              ; bit 7: 1/x taken; bit 6: pi/6 taken
+        sta     FQ              ; bit 7: 1/x taken
         lda     FACEXP
         cmp     #$81
-        bcc     @le1
+        bcc     :+
         jsr     FPRUN
         .byte   S_DIV+O_ONE, 0
-        lda     #$80
-        sta     FQ
-@le1:   lda     #<KTAN15
-        ldy     #>KTAN15
-        jsr     FCMPM
-        bmi     @small
-        jsr     FPRUN
-        .byte   S_ST+O_T1, S_MUL+O_SQR3, S_SUB+O_ONE, S_NEG, S_ST+O_T2
-        .byte   S_LD+O_T1, S_ADD+O_SQR3, S_DIV+O_T2, 0
-        lda     FQ
-        ora     #$40
-        sta     FQ
-@small: jsr     FPRUN
+        dec     FQ
+:       jsr     FPRUN
         .byte   S_ST+O_T1, S_SQR, S_ST+O_T2, S_POLY+O_PATN, S_MUL+O_T1, 0
         bit     FQ
-        bvc     :+
-        jsr     FPRUN
-        .byte   S_ADD+O_PI6, 0
-:       bit     FQ
         bpl     :+
         jsr     FPRUN
         .byte   S_SUB+O_PI2, 0
@@ -1508,24 +1469,13 @@ FPOW:   jsr     FROUND
         jmp     FPFC
 @intg:  jsr     FIXMAG
         bcc     @mul
-        lda     FACEXP          ; 65536 and above: odd only below 2^24
-        cmp     #$99
-        bcs     @log
-        lda     #$98
-        sec
-        sbc     FACEXP
-        tax
-        beq     @par
-:       lsr     FACM
-        ror     FACM+1
-        ror     FACM+2
-        dex
-        bne     :-
-@par:   lda     FACM+2
-        lsr
-        bcc     @log
-        lda     T3+1
-        and     #$80
+        lda     T3+1            ; 65536 and above: for a negative x, odd?
+        bpl     @log
+        jsr     FPRUN
+        .byte   S_LD+O_T4, S_HALF, S_INT, 0
+        lda     FPT1
+        beq     @log
+        lda     #$80
         sta     PSGN
 @log:   jsr     FPRUN
         .byte   S_LD+O_T3, S_ABS, S_LOG, S_MUL+O_T4, S_EXP, 0
@@ -1655,19 +1605,17 @@ O_L2    = 12
 O_2OPI  = 13
 O_P1    = 14
 O_P2    = 15
-O_SQR3  = 16
-O_PI6   = 17
-O_PI2   = 18
-O_PSIN  = 19
-O_PCOS  = 20
-O_PEXP  = 21
-O_PLOG  = 22
-O_PATN  = 23
+O_PI2   = 16
+O_PSIN  = 17
+O_PCOS  = 18
+O_PEXP  = 19
+O_PLOG  = 20
+O_PATN  = 21
 OPNLO:  .lobytes T1, T2, T3, T4, KONE, KHALF, KM1, K2P23, KM2P23, KLN2
-        .lobytes KLOG2E, KL1, KL2, K2OPI, KP1, KP2, KSQR3, KPI6, KPI2
+        .lobytes KLOG2E, KL1, KL2, K2OPI, KP1, KP2, KPI2
         .lobytes PSIN, PCOS, PEXP, PLOG, PATN
 OPNHI:  .hibytes T1, T2, T3, T4, KONE, KHALF, KM1, K2P23, KM2P23, KLN2
-        .hibytes KLOG2E, KL1, KL2, K2OPI, KP1, KP2, KSQR3, KPI6, KPI2
+        .hibytes KLOG2E, KL1, KL2, K2OPI, KP1, KP2, KPI2
         .hibytes PSIN, PCOS, PEXP, PLOG, PATN
 
 ; FRND: FAC <- RND(FAC) (see basic.inc). The generator is a 32-bit
@@ -1759,10 +1707,7 @@ KL2:    .byte   $72,$05,$FD,$F4         ; and the rest
 K2OPI:  .byte   $80,$22,$F9,$83         ; 2/pi
 KP1:    .byte   $81,$49,$00,$00         ; pi/2, its first 12 bits
 KP2:    .byte   $75,$7D,$AA,$22         ; and the rest
-KSQR3:  .byte   $81,$5D,$B3,$D7         ; sqrt 3
-KPI6:   .byte   $80,$06,$0A,$92         ; pi/6
 KPI2:   .byte   $81,$49,$0F,$DB         ; pi/2
-KTAN15: .byte   $7F,$09,$30,$A3         ; tan(pi/12)
 
 PTEN:   .byte   $84,$20,$00,$00         ; 10
         .byte   $87,$48,$00,$00         ; 100
@@ -1810,10 +1755,14 @@ PLOG:   .byte   3
         .byte   $7F,$CC,$AB,$C2         ; -0.3997478981
         .byte   $80,$AA,$AA,$C4         ; -0.66666816
         .byte   $82,$80,$00,$00         ; -2
-; atn u = u A(u^2), u^2 <= tan(pi/12)^2
-PATN:   .byte   4
-        .byte   $7D,$45,$3A,$11         ; 0.09630215673
-        .byte   $7E,$91,$5D,$41         ; -0.1419572973
-        .byte   $7E,$4C,$C6,$DA         ; 0.1999773138
-        .byte   $7F,$AA,$AA,$A4         ; -0.3333331319
+; atn u = u A(u^2), |u| <= 1
+PATN:   .byte   8
+        .byte   $78,$3A,$C5,$3B         ; 0.002849890519
+        .byte   $7B,$83,$A2,$5F         ; -0.01606863626
+        .byte   $7C,$2E,$DD,$53         ; 0.04269153818
+        .byte   $7D,$99,$B0,$21         ; -0.07504296871
+        .byte   $7D,$59,$ED,$26         ; 0.1064093557
+        .byte   $7E,$91,$72,$01         ; -0.1420364502
+        .byte   $7E,$4C,$B9,$74         ; 0.199926195
+        .byte   $7F,$AA,$AA,$53         ; -0.3333307335
         .byte   $81,$00,$00,$00         ; 1
