@@ -19,8 +19,7 @@ FP_RAMTOP = $A000       ; no tables in RAM
 
 RES     = $AB           ; 6: product (most significant byte first), or
                         ; the remainder of a division
-TROW    = $B1           ; 4: scratch of MUL10 and XSTEP
-TLO     = $B5           ; MUL10's digit
+TROW    = $B1           ; 4: scratch of XSTEP
 ARGX    = $B6           ; FADD: ARG's guard byte while it is aligned
 ARGX2   = $B7           ; FADD: bits shifted out below ARGX (sticky)
 QBYTE   = $B8           ; FDIV: the quotient byte being built
@@ -29,8 +28,7 @@ FPT1    = $BC           ; also: FINT leaves it non-zero for a fraction
 SCNT    = $BD           ; SCALE10: the power of ten still to apply
 ; $BE..$CA are shared: FIN, FOUT and the functions never run inside one
 ; another.
-NACC    = $BE           ; FIN: 4: the digits as an integer (most sig. first)
-DEXP    = $C2           ; FIN: the decimal exponent of NACC
+DEXP    = $C2           ; FIN: the decimal exponent of the digits
 EXP10   = $C3           ; FIN: the number after E
 FINFLG  = $C4           ; FIN: bit 7 a digit seen, bit 6 a point seen
 FINSGN  = $C5           ; FIN: bit 7 the number is negative
@@ -772,19 +770,17 @@ FINT:   jsr     FROUND
 
 ; ---------------------------------------------------------------- text in
 
-; FIN: reads a number at FPPTR (see basic.inc). The digits are gathered as
-; a 32-bit integer (nine or ten of them; later ones only move the decimal
-; exponent), which is then scaled by exact powers of ten.
+; FIN: reads a number at FPPTR (see basic.inc). The digits are gathered in
+; FAC as FAC*10 + digit (exact up to 2^24; past nine or ten digits later
+; ones only move the decimal exponent), which is then scaled by exact
+; powers of ten.
 FIN:    ldy     #0
-        sty     NACC
-        sty     NACC+1
-        sty     NACC+2
-        sty     NACC+3
         sty     DEXP
         sty     EXP10
         sty     FINFLG
         sty     FINSGN
         sty     FPT1            ; bit 7: the exponent is negative
+        jsr     FZERO
 @blank: lda     (FPPTR),y
         iny
         cmp     #' '
@@ -802,8 +798,7 @@ FIN:    ldy     #0
         bit     FINFLG
         bvc     :+
         jmp     @end            ; a second point ends the number
-:
-        lda     FINFLG
+:       lda     FINFLG
         ora     #$40
         sta     FINFLG
         bne     @next
@@ -811,34 +806,36 @@ FIN:    ldy     #0
         sbc     #'0'
         cmp     #10
         bcs     @notd
-        pha
+        sta     FQ
         lda     FINFLG
         ora     #$80
         sta     FINFLG
-        pla
-        ldx     NACC
-        cpx     #$19
+        lda     FACEXP
+        cmp     #$9E
         bcs     @full
-        jsr     MUL10
         bit     FINFLG
-        bvc     @next
-        lda     DEXP            ; a digit after the point
-        cmp     #$80
-        beq     @next
-        dec     DEXP
-        jmp     @next
+        bvc     :+
+        dec     DEXP            ; a digit after the point
+:       tya
+        pha
+        jsr     FPRUN           ; FAC = FAC*10 + the digit
+        .byte   S_ST+O_T1, S_LD+O_TEN, S_MUL+O_T1, S_ST+O_T1, 0
+        lda     FQ
+        jsr     FFLTU8
+        jsr     FPRUN
+        .byte   S_ADD+O_T1, 0
+        pla
+        tay
+        bne     @next
 @full:  bit     FINFLG          ; no room: a digit after the point is
         bvs     @next           ; dropped, one before it scales by ten
-        lda     DEXP
-        cmp     #$7F
-        beq     @next
         inc     DEXP
-        jmp     @next
+        bne     @next
 @notd:  cmp     #'E'-'0'
         bne     @end
         lda     FINFLG
         beq     @end            ; no mantissa before the E
-        sty     FPT0             ; just past the E
+        sty     FQ              ; just past the E
         lda     (FPPTR),y
         iny
         cmp     #'-'
@@ -853,7 +850,7 @@ FIN:    ldy     #0
         sbc     #'0'
         cmp     #10
         bcc     @edig
-        ldy     FPT0             ; no digits: the E is not ours
+        ldy     FQ              ; no digits: the E is not ours
         bne     @end
 @edig:  tax
         lda     EXP10
@@ -895,65 +892,16 @@ FIN:    ldy     #0
         adc     #1
 :       clc
         adc     DEXP
-        bvc     @exp
+        bvc     :+
         lda     #$7F            ; beyond a byte: far out of range
-        bcc     @exp
+        bcc     :+
         lda     #$80
-@exp:   pha
-        lda     NACC
-        sta     FACM
-        lda     NACC+1
-        sta     FACM+1
-        lda     NACC+2
-        sta     FACM+2
-        lda     NACC+3
-        sta     FACX
-        lda     #$A0
-        sta     FACEXP
-        lda     #0
-        sta     FACSGN
-        jsr     NORM
-        pla
-        ldx     FACEXP
-        beq     @done
-        jsr     SCALE10
+:       jsr     SCALE10
         lda     FACEXP
-        beq     @done
+        beq     :+
         lda     FINSGN
         sta     FACSGN
-@done:  clc
-        rts
-
-; MUL10: NACC <- NACC * 10 + A. Changes A, X.
-MUL10:  sta     TLO
-        jsr     SHLN            ; 2N
-        ldx     #3
-:       lda     NACC,x
-        sta     TROW,x
-        dex
-        bpl     :-
-        jsr     SHLN
-        jsr     SHLN            ; 8N
-        ldx     #3
-        clc
-:       lda     NACC,x
-        adc     TROW,x
-        sta     NACC,x
-        dex
-        bpl     :-
-        ldx     #3
-        lda     TLO
-        clc
-:       adc     NACC,x
-        sta     NACC,x
-        lda     #0
-        dex
-        bpl     :-
-        rts
-SHLN:   asl     NACC+3
-        rol     NACC+2
-        rol     NACC+1
-        rol     NACC
+:       clc
         rts
 
 ; SCALE10: FAC <- FAC * 10^A (A a signed byte), multiplying or dividing by
@@ -1290,6 +1238,11 @@ FSQR:   jsr     FROUND
         bne     @loop
 @ret:   rts
 
+; The other functions live in the System ROM's spare space ($F800), which the
+; BASIC build fills; they are reached only through their entry points.
+        .segment "HICODE"
+
+
 ; FLOG: FAC <- the natural logarithm of FAC; illegal function call for 0
 ; or less. x = 2^e m with m in [sqrt(1/2), sqrt(2)); ln m = u L(u^2) with
 ; u = (1-m)/(1+m); ln x = ln m + e ln 2.
@@ -1514,6 +1467,8 @@ FPOW:   jsr     FROUND
         jmp     @sq
 @ret:   rts
 
+        .segment "CODE"
+
 ; FPRUN: runs the arithmetic steps in the bytes that follow its JSR, then
 ; returns after them. A step is one byte: 0 ends the steps; 1..31 calls
 ; native routine n (NATLO/NATHI); $20 r + k (r = 1..7) calls routine r
@@ -1589,6 +1544,7 @@ S_DIV   = $C0
 S_POLY  = $E0
 OPRLO:  .lobytes FLDFAC, FSTFAC, FADDM, FSUBM, FMULM, FDIVM, POLY
 OPRHI:  .hibytes FLDFAC, FSTFAC, FADDM, FSUBM, FMULM, FDIVM, POLY
+O_TEN   = 22
 O_T1    = 0                     ; the operands
 O_T2    = 1
 O_T3    = 2
@@ -1613,10 +1569,10 @@ O_PLOG  = 20
 O_PATN  = 21
 OPNLO:  .lobytes T1, T2, T3, T4, KONE, KHALF, KM1, K2P23, KM2P23, KLN2
         .lobytes KLOG2E, KL1, KL2, K2OPI, KP1, KP2, KPI2
-        .lobytes PSIN, PCOS, PEXP, PLOG, PATN
+        .lobytes PSIN, PCOS, PEXP, PLOG, PATN, PTEN
 OPNHI:  .hibytes T1, T2, T3, T4, KONE, KHALF, KM1, K2P23, KM2P23, KLN2
         .hibytes KLOG2E, KL1, KL2, K2OPI, KP1, KP2, KPI2
-        .hibytes PSIN, PCOS, PEXP, PLOG, PATN
+        .hibytes PSIN, PCOS, PEXP, PLOG, PATN, PTEN
 
 ; FRND: FAC <- RND(FAC) (see basic.inc). The generator is a 32-bit
 ; xorshift (period 2^32-1); a number is the whole state as a fraction,
