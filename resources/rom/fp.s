@@ -32,7 +32,6 @@ DEXP    = $C2           ; FIN: the decimal exponent of the digits
 EXP10   = $C3           ; FIN: the number after E
 FINFLG  = $C4           ; FIN: bit 7 a digit seen, bit 6 a point seen
 FINSGN  = $C5           ; FIN: bit 7 the number is negative
-FTMP    = $BE           ; FOUT: 4: the number being printed (packed)
 FDEC    = $C2           ; FOUT: its decimal exponent
 LAST    = $C3           ; FOUT: the index of its last digit that is not 0
 T1      = $BE           ; functions: 4: packed temporaries
@@ -987,9 +986,8 @@ FOUT:   jsr     FROUND
 :       sty     FOUTBUF
         lda     #0
         sta     FACSGN
-        ldx     #<FTMP
-        ldy     #>FTMP
-        jsr     FSTFAC
+        jsr     FPRUN
+        .byte   S_ST+O_T1, 0
         lda     FACEXP          ; a lower bound of the decimal exponent:
         sec                     ; log10(2^(e-1)) from the exponent, plus
         sbc     #1              ; log10(1.5) when the mantissa is 3/4 or
@@ -1008,9 +1006,8 @@ FOUT:   jsr     FROUND
         lda     FPT0
         sbc     #$26
         sta     FDEC
-@try:   lda     #<FTMP
-        ldy     #>FTMP
-        jsr     FLDFAC
+@try:   jsr     FPRUN
+        .byte   S_LD+O_T1, 0
         lda     #5
         sec
         sbc     FDEC
@@ -1021,8 +1018,8 @@ FOUT:   jsr     FROUND
         cmp     #$8E
         bcc     @small
         lda     #$98            ; to an integer: shift right, rounding
-        sec                     ; by the last bit shifted out
-        sbc     FACEXP
+        sec                     ; by the last bit shifted out (all 32
+        sbc     FACEXP          ; bits of the scaled number count)
         tax
         beq     @s0
 :       lsr     FACM
@@ -1582,18 +1579,11 @@ FRND:   lda     FACEXP
         lda     FACSGN
         bpl     RndNext
         ldx     #3              ; a new sequence from the number's bytes
-:       lda     FACEXP,x
-        eor     RNDSEED,x
+:       lda     FACEXP,x        ; (FACEXP is not 0: never the state 0)
         sta     RNDS,x
         dex
         bpl     :-
-        lda     RNDS
-        ora     RNDS+1
-        ora     RNDS+2
-        ora     RNDS+3
-        bne     :+
-        inc     RNDS
-:       jsr     XSTEP
+        jsr     XSTEP
         jsr     XSTEP
         jsr     XSTEP
 RndNext: jsr    XSTEP
