@@ -673,16 +673,7 @@ FIXMAG: jsr     FROUND
         sta     FPINT+1
         lda     FACM+1
         sta     FPINT
-        cpx     #8
-        bcc     @bits
-        lda     FPINT+1
-        sta     FPINT
-        lda     #0
-        sta     FPINT+1
         txa
-        sbc     #8
-        tax
-@bits:  txa
         beq     @ok
 :       lsr     FPINT+1
         ror     FPINT
@@ -908,12 +899,17 @@ FIN:    ldy     #0
 SCALE10: sta    SCNT
 @loop:  lda     SCNT
         beq     @ret
-        bmi     @div
-        cmp     #11
+        bpl     :+
+        eor     #$FF            ; |SCNT|
+        clc
+        adc     #1
+:       cmp     #11             ; at most 10 at a time
         bcc     :+
         lda     #10
 :       tax
-        eor     #$FF
+        bit     SCNT
+        bmi     @div
+        eor     #$FF            ; SCNT - k
         sec
         adc     SCNT
         sta     SCNT
@@ -921,14 +917,8 @@ SCALE10: sta    SCNT
         jsr     TENPTR
         jsr     FMULM
         jmp     @loop
-@div:   eor     #$FF
-        clc
-        adc     #1
-        cmp     #11
-        bcc     :+
-        lda     #10
-:       pha
-        clc
+@div:   pha
+        clc                     ; SCNT + k
         adc     SCNT
         sta     SCNT
         jsr     FTOARG
