@@ -199,36 +199,23 @@ SETEXP: cpx     #0
         bpl     OVERFL
 
 ; NORM: normalises FAC's 32-bit mantissa (FACM..FACX), lowering FACEXP; a
-; zero mantissa or an exponent that falls below 1 gives 0. Changes A, X.
-NORM:   ldx     #4
-@byte:  lda     FACM
+; zero mantissa or an exponent that falls below 1 gives 0. Changes A.
+NORM:   lda     FACM
+        ora     FACM+1
+        ora     FACM+2
+        ora     FACX
+        beq     @zero
+        lda     FACM
         bmi     @done
-        bne     @bits
-        dex
-        beq     FZERO
-        lda     FACM+1
-        sta     FACM
-        lda     FACM+2
-        sta     FACM+1
-        lda     FACX
-        sta     FACM+2
-        lda     #0
-        sta     FACX
-        lda     FACEXP
-        sec
-        sbc     #8
-        sta     FACEXP
-        beq     FZERO
-        bcs     @byte
-        bcc     FZERO
-@bits:  dec     FACEXP
-        beq     FZERO
+@bit:   dec     FACEXP
+        beq     @zero
         asl     FACX
         rol     FACM+2
         rol     FACM+1
         rol     FACM
-        bpl     @bits
+        bpl     @bit
 @done:  rts
+@zero:  jmp     FZERO
 
 ; ---------------------------------------------------------------- + -
 
@@ -275,14 +262,7 @@ AddAlign:                       ; A = FACEXP - ARGEXP
         ldx     #0
         stx     ARGX
         stx     ARGX2
-        cmp     #32
-        bcc     @near
-        inc     ARGX2           ; far below: only its presence counts
-        stx     ARGM
-        stx     ARGM+1
-        stx     ARGM+2
-        bcs     AddOp
-@near:  tay
+        tay
         and     #7
         beq     @bytes
         tax
@@ -368,8 +348,8 @@ AddRet: rts
 FMULM:  jsr     FLDARG
 ; FMUL: FAC <- ARG * FAC. Shift and add: FAC's mantissa, the multiplier,
 ; fills the low half of a 48-bit register that shifts right as ARG's
-; mantissa is added into its high half; a zero multiplier byte is a shift
-; by 8 at once. The product is exact; FAC keeps its top 32 bits.
+; mantissa is added into its high half. The product is exact; FAC keeps
+; its top 32 bits.
 FMUL:   jsr     FROUND
         lda     FACEXP
         beq     @zero
@@ -383,18 +363,7 @@ FMUL:   jsr     FROUND
         sta     RES,x
         dex
         bpl     :-
-        ldy     #3
-@byte:  lda     RES+5
-        bne     @bits
-        ldx     #4
-:       lda     RES,x
-        sta     RES+1,x
-        dex
-        bpl     :-
-        inx
-        stx     RES
-        beq     @next
-@bits:  ldx     #8
+        ldx     #24
 @bit:   lda     RES+5
         lsr
         bcc     @shift
@@ -416,8 +385,6 @@ FMUL:   jsr     FROUND
         ror     RES+5
         dex
         bne     @bit
-@next:  dey
-        bne     @byte
         lda     FACSGN
         eor     ARGSGN
         sta     FACSGN
@@ -451,9 +418,9 @@ FMUL:   jsr     FROUND
 
 ; FDIVM: FAC <- the packed number at (A,Y) divided by FAC.
 FDIVM:  jsr     FLDARG
-; FDIV: FAC <- ARG / FAC. Restoring division of the mantissas, 26 quotient
-; bits: the first is 1 when the quotient is 1 or more; 24 more make the
-; mantissa and the next the rounding bit (bit 7 of FACX).
+; FDIV: FAC <- ARG / FAC. Restoring division of the mantissas, 32 quotient
+; bits: the first is 1 when the quotient is 1 or more; the next 24 make
+; the mantissa, the next the rounding bit (bit 7 of FACX).
 FDIV:   jsr     FROUND
         lda     FACEXP
         bne     :+
@@ -508,18 +475,9 @@ FDIV:   jsr     FROUND
         sta     FACM,x
         inx
         lda     #1
-        cpx     #3
-        bcc     @more
-        bne     @end
-        lda     #$40            ; the last two bits
-@more:  sta     QBYTE
+        sta     QBYTE
+        cpx     #4
         bne     @shift
-@end:   lda     FACX
-        ldx     #6
-:       asl
-        dex
-        bne     :-
-        sta     FACX
         lda     FACM
         asl                     ; carry: the quotient is 1 or more
         bcs     :+
@@ -614,16 +572,13 @@ FABS:   lda     #0
         rts
 
 ; FSGN: FAC <- SGN(FAC): -1, 0 or 1.
-FSGN:   lda     FACEXP
-        bne     :+
-        jmp     FZERO
-:
-        lda     FACSGN
-        pha
-        jsr     FONE
-        pla
-        sta     FACSGN
-        rts
+FSGN:   jsr     FSIGN
+        tay
+        lda     #0
+        cpy     #$80
+        bcc     :+
+        lda     #$FF
+:       jmp     FFLT16
 
 ; ---------------------------------------------------------------- integers
 
@@ -688,20 +643,17 @@ FFIX16: jsr     FIXMAG
         bcs     FixFC
         lda     FACSGN
         bpl     @pos
-        lda     FPINT+1
-        cmp     #$80
-        bcc     @neg
-        bne     FixFC
-        lda     FPINT
-        bne     FixFC
-@neg:   sec
-        lda     #0
+        sec                     ; negative: -magnitude, which must come
+        lda     #0              ; out negative, or 0 (-32768..0)
         sbc     FPINT
         sta     FPINT
         lda     #0
         sbc     FPINT+1
         sta     FPINT+1
-        jmp     FixOut
+        bmi     FixOut
+        ora     FPINT
+        beq     FixOut
+        bne     FixFC
 @pos:   lda     FPINT+1
         bpl     FixOut
 FixFC:  jmp     FPFC
@@ -727,9 +679,10 @@ FFIXU8: jsr     FFIXU16
         tax
         rts
 
-; FINT: FAC <- the largest integer not above FAC: |x| + 2^23 - 2^23 rounds
-; |x| to an integer, which is then moved one towards minus infinity when
-; it went the wrong way. Leaves FPT1 non-zero when FAC had a fraction.
+; FINT: FAC <- the largest integer not above FAC: 2^23 - (2^23 + |x|)
+; is -|x| rounded to an integer, which is then moved one towards minus
+; infinity when it went the wrong way. Leaves FPT1 non-zero when FAC had a
+; fraction.
 FINT:   jsr     FROUND
         sta     FPT1
         lda     FACEXP
@@ -737,33 +690,33 @@ FINT:   jsr     FROUND
         bcs     @ret            ; 2^23 and above: an integer already
         lda     FACSGN
         sta     FISGN
-        lda     #0
+        lda     #$80            ; -|x|
         sta     FACSGN
         jsr     FPRUN
-        .byte   S_ST+O_T1, S_ADD+O_2P23, S_ADD+O_M2P23, 0
+        .byte   S_ST+O_T1, S_SUB+O_2P23, S_SUB+O_2P23, 0
         lda     #<T1
         ldy     #>T1
-        jsr     FCMPM           ; the sign of r - |x|
+        jsr     FCMPM           ; the sign of |x| - r (r rounded)
         sta     FPT1
         bit     FISGN
-        bmi     @neg
-        cmp     #1
-        bne     @ret
-        jsr     FPRUN           ; r above x: one less
-        .byte   S_ADD+O_M1, 0
-@ret:   rts
-@neg:   cmp     #$FF
+        bpl     @pos
+        jsr     FNEG            ; x < 0: r, and r+1 when |x| is above it
+        lda     FPT1
+        eor     #$FE            ; 1 -> $FF
+        .byte   $2C             ; (skips the next instruction)
+@pos:   lda     FPT1            ; x >= 0: r-1 when r is above x
+        cmp     #$FF
         bne     :+
-        jsr     FPRUN           ; r below |x|: one more, then negated
+        jsr     FPRUN
         .byte   S_ADD+O_ONE, 0
 :       jmp     FNEG
+@ret:   rts
 
 ; ---------------------------------------------------------------- text in
 
 ; FIN: reads a number at FPPTR (see basic.inc). The digits are gathered in
-; FAC as FAC*10 + digit (exact up to 2^24; past nine or ten digits later
-; ones only move the decimal exponent), which is then scaled by exact
-; powers of ten.
+; FAC as FAC*10 + digit (exact up to 2^24, rounded beyond), which is then
+; scaled by exact powers of ten.
 FIN:    ldy     #0
         sty     DEXP
         sty     EXP10
@@ -775,12 +728,9 @@ FIN:    ldy     #0
         iny
         cmp     #' '
         beq     @blank
-        cmp     #'-'
-        bne     @plus
-        ror     FINSGN          ; carry set by the comparison
-        bne     @next
-@plus:  cmp     #'+'
-        bne     @char
+        ldx     #FINSGN
+        jsr     SIGNCH
+        jmp     @char
 @next:  lda     (FPPTR),y
         iny
 @char:  cmp     #'.'
@@ -800,9 +750,6 @@ FIN:    ldy     #0
         lda     FINFLG
         ora     #$80
         sta     FINFLG
-        lda     FACEXP
-        cmp     #$9E
-        bcs     @full
         bit     FINFLG
         bvc     :+
         dec     DEXP            ; a digit after the point
@@ -817,26 +764,14 @@ FIN:    ldy     #0
         pla
         tay
         bne     @next
-@full:  bit     FINFLG          ; no room: a digit after the point is
-        bvs     @next           ; dropped, one before it scales by ten
-        inc     DEXP
-        bne     @next
 @notd:  cmp     #'E'-'0'
         bne     @end
-        lda     FINFLG
-        beq     @end            ; no mantissa before the E
         sty     FQ              ; just past the E
         lda     (FPPTR),y
         iny
-        cmp     #'-'
-        bne     :+
-        ror     FPT1
-        bne     @esgn
-:       cmp     #'+'
-        bne     @edig1
-@esgn:  lda     (FPPTR),y
-        iny
-@edig1: sec
+        ldx     #FPT1
+        jsr     SIGNCH
+        sec
         sbc     #'0'
         cmp     #10
         bcc     @edig
@@ -938,6 +873,18 @@ TENPTR: asl
         iny
 :       rts
 
+; SIGNCH: for A = '-' or '+' (FIN's sign): sets bit 7 of the zero-page
+; byte at X for '-', and reads the next character at FPPTR,Y into A.
+SIGNCH: cmp     #'-'
+        bne     :+
+        ror     0,x             ; carry set by the comparison
+        bne     @next
+:       cmp     #'+'
+        bne     @ret
+@next:  lda     (FPPTR),y
+        iny
+@ret:   rts
+
 ; MUL8: A (high) X (low) <- A * Y. Changes FPT0, FPT1.
 MUL8:   sta     FPT0
         sty     FPT1
@@ -974,26 +921,15 @@ FOUT:   jsr     FROUND
         bpl     :+
         ldy     #'-'
 :       sty     FOUTBUF
-        lda     #0
-        sta     FACSGN
+        jsr     FABS
         jsr     FPRUN
         .byte   S_ST+O_T1, 0
-        lda     FACEXP          ; a lower bound of the decimal exponent:
-        sec                     ; log10(2^(e-1)) from the exponent, plus
-        sbc     #1              ; log10(1.5) when the mantissa is 3/4 or
-        ldy     #77             ; more; 77/256 ~ log10(2)
+        lda     FACEXP          ; a lower bound of the decimal exponent,
+        sec                     ; log10(2^(e-1)), at most one too low:
+        sbc     #1              ; 77/256 ~ log10(2)
+        ldy     #77
         jsr     MUL8
-        sta     FPT0
-        txa
-        bit     FACM
-        bvc     :+
-        clc
-        adc     #45             ; 45/256 ~ log10(1.5)
-        bcc     :+
-        inc     FPT0
-:       sec
-        sbc     #$80            ; less 128*77
-        lda     FPT0
+        cpx     #$80            ; less 128*77
         sbc     #$26
         sta     FDEC
 @try:   jsr     FPRUN
@@ -1001,12 +937,7 @@ FOUT:   jsr     FROUND
         lda     #5
         sec
         sbc     FDEC
-        jsr     SCALE10
-        lda     FACEXP
-        cmp     #$99
-        bcs     @big
-        cmp     #$8E
-        bcc     @small
+        jsr     SCALE10         ; 10^5 .. 10^7: below 2^24
         lda     #$98            ; to an integer: shift right, rounding
         sec                     ; by the last bit shifted out (all 32
         sbc     FACEXP          ; bits of the scaled number count)
@@ -1043,7 +974,7 @@ FOUT:   jsr     FROUND
         lda     FACM
         sbc     #$01
         bcs     @digits
-@small: dec     FDEC
+        dec     FDEC
         jmp     @try
 @big:   inc     FDEC
         jmp     @try
@@ -1231,7 +1162,7 @@ FSQR:   jsr     FROUND
 
 
 ; FLOG: FAC <- the natural logarithm of FAC; illegal function call for 0
-; or less. x = 2^e m with m in [sqrt(1/2), sqrt(2)); ln m = u L(u^2) with
+; or less. x = 2^e m with m in [0.707, 1.414); ln m = u L(u^2) with
 ; u = (1-m)/(1+m); ln x = ln m + e ln 2.
 FLOG:   jsr     FROUND
         lda     FACSGN
@@ -1243,18 +1174,10 @@ FLOG:   jsr     FROUND
         sbc     #$80
         tax                     ; e
         lda     #$80
-        ldy     FACM            ; mantissa below sqrt(1/2) ($B504F3)?
+        ldy     FACM            ; mantissa below $B5/256, about sqrt(1/2)?
         cpy     #$B5
-        bcc     @low
-        bne     @high
-        ldy     FACM+1
-        cpy     #$04
-        bcc     @low
-        bne     @high
-        ldy     FACM+2
-        cpy     #$F3
         bcs     @high
-@low:   dex
+        dex
         lda     #$81
 @high:  sta     FACEXP
         stx     FQ
@@ -1305,8 +1228,8 @@ FEXP:   jsr     FROUND
 
 ; FSIN, FCOS: FAC <- the sine or cosine of FAC (radians). n = INT(x 2/pi +
 ; 1/2), r = x - n pi/2 (pi/2 in two parts, the first short enough that n
-; times it is exact up to n = 4095), then by the quadrant n: +-S(r) or
-; +-C(r), S(r) = r S(r^2) ~ sin r and C(r) ~ cos r for |r| <= pi/4.
+; times it is exact up to n = 4095), then by the quadrant n: +-sin r or
+; +-cos r = sin(pi/2 - |r|), with sin t = t S(t^2) for |t| <= pi/2.
 FCOS:   lda     #1              ; cos x = sin(|x| + pi/2)
         ldx     #0
         beq     Trig
@@ -1316,9 +1239,6 @@ Trig:   sta     FQ              ; the quadrant to add
         stx     FFLG            ; bit 7: negate the result
         jsr     FROUND
         sta     FACSGN
-        lda     FACEXP
-        cmp     #$80
-        bcc     @small          ; |x| < 1/2: r = x
         jsr     FPRUN
         .byte   S_ST+O_T2, S_MUL+O_2OPI, S_ADD+O_HALF, S_INT, S_ST+O_T1, 0
         jsr     FIXMAG          ; the quadrant (0 past 65535)
@@ -1329,14 +1249,13 @@ Trig:   sta     FQ              ; the quadrant to add
         jsr     FPRUN
         .byte   S_MUL+O_P1, S_SUB+O_T2, S_ST+O_T2, S_LD+O_T1, S_MUL+O_P2
         .byte   S_SUB+O_T2, 0
-@small: lda     FQ
+        lda     FQ
         lsr
-        bcs     @cos
-        jsr     FPRUN
+        bcc     :+
+        jsr     FPRUN           ; an odd quadrant: cos r = sin(pi/2 - |r|)
+        .byte   S_ABS, S_SUB+O_PI2, 0
+:       jsr     FPRUN
         .byte   S_ST+O_T1, S_SQR, S_ST+O_T2, S_POLY+O_PSIN, S_MUL+O_T1, 0
-        jmp     @sign
-@cos:   jsr     FPRUN
-        .byte   S_SQR, S_ST+O_T2, S_POLY+O_PCOS, 0
 @sign:  lda     FQ              ; quadrants 2 and 3 are negative
         and     #2
         beq     :+
@@ -1344,10 +1263,8 @@ Trig:   sta     FQ              ; the quadrant to add
 :       eor     FFLG
         and     #$80
         eor     FACSGN
-        ldx     FACEXP
-        beq     :+
         sta     FACSGN
-:       rts
+        rts
 
 ; FTAN: FAC <- the tangent of FAC: sin x / cos x.
 FTAN:   jsr     FPRUN
@@ -1374,14 +1291,12 @@ FATN:   jsr     FROUND
         bpl     :+
         jsr     FPRUN
         .byte   S_SUB+O_PI2, 0
-:       lda     FACEXP
-        beq     :+
-        lda     FFLG
+:       lda     FFLG
         and     #$80
         sta     FACSGN
-:       rts
+        rts
 
-; FPOW: FAC <- ARG ^ FAC. An integer power below 65536 is a chain of
+; FPOW: FAC <- ARG ^ FAC. An integer power below 256 is a chain of
 ; squarings and multiplications (exact where the result fits: 3^2 = 9,
 ; K^2 is one multiplication); a negative one uses the powers of 1/x. Any
 ; other power is e^(y ln |x|), negative for a negative x and an odd y; a
@@ -1408,8 +1323,10 @@ FPOW:   jsr     FROUND
         bpl     @log
         jmp     FPFC
 @intg:  jsr     FIXMAG
-        bcc     @mul
-        lda     T3+1            ; 65536 and above: for a negative x, odd?
+        bcs     :+
+        lda     FPINT+1
+        beq     @mul
+:       lda     T3+1            ; 256 and above: for a negative x, odd?
         bpl     @log
         jsr     FPRUN
         .byte   S_LD+O_T4, S_HALF, S_INT, 0
@@ -1419,35 +1336,24 @@ FPOW:   jsr     FROUND
         sta     PSGN
 @log:   jsr     FPRUN
         .byte   S_LD+O_T3, S_ABS, S_LOG, S_MUL+O_T4, S_EXP, 0
-        lda     FACEXP
-        beq     :+
         lda     PSGN
         sta     FACSGN
-:       rts
+        rts
 @mul:   lda     FACSGN
         bpl     :+
         jsr     FPRUN           ; a negative power: the base 1/x
         .byte   S_LD+O_T3, S_DIV+O_ONE, S_ST+O_T3, 0
 :       jsr     FPRUN
         .byte   S_LD+O_T3, 0
-        ldx     #16
-        lda     FPINT+1
-        bne     :+
-        lda     FPINT           ; below 256: skip a byte
-        sta     FPINT+1
-        lda     #0
-        sta     FPINT
         ldx     #8
 :       dex
         asl     FPINT
-        rol     FPINT+1
         bcc     :-
         stx     PCNT            ; the bits below the leading 1
 @sq:    dec     PCNT
         bmi     @ret
         jsr     SQUARE
         asl     FPINT
-        rol     FPINT+1
         bcc     @sq
         jsr     FPRUN
         .byte   S_MUL+O_T3, 0
@@ -1510,18 +1416,17 @@ FPRUN:  pla
         jmp     @step
 @go:    jmp     (FPJV)
 
-S_NEG   = 1                     ; the native routines
-S_SQR   = 2
-S_SIN   = 3
-S_COS   = 4
-S_LOG   = 5
-S_EXP   = 6
-S_ABS   = 7
-S_ARGF  = 8
-S_INT   = 9
-S_HALF  = 10
-NATLO:  .lobytes FNEG, SQUARE, FSIN, FCOS, FLOG, FEXP, FABS, ARGFAC, FINT, FHALF
-NATHI:  .hibytes FNEG, SQUARE, FSIN, FCOS, FLOG, FEXP, FABS, ARGFAC, FINT, FHALF
+S_SQR   = 1                     ; the native routines
+S_SIN   = 2
+S_COS   = 3
+S_LOG   = 4
+S_EXP   = 5
+S_ABS   = 6
+S_ARGF  = 7
+S_INT   = 8
+S_HALF  = 9
+NATLO:  .lobytes SQUARE, FSIN, FCOS, FLOG, FEXP, FABS, ARGFAC, FINT, FHALF
+NATHI:  .hibytes SQUARE, FSIN, FCOS, FLOG, FEXP, FABS, ARGFAC, FINT, FHALF
 S_LD    = $20                   ; the routines with an operand
 S_ST    = $40
 S_ADD   = $60
@@ -1531,35 +1436,32 @@ S_DIV   = $C0
 S_POLY  = $E0
 OPRLO:  .lobytes FLDFAC, FSTFAC, FADDM, FSUBM, FMULM, FDIVM, POLY
 OPRHI:  .hibytes FLDFAC, FSTFAC, FADDM, FSUBM, FMULM, FDIVM, POLY
-O_TEN   = 22
 O_T1    = 0                     ; the operands
 O_T2    = 1
 O_T3    = 2
 O_T4    = 3
 O_ONE   = 4
 O_HALF  = 5
-O_M1    = 6
-O_2P23  = 7
-O_M2P23 = 8
-O_LN2   = 9
-O_LOG2E = 10
-O_L1    = 11
-O_L2    = 12
-O_2OPI  = 13
-O_P1    = 14
-O_P2    = 15
-O_PI2   = 16
-O_PSIN  = 17
-O_PCOS  = 18
-O_PEXP  = 19
-O_PLOG  = 20
-O_PATN  = 21
-OPNLO:  .lobytes T1, T2, T3, T4, KONE, KHALF, KM1, K2P23, KM2P23, KLN2
+O_2P23  = 6
+O_LN2   = 7
+O_LOG2E = 8
+O_L1    = 9
+O_L2    = 10
+O_2OPI  = 11
+O_P1    = 12
+O_P2    = 13
+O_PI2   = 14
+O_PSIN  = 15
+O_PEXP  = 16
+O_PLOG  = 17
+O_PATN  = 18
+O_TEN   = 19
+OPNLO:  .lobytes T1, T2, T3, T4, KONE, KHALF, K2P23, KLN2
         .lobytes KLOG2E, KL1, KL2, K2OPI, KP1, KP2, KPI2
-        .lobytes PSIN, PCOS, PEXP, PLOG, PATN, PTEN
-OPNHI:  .hibytes T1, T2, T3, T4, KONE, KHALF, KM1, K2P23, KM2P23, KLN2
+        .lobytes PSIN, PEXP, PLOG, PATN, PTEN
+OPNHI:  .hibytes T1, T2, T3, T4, KONE, KHALF, K2P23, KLN2
         .hibytes KLOG2E, KL1, KL2, K2OPI, KP1, KP2, KPI2
-        .hibytes PSIN, PCOS, PEXP, PLOG, PATN, PTEN
+        .hibytes PSIN, PEXP, PLOG, PATN, PTEN
 
 ; FRND: FAC <- RND(FAC) (see basic.inc). The generator is a 32-bit
 ; xorshift (period 2^32-1); a number is the whole state as a fraction,
@@ -1577,14 +1479,13 @@ FRND:   lda     FACEXP
         jsr     XSTEP
         jsr     XSTEP
 RndNext: jsr    XSTEP
-RndOut: lda     RNDS+3
-        sta     FACM
-        lda     RNDS+2
-        sta     FACM+1
-        lda     RNDS+1
-        sta     FACM+2
-        lda     RNDS
-        sta     FACX
+RndOut: ldx     #3
+        ldy     #0
+:       lda     RNDS,x
+        sta     FACM,y
+        iny
+        dex
+        bpl     :-
         lda     #$80
         sta     FACEXP
         lda     #0
@@ -1633,9 +1534,7 @@ XCOPY:  ldx     #3
 
 KONE:   .byte   $81,$00,$00,$00         ; 1
 KHALF:  .byte   $80,$00,$00,$00         ; 1/2
-KM1:    .byte   $81,$80,$00,$00         ; -1
 K2P23:  .byte   $98,$00,$00,$00         ; 2^23
-KM2P23: .byte   $98,$80,$00,$00         ; -2^23
 KLN2:   .byte   $80,$31,$72,$18         ; ln 2
 KLOG2E: .byte   $81,$38,$AA,$3B         ; log2 e
 KL1:    .byte   $80,$31,$70,$00         ; ln 2, its first 12 bits
@@ -1663,18 +1562,12 @@ P10H:   .byte   $01,$00,$00,$00,$00
 
 ; Polynomials (near-minimax for relative error, fitted offline): a count
 ; n, then n+1 coefficients, the highest power first.
-; sin r = r S(r^2), |r| <= pi/4
-PSIN:   .byte   3
-        .byte   $74,$CC,$7D,$5A         ; -0.0001950165255
-        .byte   $7A,$08,$83,$01         ; 0.008332015135
-        .byte   $7E,$AA,$AA,$A0         ; -0.166666502
-        .byte   $81,$00,$00,$00         ; 1
-; cos r = C(r^2), |r| <= pi/4
-PCOS:   .byte   4
-        .byte   $71,$4C,$73,$77         ; 2.437246252e-05
-        .byte   $77,$B6,$03,$74         ; -0.001388652675
-        .byte   $7C,$2A,$AA,$9C         ; 0.04166661315
-        .byte   $80,$80,$00,$00         ; -0.5
+; sin t = t S(t^2), |t| <= pi/2
+PSIN:   .byte   4
+        .byte   $6E,$2E,$9B,$09         ; 2.601826383e-06
+        .byte   $74,$CF,$B2,$0B         ; -0.0001980738459
+        .byte   $7A,$08,$87,$3D         ; 0.008333024669
+        .byte   $7E,$AA,$AA,$A4         ; -0.1666665666
         .byte   $81,$00,$00,$00         ; 1
 ; e^r, |r| <= ln2/2
 PEXP:   .byte   6
