@@ -1239,7 +1239,11 @@ Trig:   sta     FQ              ; the quadrant to add
         stx     FFLG            ; bit 7: negate the result
         jsr     FROUND
         sta     FACSGN
-        jsr     FPRUN
+        lda     FACEXP          ; from 2^23 on no bit is left below the
+        cmp     #$98            ; period: taken as 0 (and never beyond
+        bcc     :+              ; the range)
+        jsr     FZERO
+:       jsr     FPRUN
         .byte   S_ST+O_T2, S_MUL+O_2OPI, S_ADD+O_HALF, S_INT, S_ST+O_T1, 0
         jsr     FIXMAG          ; the quadrant (0 past 65535)
         lda     FPINT
