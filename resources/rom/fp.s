@@ -183,7 +183,7 @@ FONE:   lda     #<KONE
 
 OVERFL: ldx     #ERR_OV
         jmp     ERROR
-FPFC:  ldx     #ERR_FC
+FPFC:   ldx     #ERR_FC
         jmp     ERROR
 
 ; SETEXP: FACEXP <- the exponent X (high) A (low), from a computation that
@@ -237,8 +237,7 @@ FADD:   jsr     FROUND
         lda     ARGEXP
         bne     :+
         rts
-:
-        lda     FACEXP
+:       lda     FACEXP
         bne     :+
         jmp     ARGFAC
 :       sec
@@ -592,7 +591,7 @@ FFLTU16: ldx    #0
 FFLT16: ldx     #0
         cmp     #$80
         bcc     Flt16
-        sta     FPT0             ; negative: take the magnitude
+        sta     FPT0            ; negative: take the magnitude
         tya
         eor     #$FF
         clc
