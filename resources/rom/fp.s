@@ -41,13 +41,13 @@ PCNT    = $C8           ; POLY, FSQR, FPOW: a count
 FFLG    = $C9           ; flags of a function
 FQ      = $CA           ; a function's quadrant or exponent
 SPTR    = $CB           ; 2: FPRUN's step pointer
+FPJV    = $CD           ; 2: FPRUN's jump vector
+T3      = $CF           ; 4: TAN and ^ keep their operands here
+T4      = $D3           ; 4
+PSGN    = $D7           ; ^: bit 7 the result is negative
+FISGN   = $D8           ; FINT: the number's sign
 PTR     = $DE           ; 2: the packed number being loaded or stored
-T3      = $0240         ; 4: TAN and ^ keep their operands here
-T4      = $0244         ; 4
-PSGN    = $0248         ; ^: bit 7 the result is negative
-FPJV    = $0249         ; 2: FPRUN's jump vector
-FISGN   = $024B         ; FINT: the number's sign
-RNDS    = $024C         ; 4: the state of RND, least significant byte first
+RNDS    = $0240         ; 4: the state of RND, least significant byte first
 DIGITS  = FOUTBUF+10    ; FOUT: the six digits, after a seventh for 10^6
                         ; (the text never reaches them before they are used)
 
@@ -730,9 +730,8 @@ FIN:    ldy     #0
 @char:  cmp     #'.'
         bne     @digit
         bit     FINFLG
-        bvc     :+
-        jmp     @end            ; a second point ends the number
-:       lda     FINFLG
+        bvs     @notd           ; a second point ends the number
+        lda     FINFLG
         ora     #$40
         sta     FINFLG
         bne     @next
@@ -816,11 +815,9 @@ FIN:    ldy     #0
         bcc     :+
         lda     #$80
 :       jsr     SCALE10
-        lda     FACEXP
-        beq     :+
         lda     FINSGN
         sta     FACSGN
-:       clc
+        clc
         rts
 
 ; SCALE10: FAC <- FAC * 10^A (A a signed byte), multiplying or dividing by
