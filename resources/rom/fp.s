@@ -759,17 +759,11 @@ FIN:    ldy     #0
         bne     @next
 @notd:  cmp     #'E'-'0'
         bne     @end
-        sty     FQ              ; just past the E
-        lda     (FPPTR),y
-        iny
+        lda     (FPPTR),y       ; an E, an optional sign, digits (none:
+        iny                     ; E0)
         ldx     #FPT1
         jsr     SIGNCH
-        sec
-        sbc     #'0'
-        cmp     #10
-        bcc     @edig
-        ldy     FQ              ; no digits: the E is not ours
-        bne     @end
+        bne     @edig1
 @edig:  tax
         lda     EXP10
         cmp     #10
@@ -786,7 +780,7 @@ FIN:    ldy     #0
 @estor: sta     EXP10
         lda     (FPPTR),y
         iny
-        sec
+@edig1: sec
         sbc     #'0'
         cmp     #10
         bcc     @edig
