@@ -1,23 +1,730 @@
-; Tessaly BASIC ROM (0xA000..0xBFFF).
+; Tessaly BASIC (0xA000..0xBFFF): an interpreter of the BASIC dialect that
+; the Challenger 1P's programs were written in.
 ;
-; Placeholder until the interpreter lands: the cold and warm entries at the
-; start of the ROM lead back to the reset code. The linker fills the rest
-; of the 8 KB with zeros.
+; The program is kept tokenised. Every numeric constant is stored with a
+; binary copy beside its text, so that running a program never converts
+; numbers from text, and the target line of a GOTO or GOSUB is remembered in
+; the line after its first use. LIST shows the text as it was typed.
+;
+; Files: basic.s (RAM, start-up, the ready loop, line input, output, errors,
+; the statement loop), basic_edit.s (tokenising, storing and listing lines),
+; basic_stmt.s (statements), basic_expr.s (expressions, variables, arrays,
+; functions), basic_str.s (strings and reclaiming string space),
+; basic_tab.s (keyword, dispatch and message tables). The arithmetic is
+; fp.s, behind the interface of basic.inc.
+;
+; A stored line: [length][number lo][number hi][text][0]. The length counts
+; every byte of the line; a length of 0 ends the program. In the text,
+; keywords are the tokens $80..$BB, and a numeric constant is
+;   [$01][packed value: 4 bytes][n][the n characters as typed],
+; a line number after GOTO, GOSUB, THEN, RUN, LIST and in ON lists is
+;   [$02][number lo][number hi][target lo][target hi][n][n characters]
+; where target is the address of the byte before the target line once it
+; has been found (0 until then; every change to the program clears them).
+; Everything else is text as typed: blanks, names, operators, strings.
 
         .setcpu "6502"
         .include "c1p.inc"
         .include "basic.inc"
 
+; ---------------------------------------------------------------- RAM
+
+; Zero page $06..$0C: fixed places that programs of the period use.
+HLPFIX  = $06           ; address of FIXINT: FAC -> integer A (high), Y (low)
+HLPFLT  = $08           ; address of FLTINT: integer A (high), Y (low) -> FAC
+USRJMP  = $0A           ; a JMP opcode, followed by
+USRADR  = $0B           ; the address of the USR routine (11 and 12)
+CHRGET  = $0D           ; the text reader, copied from CHRCODE (14 bytes)
+CHRGOT  = CHRGET+6      ; the same without advancing
+TXTPTR  = CHRGET+7      ; the text pointer: the operand of CHRGOT's LDA
+
+LINEPTR = $1B           ; the line being run (direct lines: CRBUF)
+VARTAB  = $1D           ; simple variables: 6 bytes each, after the program
+ARYTAB  = $1F           ; arrays, after the simple variables
+STREND  = $21           ; end of the arrays
+FRETOP  = $23           ; lowest byte in use of the string space
+DATLP   = $25           ; READ: the line of the last DATA item (hi 0: none)
+DATOFF  = $27           ; READ: offset in that line of the last byte read
+DATFLG  = $28           ; READ: non-zero when a ',' ends the last item
+OLDTXT  = $29           ; CONT: text pointer (hi 0: cannot continue)
+OLDLP   = $2B           ; CONT: line pointer
+OLDKND  = $2D           ; CONT: 0 at a statement's end, 1 at its start
+VALTYP  = $2E           ; type of the last value: 0 number, $FF string
+DSCPTR  = $2F           ; a string value: address of its descriptor
+VARPNT  = $31           ; address of a variable's value
+NAME1   = $33           ; name of a variable: first character (bit 7: FN)
+NAME2   = $34           ; second character or 0 (bit 7: string)
+PTRMODE = $35           ; bit 7: PTRGET creates simple variables
+DIMFLG  = $36           ; bit 7: ARRAY dimensions a new array (DIM)
+INDEX   = $37           ; general pointers
+INDEX2  = $39
+LINNUM  = $3B           ; a line number
+TERMX   = $3D           ; output column 0..31
+CCCNT   = $3E           ; Ctrl-C is checked when this counts down to 0
+TEMPPT  = $3F           ; offset of the first free temporary descriptor
+STKLVL  = $40           ; stack pointer at the start of INPUT, WAIT, LIST
+CACHEOK = $41           ; 0 after a change to the program: clear targets
+INFLAG  = $42           ; non-zero while INPUT reads a line
+TLEN    = $43           ; a string length
+JVEC    = $44           ; an address to JMP through
+MSRC    = $46           ; block moves: source, destination, count
+MDST    = $48
+MCNT    = $4A
+GCP     = $4C           ; reclaiming string space
+GCT     = $4E
+GCD     = $50
+TMP     = $52           ; 4 bytes of scratch
+FORLIM  = $56           ; FOR: limit and step, packed
+FORSTP  = $5A
+FORVAR  = $5E           ; FOR: the variable's value address
+FORNAM  = $60           ; FOR: its name
+LSTHI   = $62           ; LIST: last line number to show
+CRX     = $64           ; tokenising: input index
+CRY     = $65           ; tokenising: output index
+CRMODE  = $66           ; tokenising: 0, TK_REM or TK_DATA
+LNCTX   = $67           ; tokenising: non-zero where a line number may follow
+INNAME  = $68           ; tokenising: non-zero inside a name
+STMTP   = $69           ; start of the statement (for CONT after a break)
+INVARS  = $6B           ; INPUT: text pointer at its list of variables
+INBUFP  = $6D           ; INPUT: index into BUF
+ONCNT   = $6E           ; ON: count
+ONTOK   = $6F           ; ON: GOTO or GOSUB
+RETPT   = $70           ; GOSUB: the text pointer to return to
+DSCTMP  = $72           ; a descriptor built in place (3 bytes)
+NSUB    = $76           ; ARRAY: number of subscripts
+TPREC   = $77           ; expressions: precedence, operator, relation mask
+TOP     = $78
+TMASK   = $79
+FNENT   = $7A           ; DEF: the function's entry
+TLEN2   = $7C           ; ALLOC: length asked for
+TSAVY   = $7D
+SYNTMP  = $7E
+TEMPST  = $80           ; temporary string descriptors, 3 bytes each
+TEMPMAX = 8             ; ($80..$97)
+LDSC    = $98           ; a left operand's string descriptor
+VALPTR  = $9A           ; VAL: where it ended the text with 0 (hi 0: none)
+VALBYT  = $9C           ; VAL: the byte that was there
+GCO     = $9D           ; reclaiming: the descriptor of a block
+GCLEN   = $9F           ; reclaiming: a length
+
+; Page 2 ($0230..$024F belong to the arithmetic).
+BUF     = $0250         ; the line being typed, ended by 0
+BUFLEN  = 80            ; characters a line may hold
+
+; The program from $0301 ($0300 holds 0: the end of a line before it).
+TXTTAB  = $0301
+; The tokenised line is built in the page below the arithmetic's tables;
+; direct lines run from there. The string space ends below it.
+CRBUF   = FP_RAMTOP - $100
+MEMSIZ  = CRBUF
+CRMAX   = 254           ; offset of the last byte a tokenised line may use
+
+STKREC  = $50           ; FOR and GOSUB records leave this much stack free
+STKEXP  = $38           ; expressions leave this much stack free
+CCINT   = 8             ; lines or NEXT loops between two Ctrl-C checks
+ZONE    = 8             ; width of a print zone (4 zones on a 32-column row)
+
+        .include "basic_tok.inc"
+
         .segment "CODE"
 
-; Both entries go back to the boot prompt for now.
-COLD:   jmp     (ROM_RESET_VECTOR) ; 0xA000: cold start
-WARM:   jmp     (ROM_RESET_VECTOR) ; 0xA003: warm start (keeps the program)
+; ---------------------------------------------------------------- entries
 
-ROM_RESET_VECTOR = $FFFC
+        jmp     COLD            ; 0xA000: cold start
+        jmp     WARM            ; 0xA003: warm start (keeps the program)
 
-        .byte   "TESSALY BASIC", 0
+; The text reader, copied into zero page at CHRGET. CHRGET advances TXTPTR
+; and reads the character there, CHRGOT reads it again; both skip blanks.
+; A is the character, carry clear when it is below $20 (end of line or a
+; constant's marker). Changes nothing else.
+CHRCODE:
+        .byte   $E6, <TXTPTR            ; inc TXTPTR
+        .byte   $D0, $02                ; bne CHRGOT
+        .byte   $E6, <(TXTPTR+1)        ; inc TXTPTR+1
+        .byte   $AD, $00, $00           ; CHRGOT: lda TXTPTR
+        .byte   $C9, $20                ; cmp #' '
+        .byte   $F0, $F3                ; beq CHRGET
+        .byte   $60                     ; rts
+CHRLEN  = * - CHRCODE
 
-ERROR:  jmp     (ROM_RESET_VECTOR)
+; Cold start: the arithmetic's tables, an empty program, the greeting with
+; the free memory, then the ready prompt.
+COLD:   cld
+        ldx     #$FF
+        txs
+        jsr     INITZP
+        jsr     FINIT
+        lda     #<FCERR
+        sta     USRADR
+        lda     #>FCERR
+        sta     USRADR+1
+        jsr     SCRNEW
+        lda     #<GREET
+        ldy     #>GREET
+        jsr     PRTZ
+        lda     #<MEMSIZ
+        sec
+        sbc     VARTAB
+        tay
+        lda     #>MEMSIZ
+        sbc     VARTAB+1
+        jsr     PRTU16
+        lda     #<BYTESF
+        ldy     #>BYTESF
+        jsr     PRTZ
+        jmp     READY
 
+; Warm start: keeps the program when it is sound (else starts a new one);
+; the variables are cleared.
+WARM:   cld
+        ldx     #$FF
+        txs
+        jsr     INITZP
+        jsr     FINIT
+        jsr     PRGCHECK
+        jsr     CLEARV
+        lda     #$0D
+        jsr     OUTCH
+        jmp     READY
+
+; Sets up zero page for a start: the text reader, the USR jump and the two
+; helper addresses, the output column, the stack's bottom record.
+INITZP: ldx     #CHRLEN-1
+@copy:  lda     CHRCODE,x
+        sta     CHRGET,x
+        dex
+        bpl     @copy
+        lda     #$4C            ; JMP
+        sta     USRJMP
+        lda     #<FIXINT
+        sta     HLPFIX
+        lda     #>FIXINT
+        sta     HLPFIX+1
+        lda     #<FLTINT
+        sta     HLPFLT
+        lda     #>FLTINT
+        sta     HLPFLT+1
+        lda     #0
+        sta     TERMX
+        sta     TEMPPT
+        sta     VALPTR+1
+        sta     $0300
+        lda     #CCINT
+        sta     CCCNT
+        jmp     STKRST
+
+; The helpers a USR routine reaches through $06 and $08.
+FIXINT: jmp     FFIX16
+FLTINT: jmp     FFLT16
+
+; Checks the program in memory after a reset: each line has a sane length,
+; ends in 0 and has a larger number than the one before, and the program
+; ends below the string space. Sets VARTAB after it, or empties it.
+PRGCHECK:
+        lda     #<TXTTAB
+        sta     INDEX
+        lda     #>TXTTAB
+        sta     INDEX+1
+        lda     #0
+        sta     LINNUM
+        sta     LINNUM+1
+@line:  lda     INDEX+1
+        cmp     #>(MEMSIZ-$100)
+        bcs     @bad
+        ldy     #0
+        lda     (INDEX),y
+        beq     @end
+        cmp     #5
+        bcc     @bad
+        tay
+        dey
+        lda     (INDEX),y
+        bne     @bad
+        ldy     #1              ; the number must grow: LINNUM < this
+        lda     LINNUM
+        cmp     (INDEX),y
+        iny
+        lda     LINNUM+1
+        sbc     (INDEX),y
+        bcs     @bad
+        lda     (INDEX),y
+        cmp     #>64000
+        bcs     @bad
+        sta     LINNUM+1
+        dey
+        lda     (INDEX),y
+        clc
+        adc     #1              ; the next one must be above this one
+        sta     LINNUM
+        bcc     @next
+        inc     LINNUM+1
+@next:  ldy     #0
+        lda     (INDEX),y
+        clc
+        adc     INDEX
+        sta     INDEX
+        bcc     @line
+        inc     INDEX+1
+        bne     @line
+@bad:   jmp     SCRNEW
+@end:   lda     INDEX
+        clc
+        adc     #1
+        sta     VARTAB
+        lda     INDEX+1
+        adc     #0
+        sta     VARTAB+1
+        rts
+
+; Empties the program and clears the variables.
+SCRNEW: lda     #0
+        sta     TXTTAB
+        lda     #<(TXTTAB+1)
+        sta     VARTAB
+        lda     #>(TXTTAB+1)
+        sta     VARTAB+1
+        sta     CACHEOK         ; an empty program has no targets
+        ; fall through
+
+; Clears the variables, arrays and strings, forgets CONT and sets READ
+; back to the first DATA. Changes A.
+CLEARV: lda     VARTAB
+        sta     ARYTAB
+        sta     STREND
+        lda     VARTAB+1
+        sta     ARYTAB+1
+        sta     STREND+1
+        lda     #<MEMSIZ
+        sta     FRETOP
+        lda     #>MEMSIZ
+        sta     FRETOP+1
+        lda     #0
+        sta     TEMPPT
+        sta     OLDTXT+1
+RESTOR: lda     #0
+        sta     DATLP+1
+        sta     DATFLG
+        rts
+
+; Empties the stack but for the caller's return address and the bottom
+; record (a 0 byte at $01FF, where searches for FOR and GOSUB records stop).
+; Changes A and X.
+STKRST: pla
+        sta     TMP
+        pla
+        sta     TMP+1
+        ldx     #$FE
+        txs
+        lda     #0
+        sta     $01FF
+        lda     TMP+1
+        pha
+        lda     TMP
+        pha
+        rts
+
+; ---------------------------------------------------------------- ready loop
+
+; Prints "OK" on a line of its own, then reads and runs lines.
+READY:  jsr     CRIFNEED
+        lda     #<OKMSG
+        ldy     #>OKMSG
+        jsr     PRTZ
+; Reads a line: a line starting with a number is stored in the program (or
+; deleted when nothing follows the number); any other is run at once.
+MAIN:   lda     #0
+        sta     TEMPPT
+        sta     INFLAG
+        sta     SAVEFLG
+        lda     #<DIRHDR
+        sta     LINEPTR
+        lda     #>DIRHDR
+        sta     LINEPTR+1
+        jsr     INLINE
+        ldx     #0
+@skip:  lda     BUF,x
+        cmp     #' '
+        bne     @first
+        inx
+        bne     @skip
+@first: cmp     #0
+        beq     MAIN
+        cmp     #'0'
+        bcc     @direct
+        cmp     #'9'+1
+        bcs     @direct
+        jmp     EDLINE
+@direct:
+        jsr     CRUNCH
+        lda     #$FF
+        sta     CRBUF+1
+        sta     CRBUF+2
+        jsr     FIXCACHE
+        lda     #<CRBUF
+        sta     LINEPTR
+        lda     #>CRBUF
+        sta     LINEPTR+1
+        lda     #<(CRBUF+2)
+        sta     TXTPTR
+        lda     #>(CRBUF+2)
+        sta     TXTPTR+1
+        jmp     EXECST
+
+; Reads a line into BUF, ended by 0, echoing it. Backspace and Delete rub
+; out; other control characters and NUL bytes are ignored; Ctrl-C breaks
+; the program while INPUT reads. Gives X = the length.
+INLINE: ldx     #0
+@get:   jsr     ROM_INPUT
+        and     #$7F
+        cmp     #$0D
+        beq     @done
+        cmp     #$08
+        beq     @rub
+        cmp     #$7F
+        beq     @rub
+        cmp     #$03
+        beq     @ctrlc
+        cmp     #$20
+        bcc     @get
+        cpx     #BUFLEN
+        bcs     @get
+        sta     BUF,x
+        inx
+        jsr     OUTCH
+        jmp     @get
+@rub:   txa
+        beq     @get
+        dex
+        lda     #$08
+        jsr     OUTCH
+        jmp     @get
+@ctrlc: lda     INFLAG
+        beq     @get
+        jmp     STMTBRK
+@done:  lda     #0
+        sta     BUF,x
+        lda     #$0D
+        jmp     OUTCH
+
+; ---------------------------------------------------------------- output
+
+; Writes the character in A, keeping the column: Return starts a new row,
+; a printable character moves one column on (the screen wraps after 32),
+; Backspace one back. Preserves A, X and Y.
+OUTCH:  jsr     ROM_OUTPUT
+        cmp     #$20
+        bcc     @ctl
+        inc     TERMX           ; after column 31 the screen has wrapped
+        pha
+        lda     TERMX
+        and     #ROWLEN-1
+        sta     TERMX
+        pla
+        rts
+@ctl:   cmp     #$0D
+        bne     @bs
+        pha
+        lda     #0
+        sta     TERMX
+        pla
+        rts
+@bs:    cmp     #$08
+        bne     @rts
+        dec     TERMX
+        bpl     @rts
+        inc     TERMX
+@rts:   rts
+
+; Starts a new row unless the column is 0. Changes A.
+CRIFNEED:
+        lda     TERMX
+        beq     CRRTS
+CRDO:   lda     #$0D
+        jmp     OUTCH
+CRRTS:  rts
+
+; Prints the string at A (low), Y (high), ended by 0. Changes A and Y.
+PRTZ:   sta     JVEC
+        sty     JVEC+1
+        ldy     #0
+@loop:  lda     (JVEC),y
+        beq     CRRTS
+        jsr     OUTCH
+        iny
+        bne     @loop
+        rts
+
+; Prints the unsigned number A (high), Y (low) without a leading blank.
+PRTU16: jsr     FFLTU16
+        jsr     FOUT
+        sta     JVEC
+        sty     JVEC+1
+        ldy     #1              ; FOUT's text starts with a blank
+@loop:  lda     (JVEC),y
+        beq     CRRTS
+        jsr     OUTCH
+        iny
+        bne     @loop
+        rts
+
+; Prints " IN n" when a program line is running (LINEPTR). Changes A, X, Y.
+PRTIN:  ldy     #2
+        lda     (LINEPTR),y
+        cmp     #$FF
+        beq     CRRTS
+        lda     #<INMSG
+        ldy     #>INMSG
+        jsr     PRTZ
+        ldy     #1
+        lda     (LINEPTR),y
+        tax
+        iny
+        lda     (LINEPTR),y
+        pha
+        txa
+        tay
+        pla
+        jmp     PRTU16
+
+; ---------------------------------------------------------------- errors
+
+SNERR:  ldx     #ERR_SN
+        .byte   $2C             ; BIT abs: skips the next LDX
+FCERR:  ldx     #ERR_FC
+        .byte   $2C
+OMERR:  ldx     #ERR_OM
+        .byte   $2C
+TMERR:  ldx     #ERR_TM
+        .byte   $2C
+ULERR:  ldx     #ERR_UL
+        .byte   $2C
+BSERR:  ldx     #ERR_BS
+        .byte   $2C
+IDERR:  ldx     #ERR_ID
+        .byte   $2C
+LSERR:  ldx     #ERR_LS
+        .byte   $2C
+STERR:  ldx     #ERR_ST
+        .byte   $2C
+NFERR:  ldx     #ERR_NF
+        .byte   $2C
+RGERR:  ldx     #ERR_RG
+        .byte   $2C
+CNERR:  ldx     #ERR_CN
+        .byte   $2C
+UFERR:  ldx     #ERR_UF
+        .byte   $2C
+DDERR:  ldx     #ERR_DD
+        .byte   $2C
+ODERR:  ldx     #ERR_OD
+        .byte   $2C
+LLERR:  ldx     #ERR_LL
+        ; fall through
+
+; Reports error X ("?SYNTAX ERROR IN 20"), forgets CONT, empties the stack
+; and goes back to the ready prompt. Never returns.
+ERROR:  txa
+        pha
+        jsr     VALFIX
+        lda     #0
+        sta     SAVEFLG
+        sta     TEMPPT
+        jsr     CRIFNEED
+        lda     #'?'
+        jsr     OUTCH
+        pla
+        tax
+        ldy     #0
+@find:  dex                     ; skip X messages
+        bmi     @print
+@skip:  lda     ERRMSG,y
+        iny
+        asl     a
+        bcc     @skip
+        bcs     @find
+@print: lda     ERRMSG,y
+        pha
+        and     #$7F
+        jsr     OUTCH
+        iny
+        pla
+        bpl     @print
+        lda     #<ERRWRD
+        ldy     #>ERRWRD
+        jsr     PRTZ
+        jsr     PRTIN
+        lda     #0
+        sta     OLDTXT+1
+        jsr     STKRST
+        jmp     READY
+
+; Puts back the byte that VAL replaced by 0, if any. Changes A, Y.
+VALFIX: lda     VALPTR+1
+        beq     @rts
+        ldy     #0
+        lda     VALBYT
+        sta     (VALPTR),y
+        sty     VALPTR+1
+@rts:   rts
+
+; ---------------------------------------------------------------- statements
+
+; The statement loop. Handlers return here (RTS) with TXTPTR on the
+; character after their statement, which must be ':' or the end of line.
+NEWSTT: jsr     CHRGOT
+        cmp     #':'
+        beq     EXECST
+        cmp     #0
+        bne     @sn
+        ldy     #2              ; end of line: a direct line is done
+        lda     (LINEPTR),y
+        cmp     #$FF
+        bne     NXTLIN
+        jmp     READY
+@sn:    jmp     SNERR
+; TXTPTR is on the 0 before a line: run that line, or end the program.
+NXTLIN: dec     CCCNT
+        bne     @go
+        jsr     CHKBRK
+@go:    ldy     #1
+        lda     (TXTPTR),y
+        beq     ENDPRG
+        lda     TXTPTR
+        clc
+        adc     #1
+        sta     LINEPTR
+        lda     TXTPTR+1
+        adc     #0
+        sta     LINEPTR+1
+        lda     TXTPTR
+        clc
+        adc     #3
+        sta     TXTPTR
+        bcc     EXECST
+        inc     TXTPTR+1
+; Runs the statement after TXTPTR.
+EXECST: jsr     CHRGET
+; Runs the statement whose first character is A (carry as CHRGET left it).
+; The handler is entered by RTS with NEWSTT as its return address and the
+; character after the keyword read.
+EXECCH: bcc     @ctl
+        tax
+        lda     #>(NEWSTT-1)
+        pha
+        lda     #<(NEWSTT-1)
+        pha
+        txa
+        bpl     @let
+        cmp     #TK_NEW+1
+        bcs     @ctl
+        asl     a
+        tay
+        lda     STMTAB+1,y
+        pha
+        lda     STMTAB,y
+        pha
+        jmp     CHRGET
+@let:   jmp     LET
+@ctl:   cmp     #0              ; an empty statement
+        bne     @sn
+        jmp     NEWSTT
+@sn:
+        jmp     SNERR
+
+; The end of the program: as END.
+ENDPRG: lda     #0
+        sta     OLDKND
+        jmp     STOPEND
+
+; Checks for Ctrl-C; on a break, reports it and goes to the ready prompt,
+; keeping the state for CONT (the caller must be at a statement's end, with
+; nothing of its own on the stack).
+CHKBRK: lda     #CCINT
+        sta     CCCNT
+        jsr     ROM_CTRLC
+        bcs     @brk
+        rts
+@brk:   pla
+        pla
+        lda     #0
+        sta     OLDKND
+BRKNOW: lda     #1
+; Stops: A = 0 quietly (END), else with "BREAK IN n". The program can go on
+; with CONT from TXTPTR (OLDKND says how) unless it was a direct line.
+STOPEND:
+        sta     TMP
+        ldy     #2
+        lda     (LINEPTR),y
+        cmp     #$FF
+        beq     @direct
+        lda     TXTPTR
+        sta     OLDTXT
+        lda     TXTPTR+1
+        sta     OLDTXT+1
+        lda     LINEPTR
+        sta     OLDLP
+        lda     LINEPTR+1
+        sta     OLDLP+1
+        jmp     @msg
+@direct:
+        lda     #0
+        sta     OLDTXT+1
+@msg:   lda     TMP
+        beq     @ready
+        jsr     CRIFNEED
+        lda     #<BRKMSG
+        ldy     #>BRKMSG
+        jsr     PRTZ
+        jsr     PRTIN
+@ready: jmp     READY
+
+; A break inside a statement (INPUT, WAIT): CONT starts the statement
+; again. The stack goes back to its level at the statement's start.
+STMTBRK:
+        ldx     STKLVL
+        txs
+        lda     STMTP
+        sta     TXTPTR
+        lda     STMTP+1
+        sta     TXTPTR+1
+        lda     #1
+        sta     OLDKND
+        bne     STOPEND         ; always (A = 1: with the message)
+
+; Finds the start of the statement being run, for STMTBRK: steps back from
+; TXTPTR over blanks to the keyword, and sets STMTP to the byte before it.
+; Also notes the stack level (the caller's, before NEWSTT was pushed).
+; Called first thing by a handler. Changes A, X.
+STMTSTART:
+        tsx
+        inx
+        inx
+        inx
+        inx
+        stx     STKLVL
+        lda     TXTPTR
+        sta     STMTP
+        lda     TXTPTR+1
+        sta     STMTP+1
+        ldx     #0
+@back:  lda     STMTP
+        bne     @dec
+        dec     STMTP+1
+@dec:   dec     STMTP
+        lda     (STMTP,x)
+        cmp     #' '
+        beq     @back
+        lda     STMTP           ; now on the keyword: one more back
+        bne     @dec2
+        dec     STMTP+1
+@dec2:  dec     STMTP
+        rts
+
+        .include "basic_edit.s"
+        .include "basic_stmt.s"
+        .include "basic_expr.s"
+        .include "basic_str.s"
+        .include "basic_tab.s"
         .include "fp.s"
+
+        .assert <CRBUF = 0, error, "the line buffer must start a page"

@@ -1,0 +1,690 @@
+; Tessaly BASIC: tokenising, storing and listing program lines.
+
+; Tokenises the line in BUF from index X into CRBUF from offset 3 and sets
+; CRBUF's length byte (the text and its 0, plus 3). Keywords become tokens
+; wherever they stand outside strings, REM and DATA, blanks or not; '?' is
+; PRINT; lower case is folded to upper case there. A number gets its binary
+; value beside its text (a line number after GOTO and the like its 16-bit
+; value and room for the target). LLERR when the result would not fit.
+CRUNCH: stx     CRX
+        ldy     #3
+        sty     CRY
+        lda     #0
+        sta     CRMODE
+        sta     LNCTX
+        sta     INNAME
+@loop:  ldx     CRX
+        lda     BUF,x
+        bne     @char
+        jmp     @end
+@char:  cmp     #'"'
+        bne     @mode
+        jsr     @emit           ; a string: copied as it is
+        inc     CRX
+@str:   ldx     CRX
+        lda     BUF,x
+        beq     @loop
+        jsr     @emit
+        inc     CRX
+        cmp     #'"'
+        bne     @str
+        lda     #0
+        sta     LNCTX
+        beq     @loop
+@mode:  ldy     CRMODE
+        beq     @normal
+        cpy     #TK_DATA
+        bne     @raw            ; REM: the rest as it is
+        cmp     #':'            ; DATA: as it is up to the statement's end
+        bne     @raw
+        lda     #0
+        sta     CRMODE
+        lda     #':'
+@raw:   jsr     @emit
+        inc     CRX
+        bne     @loop
+@normal:
+        cmp     #' '
+        beq     @raw            ; blanks change nothing else
+        jsr     UPPER
+        cmp     #'?'
+        bne     @notq
+        inc     CRX
+        lda     #TK_PRINT
+        bne     @token
+@notq:  cmp     #'.'
+        beq     @number
+        cmp     #'0'
+        bcc     @other
+        cmp     #'9'+1
+        bcs     @letter
+        ldy     INNAME          ; a digit inside a name belongs to it
+        bne     @plain
+@number:
+        jsr     CRNUM
+        jmp     @loop
+@letter:
+        cmp     #'A'
+        bcc     @other
+        cmp     #'Z'+1
+        bcs     @other
+        jsr     KWMATCH
+        bcc     @name
+        stx     CRX             ; a keyword
+@token: ldy     #0
+        sty     INNAME
+        sty     LNCTX
+        cmp     #TK_REM
+        beq     @setm
+        cmp     #TK_DATA
+        bne     @lnctx
+@setm:  sta     CRMODE
+@lnctx: ldy     #LNWORDS-1
+@lnw:   cmp     LNTOKS,y
+        beq     @lnset
+        dey
+        bpl     @lnw
+        bmi     @emtok
+@lnset: sty     LNCTX           ; Y+1 > 0 below
+        inc     LNCTX
+@emtok: jsr     @emit
+        jmp     @loop
+@name:  ldy     #1
+        sty     INNAME
+        bne     @plain1
+@other: ldy     #0
+        sty     INNAME
+        cmp     #','
+        beq     @plain
+@plain1:
+        ldy     #0
+        sty     LNCTX
+@plain: jsr     @emit
+        inc     CRX
+        jmp     @loop
+@end:   jsr     @emit
+        ldy     CRY
+        sty     CRBUF
+        rts
+; Puts A into CRBUF. Preserves A and X.
+@emit:  ldy     CRY
+        cpy     #CRMAX+1
+        bcs     @long
+        sta     CRBUF,y
+        inc     CRY
+        rts
+@long:  jmp     LLERR
+
+; The keywords after which a number is a line number.
+LNTOKS: .byte   TK_GOTO, TK_GOSUB, TK_THEN, TK_RUN, TK_LIST
+LNWORDS = * - LNTOKS
+
+; Upper case of A. Changes only A.
+UPPER:  cmp     #'a'
+        bcc     @rts
+        cmp     #'z'+1
+        bcs     @rts
+        and     #$DF
+@rts:   rts
+
+; Tokenises the number at BUF,CRX (see CRUNCH); CRX moves past it. Where
+; no number stands (a lone '.'), the character is copied.
+CRNUM:  ldx     CRX             ; fold the letters of the number (an E)
+@fold:  lda     BUF,x
+        jsr     UPPER
+        sta     BUF,x
+        jsr     ISALNUM
+        bcs     @next
+        cmp     #'.'
+        beq     @next
+        cmp     #'+'
+        beq     @next
+        cmp     #'-'
+        bne     @folded
+@next:  inx
+        bne     @fold
+@folded:
+        lda     #0
+        sta     INNAME
+        lda     LNCTX
+        beq     @float
+        ldx     CRX             ; a line number: digits only, below 64000
+        jsr     LINGET
+        bcs     @float
+        lda     BUF,x
+        cmp     #'.'
+        beq     @float
+        cmp     #'E'
+        beq     @float
+        stx     TMP             ; end of the text
+        lda     #$02
+        jsr     CREMIT6
+        ldy     CRY
+        lda     LINNUM
+        sta     CRBUF+1,y
+        lda     LINNUM+1
+        sta     CRBUF+2,y
+        lda     #0
+        sta     CRBUF+3,y
+        sta     CRBUF+4,y
+        jmp     CRTEXT
+@float: lda     #<BUF
+        clc
+        adc     CRX
+        sta     FPPTR
+        lda     #>BUF
+        adc     #0
+        sta     FPPTR+1
+        jsr     FIN
+        bcc     @got
+        ldx     CRX             ; no number here: copy the character
+        lda     BUF,x
+        inc     CRX
+        ldy     #0
+        sty     LNCTX
+        jmp     CREMIT
+@got:   lda     FPPTR
+        sec
+        sbc     #<BUF
+        sta     TMP             ; end of the text
+        lda     #0
+        sta     LNCTX
+        lda     #$01
+        jsr     CREMIT6
+        lda     CRY
+        clc
+        adc     #1
+        tax
+        ldy     #>CRBUF
+        jsr     FSTFAC
+; Puts the length and the text (BUF from CRX to TMP) after the 5 bytes at
+; CRY, and moves CRY and CRX past them.
+CRTEXT: lda     TMP
+        sec
+        sbc     CRX
+        ldy     CRY
+        sta     CRBUF+5,y
+        tya
+        clc
+        adc     #6
+        tay
+        ldx     CRX
+@copy:  lda     BUF,x
+        sta     CRBUF,y
+        iny
+        inx
+        cpx     TMP
+        bcc     @copy
+        sty     CRY
+        stx     CRX
+        rts
+
+; Checks that a constant with its text fits (6 bytes and TMP - CRX) and
+; puts its marker A at CRY (CRY not moved). LLERR when it does not fit.
+CREMIT6:
+        pha
+        lda     TMP
+        sec
+        sbc     CRX
+        clc
+        adc     #6
+        adc     CRY
+        bcs     CRLONG
+        cmp     #CRMAX+1
+        bcs     CRLONG
+        pla
+        ldy     CRY
+        sta     CRBUF,y
+        rts
+CRLONG: jmp     LLERR
+
+; Puts A at CRY and moves on. LLERR when the line is full.
+CREMIT: ldy     CRY
+        cpy     #CRMAX+1
+        bcs     CRLONG
+        sta     CRBUF,y
+        inc     CRY
+        rts
+
+; Matches the keywords against BUF from index X (a letter). Gives carry set,
+; A = the token and X after the keyword on a match; carry clear if none.
+; Changes Y.
+KWMATCH:
+        stx     TMP+2
+        ldy     #0
+        lda     #$80
+        sta     TMP+3
+@kw:    ldx     TMP+2
+@ch:    lda     BUF,x
+        jsr     UPPER
+        eor     KWTAB,y
+        beq     @same
+        cmp     #$80
+        beq     @found          ; the keyword's last character matched
+@skip:  lda     KWTAB,y         ; no: on to the next keyword
+        iny
+        asl     a
+        bcc     @skip
+        inc     TMP+3
+        lda     KWTAB,y
+        bne     @kw
+        clc
+        rts
+@same:  inx
+        iny
+        bne     @ch
+@found: inx
+        lda     TMP+3
+        sec
+        rts
+
+; Reads the decimal digits at BUF,X into LINNUM; X moves past them. Carry
+; set when the number is above 63999 (or no digit stands there).
+LINGET: lda     #0
+        sta     LINNUM
+        sta     LINNUM+1
+        lda     BUF,x
+        cmp     #'0'
+        bcc     @none
+        cmp     #'9'+1
+        bcs     @none
+@digit: lda     BUF,x
+        cmp     #'0'
+        bcc     @done
+        cmp     #'9'+1
+        bcs     @done
+        lda     LINNUM+1
+        cmp     #$19            ; 6400 and more: too large once times 10
+        bcs     @none
+        asl     LINNUM
+        rol     LINNUM+1
+        lda     LINNUM
+        ldy     LINNUM+1
+        asl     LINNUM
+        rol     LINNUM+1
+        asl     LINNUM
+        rol     LINNUM+1
+        clc
+        adc     LINNUM
+        sta     LINNUM
+        tya
+        adc     LINNUM+1
+        sta     LINNUM+1
+        lda     BUF,x
+        and     #$0F
+        clc
+        adc     LINNUM
+        sta     LINNUM
+        bcc     @next
+        inc     LINNUM+1
+@next:  inx
+        bne     @digit
+@done:  clc
+        rts
+@none:  sec
+        rts
+
+; Stores the line typed in BUF (its number first): replaces a line of the
+; same number, or deletes it when nothing follows the number. The variables
+; are cleared and CONT forgotten.
+EDLINE: jsr     LINGET
+        bcc     @num
+        jmp     SNERR
+@num:   lda     BUF,x
+        cmp     #' '
+        bne     @text
+        inx
+        bne     @num
+@text:  jsr     CRUNCH
+        lda     LINNUM
+        sta     CRBUF+1
+        lda     LINNUM+1
+        sta     CRBUF+2
+        jsr     STKRST          ; FOR and GOSUB records may point anywhere now
+        jsr     CLEARV
+        lda     #0
+        sta     CACHEOK
+        jsr     FNDLIN
+        lda     #0              ; TMP: length of the line replaced
+        bcc     @old
+        ldy     #0
+        lda     (INDEX),y
+@old:   sta     TMP
+        lda     CRBUF           ; room: VARTAB + new - old below MEMSIZ
+        cmp     #5
+        bcc     @delete
+        clc
+        adc     VARTAB
+        tax
+        lda     VARTAB+1
+        adc     #0
+        tay
+        txa
+        sec
+        sbc     TMP
+        tax
+        tya
+        sbc     #0
+        cpx     #<MEMSIZ
+        sbc     #>MEMSIZ
+        bcc     @delete
+        jmp     OMERR
+@delete:
+        lda     TMP
+        beq     @insert
+        clc                     ; move what follows down over the old line
+        adc     INDEX
+        sta     MSRC
+        lda     INDEX+1
+        adc     #0
+        sta     MSRC+1
+        lda     INDEX
+        sta     MDST
+        lda     INDEX+1
+        sta     MDST+1
+        lda     VARTAB
+        sec
+        sbc     MSRC
+        sta     MCNT
+        lda     VARTAB+1
+        sbc     MSRC+1
+        sta     MCNT+1
+        jsr     MOVDN
+        lda     VARTAB
+        sec
+        sbc     TMP
+        sta     VARTAB
+        bcs     @insert
+        dec     VARTAB+1
+@insert:
+        lda     CRBUF
+        cmp     #5
+        bcc     @done           ; only a number: the line is gone
+@room:  lda     INDEX
+        sta     MSRC
+        clc
+        adc     CRBUF
+        sta     MDST
+        lda     INDEX+1
+        sta     MSRC+1
+        adc     #0
+        sta     MDST+1
+        lda     VARTAB
+        sec
+        sbc     INDEX
+        sta     MCNT
+        lda     VARTAB+1
+        sbc     INDEX+1
+        sta     MCNT+1
+        jsr     MOVUP
+        ldy     #0
+@copy:  lda     CRBUF,y
+        sta     (INDEX),y
+        iny
+        cpy     CRBUF
+        bcc     @copy
+        lda     VARTAB
+        clc
+        adc     CRBUF
+        sta     VARTAB
+        bcc     @done
+        inc     VARTAB+1
+@done:  jsr     CLEARV
+        jmp     MAIN
+
+; Finds line LINNUM: INDEX on the first line whose number is not below it
+; (or on the program's end). Carry set when that line has the number.
+; Changes A, Y.
+FNDLIN: lda     #<TXTTAB
+        sta     INDEX
+        lda     #>TXTTAB
+        sta     INDEX+1
+@loop:  ldy     #0
+        lda     (INDEX),y
+        beq     @no
+        ldy     #2
+        lda     (INDEX),y
+        cmp     LINNUM+1
+        bcc     @next
+        bne     @no
+        dey
+        lda     (INDEX),y
+        cmp     LINNUM
+        bcc     @next
+        bne     @no
+        rts                     ; carry set: equal
+@next:  ldy     #0
+        lda     (INDEX),y
+        clc
+        adc     INDEX
+        sta     INDEX
+        bcc     @loop
+        inc     INDEX+1
+        bne     @loop
+@no:    clc
+        rts
+
+; Block moves of MCNT bytes from MSRC to MDST. MOVDN for a destination
+; below the source (copies upwards), MOVUP for one above (copies
+; downwards). They change A, X, Y, MSRC, MDST.
+MOVDN:  ldy     #0
+        ldx     MCNT+1
+        beq     @part
+@page:  lda     (MSRC),y
+        sta     (MDST),y
+        iny
+        bne     @page
+        inc     MSRC+1
+        inc     MDST+1
+        dex
+        bne     @page
+@part:  ldx     MCNT
+        beq     @done
+@byte:  lda     (MSRC),y
+        sta     (MDST),y
+        iny
+        dex
+        bne     @byte
+@done:  rts
+
+MOVUP:  lda     MSRC+1
+        clc
+        adc     MCNT+1
+        sta     MSRC+1
+        lda     MDST+1
+        clc
+        adc     MCNT+1
+        sta     MDST+1
+        ldx     MCNT+1
+        inx
+        ldy     MCNT
+        beq     @next
+@loop:  dey
+        lda     (MSRC),y
+        sta     (MDST),y
+        tya
+        bne     @loop
+@next:  dec     MSRC+1
+        dec     MDST+1
+        dex
+        bne     @loop
+        rts
+
+; After a change to the program, clears every remembered GOTO target.
+FIXCACHE:
+        lda     CACHEOK
+        bne     @rts
+        lda     #<TXTTAB
+        sta     INDEX
+        lda     #>TXTTAB
+        sta     INDEX+1
+@line:  ldy     #0
+        lda     (INDEX),y
+        beq     @done
+        ldy     #3
+@byte:  lda     (INDEX),y
+        beq     @eol
+        cmp     #$03
+        bcs     @nb
+        cmp     #$02
+        bne     @skip
+        tya
+        pha
+        iny
+        iny
+        iny
+        lda     #0
+        sta     (INDEX),y
+        iny
+        sta     (INDEX),y
+        pla
+        tay
+@skip:  tya                     ; past marker, 4 bytes, length and text
+        clc
+        adc     #5
+        tay
+        lda     (INDEX),y
+        sec
+        adc     #0
+        sta     TMP
+        tya
+        clc
+        adc     TMP
+        tay
+        bne     @byte
+@nb:    iny
+        bne     @byte
+@eol:   ldy     #0
+        lda     (INDEX),y
+        clc
+        adc     INDEX
+        sta     INDEX
+        bcc     @line
+        inc     INDEX+1
+        bne     @line
+@done:  inc     CACHEOK
+@rts:   rts
+
+; LIST [n][-[m]]: shows the lines from n to m. Ctrl-C breaks it.
+LIST:   jsr     STMTSTART
+        lda     #0
+        sta     TMP
+        sta     TMP+1
+        lda     #$FF
+        sta     LSTHI
+        sta     LSTHI+1
+        jsr     GETLIN
+        bcs     @dash
+        lda     LINNUM
+        sta     TMP
+        sta     LSTHI
+        lda     LINNUM+1
+        sta     TMP+1
+        sta     LSTHI+1
+@dash:  jsr     CHRGOT
+        cmp     #'-'
+        bne     @go
+        lda     #$FF
+        sta     LSTHI
+        sta     LSTHI+1
+        jsr     CHRGET
+        jsr     GETLIN
+        bcs     @go
+        lda     LINNUM
+        sta     LSTHI
+        lda     LINNUM+1
+        sta     LSTHI+1
+@go:    lda     TMP
+        sta     LINNUM
+        lda     TMP+1
+        sta     LINNUM+1
+        jsr     FNDLIN
+LISTFROM:
+@line:  ldy     #0
+        lda     (INDEX),y
+        beq     @done
+        ldy     #2
+        lda     LSTHI+1
+        cmp     (INDEX),y
+        bcc     @done
+        bne     @show
+        dey
+        lda     LSTHI
+        cmp     (INDEX),y
+        bcc     @done
+@show:  jsr     ROM_CTRLC
+        bcc     @nobrk
+        jmp     STMTBRK
+@nobrk: jsr     LSTLIN
+        ldy     #0
+        lda     (INDEX),y
+        clc
+        adc     INDEX
+        sta     INDEX
+        bcc     @line
+        inc     INDEX+1
+        bne     @line
+@done:  rts
+
+; Shows the line at INDEX: its number, a blank, the text with the keywords
+; spelt out, then a new row. Preserves INDEX.
+LSTLIN: ldy     #1
+        lda     (INDEX),y
+        tax
+        iny
+        lda     (INDEX),y
+        pha
+        txa
+        tay
+        pla
+        jsr     PRTU16
+        lda     #' '
+        jsr     OUTCH
+        ldy     #3
+@byte:  lda     (INDEX),y
+        beq     @end
+        bmi     @kw
+        cmp     #$20
+        bcs     @ch
+        tya                     ; a constant: its text
+        clc
+        adc     #5
+        tay
+        lda     (INDEX),y
+        tax
+@text:  iny
+        lda     (INDEX),y
+        jsr     OUTCH
+        dex
+        bne     @text
+        iny
+        bne     @byte
+@ch:    jsr     OUTCH
+        iny
+        bne     @byte
+@kw:    jsr     PRTKW
+        iny
+        bne     @byte
+@end:   jmp     CRDO
+
+; Prints the keyword of token A. Preserves Y.
+PRTKW:  sty     TSAVY
+        and     #$7F
+        tax
+        ldy     #0
+@find:  dex
+        bmi     @print
+@skip:  lda     KWTAB,y
+        iny
+        asl     a
+        bcc     @skip
+        bcs     @find
+@print: lda     KWTAB,y
+        pha
+        and     #$7F
+        jsr     OUTCH
+        iny
+        pla
+        bpl     @print
+        ldy     TSAVY
+        rts

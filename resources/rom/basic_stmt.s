@@ -1,0 +1,1166 @@
+; Tessaly BASIC: the statements. Each handler is entered with the character
+; after its keyword read (CHRGOT) and NEWSTT as its return address.
+
+; END: stops quietly; CONT goes on after it.
+END:    pla
+        pla
+        lda     #0
+        sta     OLDKND
+        jmp     STOPEND
+
+; STOP: stops with "BREAK IN n"; CONT goes on after it.
+STOP:   pla
+        pla
+        lda     #0
+        sta     OLDKND
+        jmp     BRKNOW
+
+; CONT: goes on where the program stopped.
+CONT:   lda     OLDTXT+1
+        bne     @go
+        jmp     CNERR
+@go:    pla
+        pla
+        lda     OLDTXT
+        sta     TXTPTR
+        lda     OLDTXT+1
+        sta     TXTPTR+1
+        lda     OLDLP
+        sta     LINEPTR
+        lda     OLDLP+1
+        sta     LINEPTR+1
+        lda     OLDKND
+        beq     @end
+        jmp     EXECST
+@end:   jmp     NEWSTT
+
+; NEW: empties the program.
+NEW:    jsr     SCRNEW
+        jsr     STKRST
+        jmp     READY
+
+; CLEAR: clears the variables, strings and the FOR and GOSUB records.
+CLEAR:  jsr     CLEARV
+        jsr     STKRST
+        jmp     NEWSTT
+
+; RUN [n]: clears everything and runs the program from its start or line n.
+RUN:    jsr     CLEARV
+        jsr     STKRST
+        jsr     CHRGOT
+        bcs     @start
+        cmp     #0
+        beq     @start
+        jsr     GETTGT
+        jsr     SETTGT
+        jmp     NEWSTT
+@start: lda     #<(TXTTAB-1)
+        sta     TXTPTR
+        lda     #>(TXTTAB-1)
+        sta     TXTPTR+1
+        jmp     NXTLIN
+
+; REM: the rest of the line is skipped.
+REM:    ldy     #0
+        lda     (LINEPTR),y
+        sec
+        sbc     #1              ; onto the line's last byte (its 0)
+        clc
+        adc     LINEPTR
+        sta     TXTPTR
+        lda     LINEPTR+1
+        adc     #0
+        sta     TXTPTR+1
+        rts
+
+; DATA and the rest of DEF: skips to the end of the statement.
+DATA:
+STSKIP: ldy     #0
+@loop:  lda     (TXTPTR),y
+        beq     @end
+        cmp     #':'
+        beq     @end
+        cmp     #'"'
+        beq     @quote
+        cmp     #$03
+        bcs     @next
+        jsr     SKIPY           ; a constant
+        jmp     @loop
+@quote: iny
+        lda     (TXTPTR),y
+        beq     @end
+        cmp     #'"'
+        bne     @quote
+@next:  iny
+        bne     @loop
+@end:   tya
+        clc
+        adc     TXTPTR
+        sta     TXTPTR
+        bcc     @rts
+        inc     TXTPTR+1
+@rts:   rts
+
+; Y is on a constant's marker in (TXTPTR): moves Y past the constant.
+SKIPY:  tya
+        clc
+        adc     #5
+        tay
+        lda     (TXTPTR),y
+        sec
+        adc     #0
+        sta     TMP
+        tya
+        clc
+        adc     TMP
+        tay
+        rts
+
+; TXTPTR is on a constant's marker: moves it onto the constant's last byte
+; (a CHRGET then reads what follows). Changes A, Y.
+SKIPCON:
+        ldy     #5
+        lda     (TXTPTR),y
+        sec
+        adc     #4
+        adc     TXTPTR
+        sta     TXTPTR
+        bcc     @rts
+        inc     TXTPTR+1
+@rts:   rts
+
+; Checks that the character at TXTPTR is A and reads the next one; SNERR
+; when it is not.
+SYNCHR: sta     SYNTMP
+        jsr     CHRGOT
+        cmp     SYNTMP
+        bne     @err
+        jmp     CHRGET
+@err:   jmp     SNERR
+
+; Reads a line number at the current character (either kind of constant)
+; into LINNUM and reads on. Carry set, nothing read, when none stands there.
+GETLIN: jsr     CHRGOT
+        cmp     #$02
+        beq     @line
+        cmp     #$01
+        beq     @num
+        sec
+        rts
+@line:  ldy     #1
+        lda     (TXTPTR),y
+        sta     LINNUM
+        iny
+        lda     (TXTPTR),y
+        sta     LINNUM+1
+        jmp     @skip
+@num:   jsr     NUMCON
+        jsr     FFIXU16
+        sty     LINNUM
+        sta     LINNUM+1
+        cmp     #>64000
+        bcc     @skip
+        jmp     ULERR
+@skip:  jsr     SKIPCON
+        jsr     CHRGET
+        clc
+        rts
+
+; Loads the constant at TXTPTR into FAC (TXTPTR unchanged).
+NUMCON: lda     TXTPTR
+        ldy     TXTPTR+1
+        clc
+        adc     #1
+        bcc     @ld
+        iny
+@ld:    jmp     FLDFAC
+
+; Reads the target of a GOTO at the current character: INDEX = the address
+; of the byte before the line, remembered in a line number constant after
+; its first search. Reads on past the number. ULERR when there is no such
+; line, SNERR when no number stands there.
+GETTGT: jsr     CHRGOT
+        cmp     #$02
+        bne     @other
+        ldy     #4
+        lda     (TXTPTR),y
+        beq     @find
+        sta     INDEX+1
+        dey
+        lda     (TXTPTR),y
+        sta     INDEX
+        jsr     SKIPCON
+        jmp     CHRGET
+@find:  jsr     @search
+        ldy     #3
+        lda     INDEX
+        sta     (TXTPTR),y
+        iny
+        lda     INDEX+1
+        sta     (TXTPTR),y
+        jsr     SKIPCON
+        jmp     CHRGET
+@other: jsr     GETLIN
+        bcc     @srch2
+        jmp     SNERR
+@srch2: jmp     @found
+@search:
+        ldy     #1
+        lda     (TXTPTR),y
+        sta     LINNUM
+        iny
+        lda     (TXTPTR),y
+        sta     LINNUM+1
+@found: jsr     FNDLIN
+        bcs     @dec
+        jmp     ULERR
+@dec:   lda     INDEX
+        bne     @dec2
+        dec     INDEX+1
+@dec2:  dec     INDEX
+        rts
+
+; GOTO n
+GOTO:   jsr     GETTGT
+; Makes INDEX (the byte before a line) the place to run on from.
+SETTGT: lda     INDEX
+        sta     TXTPTR
+        clc
+        adc     #1
+        sta     LINEPTR
+        lda     INDEX+1
+        sta     TXTPTR+1
+        adc     #0
+        sta     LINEPTR+1
+        rts
+
+; GOSUB n: a record (TK_GOSUB, text pointer, line pointer) on the stack.
+GOSUB:  jsr     GETTGT
+        lda     TXTPTR
+        sta     RETPT
+        lda     TXTPTR+1
+        sta     RETPT+1
+GOSUB2: pla
+        pla
+        tsx
+        cpx     #STKREC+5
+        bcs     @room
+        jmp     OMERR
+@room:  lda     LINEPTR+1
+        pha
+        lda     LINEPTR
+        pha
+        lda     RETPT+1
+        pha
+        lda     RETPT
+        pha
+        lda     #TK_GOSUB
+        pha
+        jsr     SETTGT
+        jmp     NEWSTT
+
+; RETURN: back after the last GOSUB (FOR records above it are dropped).
+RETURN: pla
+        pla
+        tsx
+@scan:  lda     $0101,x
+        cmp     #TK_GOSUB
+        beq     @found
+        cmp     #TK_FOR
+        beq     @skip
+        jmp     RGERR
+@skip:  txa
+        clc
+        adc     #17
+        tax
+        bne     @scan
+@found: lda     $0102,x
+        sta     TXTPTR
+        lda     $0103,x
+        sta     TXTPTR+1
+        lda     $0104,x
+        sta     LINEPTR
+        lda     $0105,x
+        sta     LINEPTR+1
+        txa
+        clc
+        adc     #5
+        tax
+        txs
+        jmp     NEWSTT
+
+; ON x GOTO / GOSUB list
+ON:     jsr     FRMNUM
+        jsr     FFIXU8
+        sta     ONCNT
+        jsr     CHRGOT
+        cmp     #TK_GOTO
+        beq     @tok
+        cmp     #TK_GOSUB
+        beq     @tok
+        jmp     SNERR
+@tok:   sta     ONTOK
+@next:  jsr     CHRGET          ; past the keyword or the comma
+        dec     ONCNT
+        beq     @take
+        cmp     #$03
+        bcc     @skip
+        jmp     SNERR
+@skip:  jsr     SKIPCON
+        jsr     CHRGET
+        cmp     #','
+        beq     @next
+        rts                     ; no such entry: on with the next statement
+@take:  lda     ONTOK
+        cmp     #TK_GOSUB
+        beq     @gosub
+        jmp     GOTO
+@gosub: jsr     GETTGT          ; then the end of the list is the return point
+@rest:  jsr     CHRGOT
+        cmp     #','
+        bne     @ret
+        jsr     CHRGET
+        cmp     #$03
+        bcc     @sk2
+        jmp     SNERR
+@sk2:   jsr     SKIPCON
+        jsr     CHRGET
+        jmp     @rest
+@ret:   lda     TXTPTR
+        sta     RETPT
+        lda     TXTPTR+1
+        sta     RETPT+1
+        jmp     GOSUB2
+
+; IF x THEN statements / line; IF x GOTO line. A false condition skips the
+; rest of the line.
+IF:     jsr     FRMNUM
+        jsr     CHRGOT
+        cmp     #TK_THEN
+        beq     @ok
+        cmp     #TK_GOTO
+        beq     @ok
+        jmp     SNERR
+@ok:    ldx     FACEXP
+        bne     @true
+        jmp     REM
+@true:
+        jsr     CHRGET
+        bcs     @stmt
+        cmp     #0
+        beq     @rts
+        jmp     GOTO
+@stmt:  pla
+        pla
+        jmp     EXECCH
+@rts:   rts
+
+; FOR v = a TO b [STEP c]: a record of 17 bytes on the stack:
+;   +0 TK_FOR, +1 name (2), +3 address of the value (2), +5 step (4),
+;   +9 limit (4), +13 text pointer after the FOR (2), +15 line pointer (2).
+; A FOR of the same variable further down is dropped with all above it.
+FOR:    jsr     PTRNAME
+        cmp     #'('
+        bne     @simple
+        jmp     SNERR
+@simple:
+        lda     VALTYP
+        beq     @num
+        jmp     TMERR
+@num:   lda     #$80
+        sta     PTRMODE
+        jsr     LOOKUP
+        lda     VARPNT
+        sta     FORVAR
+        lda     VARPNT+1
+        sta     FORVAR+1
+        lda     NAME1
+        sta     FORNAM
+        lda     NAME2
+        sta     FORNAM+1
+        lda     #'='
+        jsr     SYNCHR
+        jsr     FRMNUM
+        ldx     FORVAR
+        ldy     FORVAR+1
+        jsr     FSTFAC
+        lda     #TK_TO
+        jsr     SYNCHR
+        jsr     FRMNUM
+        ldx     #<FORLIM
+        ldy     #0
+        jsr     FSTFAC
+        jsr     CHRGOT
+        cmp     #TK_STEP
+        bne     @one
+        jsr     CHRGET
+        jsr     FRMNUM
+        jmp     @step
+@one:   lda     #<ONE
+        ldy     #>ONE
+        jsr     FLDFAC
+@step:  ldx     #<FORSTP
+        ldy     #0
+        jsr     FSTFAC
+        jsr     CHRGOT          ; the statement must end here
+        cmp     #0
+        beq     @end
+        cmp     #':'
+        beq     @end
+        jmp     SNERR
+@end:   pla
+        pla
+        tsx
+@scan:  lda     $0101,x
+        cmp     #TK_FOR
+        bne     @push
+        lda     $0104,x
+        cmp     FORVAR
+        bne     @skip
+        lda     $0105,x
+        cmp     FORVAR+1
+        bne     @skip
+        txa                     ; the same variable: drop it and all above
+        clc
+        adc     #17
+        tax
+        txs
+        jmp     @push
+@skip:  txa
+        clc
+        adc     #17
+        tax
+        bne     @scan
+@push:  tsx
+        cpx     #STKREC+17
+        bcs     @room
+        jmp     OMERR
+@room:  lda     LINEPTR+1
+        pha
+        lda     LINEPTR
+        pha
+        lda     TXTPTR+1
+        pha
+        lda     TXTPTR
+        pha
+        ldx     #3
+@lim:   lda     FORLIM,x
+        pha
+        dex
+        bpl     @lim
+        ldx     #3
+@stp:   lda     FORSTP,x
+        pha
+        dex
+        bpl     @stp
+        lda     FORVAR+1
+        pha
+        lda     FORVAR
+        pha
+        lda     FORNAM+1
+        pha
+        lda     FORNAM
+        pha
+        lda     #TK_FOR
+        pha
+        jmp     NEWSTT
+
+; NEXT [v[,v...]]: adds the step; goes round again unless the limit is
+; passed, else drops the record and goes on (with the next variable).
+NEXT:   pla
+        pla
+@var:   lda     #0
+        sta     NAME1
+        jsr     CHRGOT
+        bcc     @find
+        cmp     #':'
+        beq     @find
+        jsr     PTRNAME
+@find:  tsx
+@scan:  lda     $0101,x
+        cmp     #TK_FOR
+        beq     @for
+        jmp     NFERR
+@for:   lda     NAME1
+        beq     @found
+        cmp     $0102,x
+        bne     @skip
+        lda     NAME2
+        cmp     $0103,x
+        beq     @found
+@skip:  txa
+        clc
+        adc     #17
+        tax
+        bne     @scan
+@found: txs
+        stx     TMP+3
+        lda     $0104,x
+        sta     VARPNT
+        ldy     $0105,x
+        sty     VARPNT+1
+        jsr     FLDFAC
+        lda     TMP+3
+        clc
+        adc     #6
+        ldy     #1
+        jsr     FADDM
+        ldx     VARPNT
+        ldy     VARPNT+1
+        jsr     FSTFAC
+        lda     TMP+3
+        clc
+        adc     #10
+        ldy     #1
+        jsr     FCMPM           ; sign of value - limit
+        ldx     TMP+3
+        cmp     #0
+        beq     @loop
+        ldy     $0107,x         ; the step's sign
+        bpl     @up
+        cmp     #$FF
+        beq     @done
+        bne     @loop
+@up:    cmp     #1
+        beq     @done
+@loop:  lda     $010E,x
+        sta     TXTPTR
+        lda     $010F,x
+        sta     TXTPTR+1
+        lda     $0110,x
+        sta     LINEPTR
+        lda     $0111,x
+        sta     LINEPTR+1
+        dec     CCCNT
+        bne     @go
+        jsr     CHKBRK
+@go:    jmp     NEWSTT
+@done:  txa
+        clc
+        adc     #17
+        tax
+        txs
+        jsr     CHRGOT
+        cmp     #','
+        bne     @go
+        jsr     CHRGET
+        jmp     @var
+
+; LET v = x (LET may be left out)
+LET:    cmp     #':'            ; an empty statement
+        bne     @let
+        pla
+        pla
+        jmp     NEWSTT
+@let:   jsr     PTRGETC
+        lda     VARPNT
+        pha
+        lda     VARPNT+1
+        pha
+        lda     VALTYP
+        pha
+        lda     #'='
+        jsr     SYNCHR
+        jsr     FRMEVL
+        pla
+        cmp     VALTYP
+        beq     @same
+        jmp     TMERR
+@same:  pla
+        sta     VARPNT+1
+        pla
+        sta     VARPNT
+        lda     VALTYP
+        bne     @str
+        ldx     VARPNT
+        ldy     VARPNT+1
+        jmp     FSTFAC
+@str:   jmp     STRASG
+
+; RESTORE: READ starts again at the first DATA.
+RESTORE = RESTOR
+
+; DIM v(n[,m...])[,...]
+DIM:    lda     #$80
+        sta     DIMFLG
+        jsr     PTRNAME
+        cmp     #'('
+        beq     @ary
+        jmp     SNERR
+@ary:   jsr     ARRAY
+        lda     #0
+        sta     DIMFLG
+        jsr     CHRGOT
+        cmp     #','
+        bne     @rts
+        jsr     CHRGET
+        jmp     DIM
+@rts:   rts
+
+; POKE a, b
+POKE:   jsr     FRMNUM
+        jsr     GETADR
+        pha
+        tya
+        pha
+        lda     #','
+        jsr     SYNCHR
+        jsr     FRMNUM
+        jsr     FFIXU8
+        tax
+        pla
+        sta     INDEX
+        pla
+        sta     INDEX+1
+        txa
+        ldy     #0
+        sta     (INDEX),y
+        rts
+
+; WAIT a, m [, x]: waits until (PEEK(a) XOR x) AND m is not 0. Ctrl-C
+; breaks it.
+WAIT:   jsr     STMTSTART
+        jsr     FRMNUM
+        jsr     GETADR
+        pha
+        tya
+        pha
+        lda     #','
+        jsr     SYNCHR
+        jsr     FRMNUM
+        jsr     FFIXU8
+        pha
+        lda     #0
+        pha
+        jsr     CHRGOT
+        cmp     #','
+        bne     @go
+        jsr     CHRGET
+        jsr     FRMNUM
+        jsr     FFIXU8
+        tax
+        pla
+        txa
+        pha
+@go:    pla
+        sta     TMP+2
+        pla
+        sta     TMP+3
+        pla
+        sta     INDEX
+        pla
+        sta     INDEX+1
+        ldy     #0
+@wait:  lda     (INDEX),y
+        eor     TMP+2
+        and     TMP+3
+        bne     @rts
+        jsr     ROM_CTRLC
+        bcc     @wait
+        jmp     STMTBRK
+@rts:   rts
+
+; NULL n: accepted for the programs of the period; no effect here.
+NULL:   jmp     FRMNUM
+
+; LOAD: input comes from the cassette from now on; its lines are taken as
+; if typed, until the tape ends or a key is pressed.
+LOAD:   jsr     ROM_LOAD
+        pla
+        pla
+        jmp     MAIN
+
+; SAVE: lists the program to the cassette, or says that it cannot.
+SAVE:   jsr     ROM_SAVE
+        bcc     @save
+        jsr     CRIFNEED
+        lda     #<NOSAVE
+        ldy     #>NOSAVE
+        jmp     PRTZ
+@save:  jsr     STMTSTART
+        lda     #$FF
+        sta     LSTHI
+        sta     LSTHI+1
+        lda     #<TXTTAB
+        sta     INDEX
+        lda     #>TXTTAB
+        sta     INDEX+1
+        jsr     LISTFROM
+        lda     #0
+        sta     SAVEFLG
+        rts
+
+; DEF FNx(v) = expression: the function's entry holds the address of its
+; '=' and the address of the parameter's value.
+DEF:    ldy     #2
+        lda     (LINEPTR),y
+        cmp     #$FF
+        bne     @prog
+        jmp     IDERR
+@prog:  lda     #TK_FN
+        jsr     SYNCHR
+        jsr     FNNAME
+        lda     #$80
+        sta     PTRMODE
+        jsr     LOOKUP
+        lda     VARPNT
+        sta     FNENT
+        lda     VARPNT+1
+        sta     FNENT+1
+        lda     #'('
+        jsr     SYNCHR
+        jsr     PTRNAME
+        cmp     #'('
+        beq     @err
+        lda     VALTYP
+        bne     @err
+        lda     #$80
+        sta     PTRMODE
+        jsr     LOOKUP
+        lda     #')'
+        jsr     SYNCHR
+        cmp     #'='
+        bne     @err
+        ldy     #0
+        lda     TXTPTR
+        sta     (FNENT),y
+        iny
+        lda     TXTPTR+1
+        sta     (FNENT),y
+        iny
+        lda     VARPNT
+        sta     (FNENT),y
+        iny
+        lda     VARPNT+1
+        sta     (FNENT),y
+        jmp     STSKIP
+@err:   jmp     SNERR
+
+; Reads the name after FN: NAME1 (with bit 7) and NAME2. A string name is
+; a syntax error.
+FNNAME: jsr     PTRNAME
+        lda     VALTYP
+        bne     @err
+        lda     NAME1
+        ora     #$80
+        sta     NAME1
+        rts
+@err:   jmp     SNERR
+
+; PRINT list: ';' joins, ',' moves to the next zone of ZONE columns, TAB(n)
+; to column n, SPC(n) prints n blanks; a new row at the end unless the list
+; ends in ';' or ','.
+PRINT:  jsr     CHRGOT
+        jmp     @item
+@cr:    jmp     CRDO
+@item:  cmp     #0
+        beq     @cr
+        cmp     #':'
+        beq     @cr
+@more:  cmp     #';'
+        beq     @next
+        cmp     #','
+        beq     @comma
+        cmp     #TK_TAB
+        beq     @tab
+        cmp     #TK_SPC
+        beq     @tab
+        jsr     FRMEVL
+        lda     VALTYP
+        bne     @str
+        jsr     FOUT
+        jsr     PRTZ
+        lda     #' '
+        jsr     OUTCH
+        jmp     @after
+@str:   jsr     FRETMP
+        jsr     PRTSTR
+@after: jsr     CHRGOT
+        jmp     @item
+@comma: lda     TERMX
+        and     #$100-ZONE
+        clc
+        adc     #ZONE
+        cmp     #ROWLEN
+        bcc     @zone
+        jsr     CRDO
+        jmp     @next
+@zone:  sta     TMP
+@pad:   lda     #' '
+        jsr     OUTCH
+        lda     TERMX
+        cmp     TMP
+        bcc     @pad
+@next:  jsr     CHRGET          ; past ';' or ','
+        cmp     #0
+        beq     @rts
+        cmp     #':'
+        beq     @rts
+        bne     @more
+@tab:   pha
+        jsr     CHRGET
+        jsr     FRMNUM
+        jsr     FFIXU8
+        sta     TMP
+        lda     #')'
+        jsr     SYNCHR
+        pla
+        cmp     #TK_SPC
+        beq     @spc
+        lda     TMP             ; TAB: blanks up to column n
+        sec
+        sbc     TERMX
+        bcc     @after
+        sta     TMP
+@spc:   ldx     TMP
+        beq     @after
+@blank: lda     #' '
+        jsr     OUTCH
+        dex
+        bne     @blank
+        beq     @after
+@rts:   rts
+
+; Prints TLEN characters from (INDEX).
+PRTSTR: ldy     #0
+        ldx     TLEN
+        beq     @rts
+@loop:  lda     (INDEX),y
+        jsr     OUTCH
+        iny
+        dex
+        bne     @loop
+@rts:   rts
+
+; INPUT ["prompt";] v[,v...]: shows the prompt and "? ", reads a line and
+; gives its comma-separated fields to the variables. Asks with "?? " for
+; more fields, again after "?REDO FROM START" when a number is not one.
+; Ctrl-C breaks; CONT asks again.
+INPUT:  jsr     STMTSTART
+        ldy     #2
+        lda     (LINEPTR),y
+        cmp     #$FF
+        bne     @prog
+        jmp     IDERR
+@prog:  jsr     CHRGOT
+        cmp     #'"'
+        bne     @vars
+        jsr     FRMEVL
+        jsr     FRETMP
+        jsr     PRTSTR
+        lda     #';'
+        jsr     SYNCHR
+@vars:  lda     TXTPTR
+        sta     INVARS
+        lda     TXTPTR+1
+        sta     INVARS+1
+@ask:   lda     #<QMSG
+        ldy     #>QMSG
+@ask2:  jsr     PRTZ
+        inc     INFLAG
+        jsr     INLINE
+        lda     #0
+        sta     INFLAG
+        sta     INBUFP
+@var:   jsr     PTRGETC
+@field: ldx     INBUFP
+        jsr     BUFBLANK
+        bne     @have
+        lda     #<QQMSG         ; no more fields on this line: ask again
+        ldy     #>QQMSG
+        jsr     PRTZ
+        inc     INFLAG
+        jsr     INLINE
+        lda     #0
+        sta     INFLAG
+        sta     INBUFP
+        beq     @field
+@have:  lda     VALTYP
+        bne     @string
+        txa
+        clc
+        adc     #<BUF
+        sta     FPPTR
+        lda     #>BUF
+        adc     #0
+        sta     FPPTR+1
+        jsr     FIN
+        bcs     @redo
+        lda     FPPTR
+        sec
+        sbc     #<BUF
+        tax
+        jsr     BUFBLANK
+        beq     @num
+        cmp     #','
+        bne     @redo
+@num:   stx     INBUFP
+        ldx     VARPNT
+        ldy     VARPNT+1
+        jsr     FSTFAC
+        jmp     @after
+@string:
+        lda     #<BUF
+        sta     INDEX
+        lda     #>BUF
+        sta     INDEX+1
+        txa
+        tay
+        lda     #0
+        sta     TMP+2
+        lda     #','
+        jsr     FIELD
+        jsr     BUFBLANK
+        beq     @sok
+        cmp     #','
+        bne     @redo
+@sok:   stx     INBUFP
+        jsr     STRASG
+@after: ldx     INBUFP
+        lda     BUF,x
+        beq     @endf
+        inc     INBUFP          ; past the comma
+@endf:  jsr     CHRGOT
+        cmp     #','
+        bne     @end
+        jsr     CHRGET
+        jmp     @var
+@end:   ldx     INBUFP
+        jsr     BUFBLANK
+        beq     @rts
+        lda     #<EXTRA
+        ldy     #>EXTRA
+        jmp     PRTZ
+@redo:  lda     #<REDO
+        ldy     #>REDO
+        jsr     PRTZ
+        lda     INVARS
+        sta     TXTPTR
+        lda     INVARS+1
+        sta     TXTPTR+1
+        lda     #<QMSG
+        ldy     #>QMSG
+        jmp     @ask2
+@rts:   rts
+
+; Skips blanks in BUF from X. Gives A = the character there, Z set at the
+; end of the line.
+BUFBLANK:
+@loop:  lda     BUF,x
+        cmp     #' '
+        bne     @done
+        inx
+        bne     @loop
+@done:  cmp     #0
+        rts
+
+; Takes a string field from (INDEX),Y: quoted (up to the closing quote) or
+; bare (up to the character A, ':' when A is ':' too, or the end, without
+; its trailing blanks). Builds its descriptor at DSCTMP and sets DSCPTR to
+; it. Gives X = the offset after the field from INDEX (past the quote).
+FIELD:  sta     TMP
+@lead:  lda     (INDEX),y
+        cmp     #' '
+        bne     @start
+        iny
+        bne     @lead
+@start: cmp     #'"'
+        beq     @quoted
+        sty     TMP+1           ; start
+@bare:  lda     (INDEX),y
+        beq     @bend
+        cmp     TMP
+        beq     @bend
+        cmp     #':'
+        bne     @bnext
+        cmp     TMP+2
+        beq     @bend
+@bnext: iny
+        bne     @bare
+@bend:  tya
+        tax
+@trim:  cpy     TMP+1
+        beq     @blen
+        dey
+        lda     (INDEX),y
+        cmp     #' '
+        beq     @trim
+        iny
+@blen:  tya
+        sec
+        sbc     TMP+1
+        ldy     TMP+1
+        jmp     @desc
+@quoted:
+        iny
+        sty     TMP+1
+@q:     lda     (INDEX),y
+        beq     @qeol           ; an open quote ends with the line
+        cmp     #'"'
+        beq     @qend
+        iny
+        bne     @q
+@qend:  tya
+        tax
+        inx
+        bne     @qlen
+@qeol:  tya
+        tax
+@qlen:  tya
+        sec
+        sbc     TMP+1
+        ldy     TMP+1
+@desc:  sta     DSCTMP
+        tya
+        clc
+        adc     INDEX
+        sta     DSCTMP+1
+        lda     INDEX+1
+        adc     #0
+        sta     DSCTMP+2
+        lda     #<DSCTMP
+        sta     DSCPTR
+        lda     #0
+        sta     DSCPTR+1
+        rts
+
+; READ v[,v...]: takes the next DATA item for each variable. A bad number
+; is a syntax error reported in the DATA line.
+READ:
+@var:   jsr     PTRGETC
+        jsr     DATNXT
+        lda     VALTYP
+        bne     @string
+        tya
+        clc
+        adc     DATLP
+        sta     FPPTR
+        lda     DATLP+1
+        adc     #0
+        sta     FPPTR+1
+        jsr     FIN
+        bcs     @bad
+        lda     FPPTR
+        sec
+        sbc     DATLP
+        tay
+        jsr     DATEND
+        bcs     @bad
+        ldx     VARPNT
+        ldy     VARPNT+1
+        jsr     FSTFAC
+        jmp     @next
+@string:
+        lda     DATLP
+        sta     INDEX
+        lda     DATLP+1
+        sta     INDEX+1
+        lda     #':'
+        sta     TMP+2
+        lda     #','
+        jsr     FIELD
+        txa
+        tay
+        jsr     DATEND
+        bcs     @bad
+        jsr     STRASG
+@next:  jsr     CHRGOT
+        cmp     #','
+        bne     @rts
+        jsr     CHRGET
+        jmp     @var
+@bad:   lda     DATLP           ; the error is the DATA line's
+        sta     LINEPTR
+        lda     DATLP+1
+        sta     LINEPTR+1
+        jmp     SNERR
+@rts:   rts
+
+; Y is after a DATA item in the line at DATLP: skips blanks; the item must
+; end with ',', ':' or the end of the line (carry set when not). Notes the
+; place in DATOFF and whether a ',' followed in DATFLG.
+DATEND: lda     (DATLP),y
+        cmp     #' '
+        bne     @chk
+        iny
+        bne     DATEND
+@chk:   sty     DATOFF
+        ldx     #0
+        cmp     #','
+        bne     @notc
+        inx
+@notc:  stx     DATFLG
+        cmp     #','
+        beq     @ok
+        cmp     #':'
+        beq     @ok
+        cmp     #0
+        beq     @ok
+        sec
+        rts
+@ok:    clc
+        rts
+
+; Finds the next DATA item: gives Y = its offset in the line at DATLP.
+; ODERR when no DATA is left.
+DATNXT: lda     DATLP+1
+        bne     @cont
+        lda     #<TXTTAB        ; after RESTORE: from the program's start
+        sta     DATLP
+        lda     #>TXTTAB
+        sta     DATLP+1
+        ldy     #0
+        lda     (DATLP),y
+        beq     @out
+        ldy     #3
+        bne     @scan
+@cont:  ldy     DATOFF
+        lda     DATFLG
+        beq     @next
+        iny                     ; after a ','
+        rts
+@next:  lda     (DATLP),y
+        beq     @line
+        iny
+@scan:  lda     (DATLP),y
+        beq     @line
+        cmp     #TK_DATA
+        beq     @found
+        cmp     #'"'
+        beq     @quote
+        cmp     #$03
+        bcs     @nxt
+        tya                     ; a constant
+        clc
+        adc     #5
+        tay
+        lda     (DATLP),y
+        sec
+        adc     #0
+        sta     TMP
+        tya
+        clc
+        adc     TMP
+        tay
+        bne     @scan
+@quote: iny
+        lda     (DATLP),y
+        beq     @line
+        cmp     #'"'
+        bne     @quote
+@nxt:   iny
+        bne     @scan
+@line:  ldy     #0
+        lda     (DATLP),y
+        clc
+        adc     DATLP
+        sta     DATLP
+        bcc     @l2
+        inc     DATLP+1
+@l2:    lda     (DATLP),y
+        beq     @out
+        ldy     #3
+        bne     @scan
+@found: iny
+        rts
+@out:   jmp     ODERR
