@@ -1,281 +1,468 @@
 ; Tessaly System ROM (0xF800..0xFFFF).
 ;
-; Reset sets up the stack, clears the screen and shows the boot prompt. The five conventional entry points at
-; 0xFFEB..0xFFF7 jump into the routines below; each preserves X and Y, and
-; OUTCH preserves A as well. No interrupt is ever raised: the firmware polls.
+; The boot prompt, the screen driver, the keyboard scanner, the machine-
+; language monitor and cassette input, with the conventional entry points
+; that BASIC and the programs of the period call:
+;
+;   $FD00  wait for a key (also left at LASTKEY)
+;   $FE00  the monitor
+;   $FF00  reset: the boot prompt
+;   $FFEB  input   $FFEE output   $FFF1 Ctrl-C check   $FFF4 LOAD   $FFF7 SAVE
+;
+; No interrupt is ever raised: the firmware polls the keyboard and the
+; cassette. BRK (the only way through the IRQ vector) enters the monitor.
+;
+; RAM: zero page $E0..$FA holds all of the firmware's own state, so that a
+; tape that loads into page 2 cannot upset the screen, the keyboard or the
+; monitor while it loads. Of page 2 only the four flags that programs poke
+; and peek are used (c1p.inc).
+;
+; Layout: each page that holds a fixed entry point is filled from that entry
+; on: $FD00 keyboard and cassette input, $FE00 the monitor, $FF00 reset, BRK
+; and the Ctrl-C check. The rest (the screen driver, the key table, monitor
+; helpers) lies in $FA00..$FCFF. $F800..$F9FF is free (system.cfg).
 
         .setcpu "6502"
         .include "c1p.inc"
 
+CURSOR  = $90           ; the cursor's glyph: a thick bar at the bottom of the
+                        ; cell; not ASCII, so screen text reads cleanly
+CH_BS   = $08           ; backspace: rubs out the cell before the cursor
+CH_LF   = $0A           ; line feed: ignored
+CH_FF   = $0C           ; form feed: clears the screen
+CH_CR   = $0D           ; carriage return: starts the next line
+CH_ESC  = $1B
+SCREND  = SCREEN+SCRSIZE
+LASTROW = SCREEN+SCRSIZE-ROWLEN
+
         .segment "ZEROPAGE"
 
-CUR:    .res    2               ; address of the cursor's cell
-INSRC:  .res    1               ; input source: 0 keyboard, else cassette
-LASTK:  .res    1               ; the key seen by the last scan, 0 for none
-MODS:   .res    1               ; row 0 as last read (active low)
-TMP:    .res    1
-OUTA:   .res    1               ; the character OUTCH is writing
+CUR:    .res    2       ; the cursor's cell
+LINE:   .res    2       ; the first cell of the line being written: backspace
+                        ; never goes before it
+WRAPF:  .res    1       ; 1 when the last character filled a row and moved
+                        ; the cursor to the next: a Return then adds no row
+UNDER:  .res    1       ; what the cursor's cell held before the cursor
+OCH:    .res    1       ; OUTCH: the character and the caller's X and Y
+OSX:    .res    1
+OSY:    .res    1
+ISX:    .res    1       ; INCH and KEYGET: the caller's X and Y
+ISY:    .res    1
+KPREV:  .res    8       ; per row: the keys taken and not yet seen released
+KFOUND: .res    1       ; KSCAN: row * 8 + bit of the new key, $FF for none
+KTMP:   .res    1
+MADDR:  .res    2       ; monitor: the address shown
+MMODE:  .res    1       ; monitor: 0 address mode, 1 data mode
+MDIG:   .res    1       ; monitor: a hex digit came since the last Return
+MLOAD:  .res    1       ; monitor: non-zero while it reads the cassette
+MSRC:   .res    1       ; monitor: non-zero when the key came from the tape
 
-        .segment "CODE"
+; ============================================= $FD00: keyboard and cassette
 
-; ---------------------------------------------------------------- reset
+        .segment "PAGEFD"
 
-RESET:  sei
+; KEYGET ($FD00): waits for a key from the keyboard (never the cassette).
+; Gives the key in A and at LASTKEY; preserves X and Y.
+KEYGET: stx     ISX
+        sty     ISY
+        jsr     KEYIN
+        ldx     ISX
+        ldy     ISY
+        rts
+
+; INCH ($FFEB): reads one character into A, waiting for it, without echo.
+; While LOADFLG is set the character is the next byte of the cassette; when
+; the tape has ended, or a key goes down (the key is dropped: it only stops
+; the tape), LOADFLG is cleared and input comes from the keyboard again.
+; Preserves X and Y.
+INCH:   stx     ISX
+        sty     ISY
+        lda     LOADFLG
+        beq     @key
+        jsr     KSCAN
+        bne     @stop
+        lda     CASSTAT
+        lsr     a
+        bcc     @stop           ; nothing waiting: the end of the tape
+        lda     CASDATA
+        bcs     @out            ; always taken
+@stop:  lda     #0
+        sta     LOADFLG
+@key:   jsr     KEYIN
+@out:   ldx     ISX
+        ldy     ISY
+        rts
+
+; KEYIN: waits for a key from the keyboard; gives it in A and at LASTKEY.
+; Changes X and Y.
+KEYIN:  jsr     KSCAN
+        beq     KEYIN
+        sta     LASTKEY
+        rts
+
+; KSCAN: one pass over the keyboard matrix, rows 7 down to 0, leaving row 0
+; selected. Gives in A the character of a key that has gone down since it
+; was last taken (Z clear), or 0 (Z set) when there is none. Changes X, Y.
+;
+; A typed key stays down only for a few selections of its row before the
+; keyboard releases it, so a key counts on the pass that first sees it down;
+; KPREV remembers it until a pass sees it up, and only then can it count
+; again. One new key is taken per pass; another that went down at the same
+; time is still new on the next pass. Shift, Ctrl and shift lock are read
+; from row 0 after the key's own row in the same pass, so that they are the
+; ones that came with the key.
+KSCAN:  lda     #$FF
+        sta     KFOUND
+        ldx     #7
+@row:   lda     BITS,x
+        eor     #$FF
+        sta     KBD             ; select row X
+        lda     KBD
+        eor     #$FF            ; 1 bits: keys down
+        cpx     #0
+        bne     @keys
+        and     #$20            ; row 0: only Escape is a key of its own
+@keys:  sta     KTMP
+        and     KPREV,x         ; a key seen up is no longer taken
+        sta     KPREV,x
+        eor     KTMP            ; down and not taken: new
+        beq     @next
+        ldy     KFOUND
+        bpl     @next           ; one key per pass
+        ldy     #$FF
+@bit:   iny
+        lsr     a
+        bcc     @bit            ; Y = the lowest new key's bit
+        lda     BITS,y
+        ora     KPREV,x
+        sta     KPREV,x         ; taken
+        sty     KTMP
+        txa
+        asl     a
+        asl     a
+        asl     a
+        ora     KTMP
+        sta     KFOUND
+@next:  dex
+        bpl     @row
+        ldy     KFOUND
+        bmi     @none
+        lda     KEYTAB,y
+        beq     @none           ; an empty position
+        sta     KTMP
+        ldx     KBD             ; row 0, active low: bit 0 shift lock,
+                                ; bits 1 and 2 Shift, bit 6 Ctrl
+        cmp     #'A'
+        bcc     @other
+        cmp     #'Z'+1
+        bcs     @other
+        txa                     ; a letter
+        and     #$40
+        bne     @noctl
+        lda     KTMP
+        and     #$1F            ; Ctrl with a letter: its control code
+        rts
+@noctl: txa
+        and     #$06
+        cmp     #$06
+        beq     @noshf
+        lda     KTMP            ; Shift: upper case; Shift with O rubs out
+        cmp     #'O'
+        bne     @ret
+        lda     #CH_BS
+        rts
+@noshf: txa
+        lsr     a
+        bcc     @ret            ; shift lock down: upper case
+        lda     KTMP
+        ora     #$20            ; lower case
+        rts
+@other: txa                     ; not a letter: Shift turns , - . / into
+        and     #$06            ; < = > ? and 1..9 : ; into ! .. ) * +
+        cmp     #$06
+        beq     @ret
+        lda     KTMP
+        cmp     #','
+        bcc     @ret
+        cmp     #'<'
+        bcs     @ret
+        cmp     #'0'
+        beq     @ret
+        eor     #$10
+        rts
+@ret:   lda     KTMP
+        rts
+@none:  lda     #0
+        rts
+
+; The bit of each column (and, inverted, the select byte of each row).
+BITS:   .byte   $01, $02, $04, $08, $10, $20, $40, $80
+
+; LOAD ($FFF4): input comes from the cassette from now on (INCH).
+; Preserves A, X and Y.
+LOAD:   pha
+        lda     #1
+        sta     LOADFLG
+        pla
+        rts
+
+; SAVE ($FFF7): output goes to the cassette too from now on (OUTCH) and
+; carry is clear; when the interface cannot send (status bit 1 clear) carry
+; is set and nothing changes. Looks at the status once and never waits.
+; Preserves A, X and Y.
+SAVE:   pha
+        lda     CASSTAT
+        and     #$02
+        beq     @no
+        lda     #1
+        sta     SAVEFLG
+        pla
+        clc
+        rts
+@no:    pla
+        sec
+        rts
+
+; ============================================================ $FE00: monitor
+
+        .segment "PAGEFE"
+
+; MONITOR ($FE00): the machine-language monitor. One row shows the address
+; and the byte at it, "0300 A9" in address mode, "0300/A9" in data mode;
+; the cursor follows the row.
+;   .       address mode          /       data mode
+;   0-9 A-F shift into the address (address mode) or into the byte at the
+;           address, which is stored at once (data mode)
+;   Return  data mode: on to the next address; either mode: a new row
+;   G       address mode: runs the program at the address (an RTS comes
+;           back to the monitor)
+;   L       reads the cassette as if typed, until a key or the end of tape
+;   Escape  back to the boot prompt
+; From the tape, blank lines, line feeds, spaces and keys the monitor does
+; not know are ignored; from the keyboard an unknown key shows "?".
+; Entered with LOADFLG set (a program started from a tape that returns),
+; it goes on reading the tape.
+MONITOR:
         cld
         ldx     #$FF
         txs
         lda     #0
-        sta     INSRC
-        sta     LASTK
-        jsr     CLRSCR
-        ldx     #0
-@msg:   lda     BANNER,x
-        beq     @ask
-        jsr     OUTCH
+        sta     MMODE
+        sta     MDIG
+        lda     LOADFLG
+        sta     MLOAD
+        lda     CUR
+        and     #ROWLEN-1
+        beq     MLOOP           ; the cursor is at the start of a row
+        jsr     NEWLN
+MLOOP:  jsr     SHOWLN
+MKEY:   jsr     MGET
+        stx     MSRC
+        cmp     #CH_CR
+        beq     MCR
+        cmp     #CH_LF
+        beq     MKEY
+        cmp     #' '
+        beq     MKEY
+        cmp     #'.'
+        beq     MDOT
+        cmp     #'/'
+        beq     MSLASH
+        jsr     HEXVAL
+        bcc     MDIGIT
+        and     #$DF            ; letters in either case
+        ldx     MSRC
+        bne     @tape
+        cmp     #CH_ESC
+        bne     @notesc
+        jmp     RESET
+@notesc:
+        cmp     #'L'
+        beq     MLD
+@tape:  cmp     #'G'
+        bne     MBAD
+        lda     MMODE
+        bne     MBAD            ; G runs only from address mode
+        jsr     NEWLN
+        lda     #>(MONRET-1)    ; a program's RTS comes back here
+        pha
+        lda     #<(MONRET-1)
+        pha
+        jmp     (MADDR)
+MONRET: jmp     MONITOR
+
+; Unknown keys: "?" beside the row from the keyboard; nothing from the tape.
+MBAD:   lda     MSRC
+        bne     MKEY
+        ldx     #MSGBAD
+        jmp     MSHOW
+
+; L: reads the cassette, unless nothing is waiting on it.
+MLD:    lda     CASSTAT
+        lsr     a
+        bcs     @tape
+        ldx     #MSGTAPE
+        jmp     MSHOW
+@tape:  lda     #1
+        sta     MLOAD
+        sta     LOADFLG
+        bne     MKEY            ; always taken
+
+MDOT:   lda     #0
+        .byte   $2C             ; BIT abs: skips the next LDA
+MSLASH: lda     #1
+        sta     MMODE
+        jmp     MLOOP
+
+; Return: data mode steps to the next address. A blank line on a tape
+; (no digit since the last Return) changes nothing.
+MCR:    lda     MSRC
+        beq     @step
+        lda     MDIG
+        beq     MKEY
+@step:  lda     MMODE
+        beq     @row
+        inc     MADDR
+        bne     @row
+        inc     MADDR+1
+@row:   lda     #0
+        sta     MDIG
+        jsr     NEWLN
+        jmp     MLOOP
+
+; A hex digit (value in A) shifts into the address or the byte.
+MDIGIT: sta     KTMP
+        lda     #1
+        sta     MDIG
+        ldy     #0
+        lda     MMODE
+        bne     @byte
+        ldx     #4
+@shift: asl     MADDR
+        rol     MADDR+1
+        dex
+        bne     @shift
+        lda     MADDR
+        ora     KTMP
+        sta     MADDR
+        jmp     MLOOP
+@byte:  lda     (MADDR),y
+        asl     a
+        asl     a
+        asl     a
+        asl     a
+        ora     KTMP
+        sta     (MADDR),y
+        jmp     MLOOP
+
+; Rewrites the row with the message at MSGS+X (ended by 0) beside it.
+MSHOW:  txa
+        pha
+        jsr     SHOWLN
+        pla
+        tax
+        ldy     #1
+@copy:  lda     MSGS,x
+        beq     @done
+        sta     (CUR),y
         inx
-        bne     @msg
-; The boot prompt: C cold-starts BASIC, W warm-starts it, M is the monitor
-; (for now it echoes keys).
-@ask:   jsr     INCH
-        and     #$DF            ; upper case
-        cmp     #'C'
-        bne     @notc
-        jmp     BASCOLD
-@notc:  cmp     #'W'
-        bne     @notw
-        jmp     BASWARM
-@notw:  cmp     #'M'
-        bne     @ask
-        jsr     OUTCH
-        lda     #$0D
-        jsr     OUTCH
-@echo:  jsr     INCH
-        jsr     OUTCH
-        jmp     @echo
+        iny
+        bne     @copy           ; always taken
+@done:  jmp     MKEY
 
-BANNER: .byte   "C/W/M ?", 0
+; PRBYTE: prints A as two hex digits. Changes A.
+PRBYTE: pha
+        lsr     a
+        lsr     a
+        lsr     a
+        lsr     a
+        jsr     PRNIB
+        pla
+        and     #$0F
+PRNIB:  cmp     #10
+        bcc     @digit
+        adc     #'A'-10-'0'-1   ; carry is set
+@digit: adc     #'0'
+        jmp     OUTCH
 
-; Interrupts are never raised; BRK lands here and returns.
-IRQ:
-NMI:    rti
+; ============================================ $FF00: reset, BRK, Ctrl-C check
 
-; ---------------------------------------------------------------- screen
+        .segment "PAGEFF"
 
-; Fills the screen with spaces and puts the cursor at the top left.
-CLRSCR: lda     #<SCREEN
+; RESET ($FF00, and the reset vector): sets up the machine and shows the
+; boot prompt. C cold-starts BASIC, W warm-starts it (keeping its program),
+; M enters the monitor; either case. Other keys are ignored.
+RESET:  cld
+        sei
+        ldx     #$FF
+        txs
+        lda     #0
+        sta     LOADFLG
+        sta     SAVEFLG
+        sta     CCDISAB
+        sta     LASTKEY
+        sta     MADDR
+        sta     MADDR+1
+        lda     #$FF            ; keys down at reset are not new keys
+        ldx     #7
+@keys:  sta     KPREV,x
+        dex
+        bpl     @keys
+        lda     #<SCREEN        ; a valid cursor before the first OUTCH
         sta     CUR
         lda     #>SCREEN
         sta     CUR+1
-        lda     #' '
+        lda     #CH_FF
+        jsr     OUTCH
         ldx     #0
-@fill:  sta     SCREEN,x
-        sta     SCREEN+$100,x
-        sta     SCREEN+$200,x
-        sta     SCREEN+$300,x
+@msg:   lda     PROMPT,x
+        beq     @ask
+        jsr     OUTCH
         inx
-        bne     @fill
-        rts
+        bne     @msg            ; always taken
+@ask:   jsr     KEYIN
+        and     #$DF
+        cmp     #'M'
+        beq     @mon
+        cmp     #'C'
+        beq     @cold
+        cmp     #'W'
+        bne     @ask
+        jsr     ECHOLN
+        jmp     BASWARM
+@cold:  jsr     ECHOLN
+        jmp     BASCOLD
+@mon:   lda     #CH_FF
+        jsr     OUTCH
+        jmp     MONITOR
 
-; Writes the character in A at the cursor. Return (0x0D) starts the next
-; row, line feed is ignored, backspace rubs out the cell before the cursor
-; within its row. Past the last row the screen scrolls up by one row.
-; Preserves A, X and Y.
-OUTCH:  sta     OUTA
-        pha
-        txa
-        pha
-        tya
-        pha
-        lda     OUTA
-        cmp     #$0D
-        beq     @cr
-        cmp     #$0A
-        beq     @done
-        cmp     #$08
-        beq     @bs
-        ldy     #0
-        sta     (CUR),y
-        inc     CUR
-        bne     @check
-        inc     CUR+1
-        bne     @check          ; always taken
-@cr:    lda     CUR
-        and     #$E0            ; start of the row
-        clc
-        adc     #ROWLEN
-        sta     CUR
-        bcc     @check
-        inc     CUR+1
-@check: lda     CUR+1
-        cmp     #>(SCREEN+SCRSIZE)
-        bne     @done
-        jsr     SCROLL
-        jmp     @done
-@bs:    lda     CUR
-        and     #ROWLEN-1
-        beq     @done           ; at the start of a row: nothing to rub out
-        dec     CUR             ; never borrows: the low byte is not 0
-        lda     #' '
-        ldy     #0
-        sta     (CUR),y
-@done:  pla
-        tay
+PROMPT: .byte   "C/W/M ?", 0
+
+; ECHOLN: prints the character in A and starts a new line.
+ECHOLN: jsr     OUTCH
+        jmp     NEWLN
+
+; BRK: enters the monitor at the BRK instruction. (No interrupt is ever
+; raised, so the IRQ vector is reached only by BRK.)
+IRQ:    cld
+        pla                     ; the flags
         pla
-        tax
+        sec
+        sbc     #2              ; BRK pushes its address + 2
+        sta     MADDR
         pla
-        rts
+        sbc     #0
+        sta     MADDR+1
+NMI:    jmp     MONITOR
 
-; Moves rows 1..31 up by one row, clears the last row and puts the cursor
-; at its start. Each page is copied upwards in address order, so no source
-; byte is overwritten before it has been read.
-SCROLL: ldx     #0
-@p0:    lda     SCREEN+$020,x
-        sta     SCREEN+$000,x
-        inx
-        bne     @p0
-@p1:    lda     SCREEN+$120,x
-        sta     SCREEN+$100,x
-        inx
-        bne     @p1
-@p2:    lda     SCREEN+$220,x
-        sta     SCREEN+$200,x
-        inx
-        bne     @p2
-@p3:    lda     SCREEN+$320,x
-        sta     SCREEN+$300,x
-        inx
-        cpx     #SCRSIZE-$300-ROWLEN
-        bne     @p3
-        lda     #' '
-        ldx     #ROWLEN-1
-@clear: sta     SCREEN+SCRSIZE-ROWLEN,x
-        dex
-        bpl     @clear
-        lda     #<(SCREEN+SCRSIZE-ROWLEN)
-        sta     CUR
-        lda     #>(SCREEN+SCRSIZE-ROWLEN)
-        sta     CUR+1
-        rts
-
-; ---------------------------------------------------------------- input
-
-; Reads one character into A, waiting for it. While LOAD has switched input
-; to the cassette, the character is the next byte of the tape; at the end of
-; the tape input returns to the keyboard. Preserves X and Y.
-INCH:   txa
-        pha
-        tya
-        pha
-@next:  lda     INSRC
-        beq     @key
-        lda     CASSTAT
-        and     #1
-        beq     @eot
-        lda     CASDATA
-        jmp     @got
-@eot:   lda     #0
-        sta     INSRC
-; A key counts when it appears; it is accepted again only after a scan has
-; seen it released (the emulation releases a typed key after a few scans).
-@key:   jsr     KSCAN
-        cmp     LASTK
-        beq     @key
-        sta     LASTK
-        cmp     #0
-        beq     @key
-@got:   sta     TMP
-        pla
-        tay
-        pla
-        tax
-        lda     TMP
-        rts
-
-; Scans the keyboard: A = the character of the highest key down in rows
-; 7..1, with Shift and Ctrl applied, else 0x1B for Escape, else 0.
-; Changes X and Y.
-KSCAN:  ldx     #7
-@row:   lda     ROWSEL,x
-        sta     KBD
-        lda     KBD
-        eor     #$FF
-        bne     @found
-        dex
-        bne     @row
-        lda     #$FE            ; row 0: only Escape is a key of its own
-        sta     KBD
-        lda     KBD
-        and     #$20
-        bne     @none
-        lda     #$1B
-        rts
-@none:  lda     #0
-        rts
-@found: ldy     #7              ; the highest bit down gives the column
-@bit:   asl     a
-        bcs     @col
-        dey
-        bpl     @bit
-@col:   sty     TMP
-        txa
-        asl     a
-        asl     a
-        asl     a
-        ora     TMP
-        tay                     ; Y = row * 8 + bit
-        lda     #$FE
-        sta     KBD
-        lda     KBD
-        sta     MODS
-        and     #$06            ; either Shift down reads as a 0 bit
-        cmp     #$06
-        beq     @plain
-        lda     SHIFTTAB,y
-        bne     @ctrl
-@plain: lda     KEYTAB,y
-@ctrl:  tax
-        lda     MODS
-        and     #$40            ; Ctrl down?
-        bne     @done
-        cpx     #'A'
-        bcc     @done
-        cpx     #'Z'+1
-        bcs     @done
-        txa
-        and     #$1F            ; Ctrl with a letter gives its control code
-        tax
-@done:  txa
-        rts
-
-; Row-select bytes: a 0 bit selects the row.
-ROWSEL: .byte   $FE, $FD, $FB, $F7, $EF, $DF, $BF, $7F
-
-; Characters of the matrix positions, row by row, bit 0 first. Row 0 holds
-; the modifier keys only. Row 6 bit 2 is the host's Delete key (rub out).
-KEYTAB: .byte   0,   0,   0,   0,   0,   0,   0,   0
-        .byte   0,   'P', ';', '/', ' ', 'Z', 'A', 'Q'
-        .byte   0,   ',', 'M', 'N', 'B', 'V', 'C', 'X'
-        .byte   0,   'K', 'J', 'H', 'G', 'F', 'D', 'S'
-        .byte   0,   'I', 'U', 'Y', 'T', 'R', 'E', 'W'
-        .byte   0,   0,   0,   $0D, 0,   'O', 'L', '.'
-        .byte   0,   0,   $7F, '-', ':', '0', '9', '8'
-        .byte   0,   '7', '6', '5', '4', '3', '2', '1'
-
-; The same with Shift; 0 where Shift changes nothing. Shift with 'O' is
-; backspace.
-SHIFTTAB:
-        .byte   0,   0,   0,   0,   0,   0,   0,   0
-        .byte   0,   0,   '+', '?', 0,   0,   0,   0
-        .byte   0,   '<', 0,   0,   0,   0,   0,   0
-        .byte   0,   0,   0,   0,   0,   0,   0,   0
-        .byte   0,   0,   0,   0,   0,   0,   0,   0
-        .byte   0,   0,   0,   0,   0,   $08, 0,   '>'
-        .byte   0,   0,   0,   '=', '*', 0,   ')', '('
-        .byte   0,   $27, '&', '%', '$', '#', '"', '!'
-
-; Returns with carry set and A = 3 while Ctrl and C are both down, else
-; with carry clear and A = 0. Preserves X and Y.
-CTRLC:  lda     #$FE
+; CTRLC ($FFF1): carry set when Ctrl and C are down, unless CCDISAB is
+; non-zero; carry clear otherwise. One press of C is reported once: the key
+; counts as taken, like a key read by KSCAN, so neither a second check nor
+; the next keyboard read sees it again. Preserves A, X and Y.
+CTRLC:  pha
+        lda     CCDISAB
+        bne     @no
+        lda     #$FE            ; row 0: Ctrl is bit 6
         sta     KBD
         lda     KBD
         and     #$40
@@ -284,38 +471,325 @@ CTRLC:  lda     #$FE
         sta     KBD
         lda     KBD
         and     #$40
-        bne     @no
-        lda     #3
+        bne     @up
+        lda     KPREV+2
+        and     #$40
+        bne     @no             ; this press was reported already
+        lda     KPREV+2
+        ora     #$40
+        sta     KPREV+2
+        pla
         sec
         rts
-@no:    lda     #0
+@up:    lda     KPREV+2
+        and     #$BF
+        sta     KPREV+2
+@no:    pla
         clc
         rts
 
-; Switches input to the cassette. Preserves A, X and Y.
-LOAD:   pha
-        lda     #1
-        sta     INSRC
+; HEXVAL: carry clear and A = its value when A holds a hex digit (either
+; case); otherwise carry set and A unchanged. Changes nothing else.
+HEXVAL: cmp     #'0'
+        bcc     @no
+        cmp     #'9'+1
+        bcc     @dec
+        pha
+        and     #$DF
+        cmp     #'A'
+        bcc     @notx
+        cmp     #'F'+1
+        bcs     @notx
+        sbc     #'A'-10-1       ; carry is clear: subtracts one more
+        sta     KTMP
         pla
+        lda     KTMP
+        clc
+        rts
+@notx:  pla
+@no:    sec
+        rts
+@dec:   and     #$0F
+        rts                     ; carry is clear
+
+; NEWLN: starts a new line. Changes A.
+NEWLN:  lda     #CH_CR
+        jmp     OUTCH
+
+MSGS:
+MSGBAD  = * - MSGS
+        .byte   "?", 0
+MSGTAPE = * - MSGS
+        .byte   "NO TAPE", 0
+
+; ================================= $FA00: screen driver and the rest of it
+
+        .segment "CODE"
+
+; OUTCH ($FFEE): writes the character in A at the cursor. Every code is a
+; glyph of its own except four controls: Return $0D (the start of the next
+; row), line feed $0A (ignored), backspace $08 (rubs out the cell before the
+; cursor, back across rows to the start of the line, never further) and form
+; feed $0C (clears the screen). A character in the last column moves the
+; cursor to the next row; below the last row the screen scrolls up a row.
+; While SAVEFLG is set the character goes to the cassette as well; if the
+; interface cannot send it, SAVEFLG is cleared. Preserves A, X, Y and the
+; flags.
+OUTCH:  php
+        cld
+        sta     OCH
+        stx     OSX
+        sty     OSY
+        ldx     SAVEFLG
+        beq     @scr
+        ldx     CASSTAT
+        txa
+        and     #$02
+        beq     @nosave
+        lda     OCH
+        sta     CASDATA
+        jmp     @scr
+@nosave:
+        lda     #0
+        sta     SAVEFLG
+@scr:   jsr     CURCHK
+        ldy     #0
+        lda     OCH
+        cmp     #CH_CR+1
+        bcs     @print
+        cmp     #CH_CR
+        beq     @cr
+        cmp     #CH_LF
+        beq     @done
+        cmp     #CH_BS
+        beq     @bs
+        cmp     #CH_FF
+        beq     @ff
+@print: sta     (CUR),y
+        sty     WRAPF
+        inc     CUR
+        bne     @col
+        inc     CUR+1
+@col:   lda     CUR
+        and     #ROWLEN-1
+        bne     @place
+        inc     WRAPF           ; the row is full: on to the next
+        lda     CUR+1
+        cmp     #>SCREND
+        bne     @place
+        jsr     SCROLL
+@place: jsr     CURON
+@done:  lda     OCH
+        ldx     OSX
+        ldy     OSY
+        plp
         rts
 
-; There is no cassette output: returns at once with carry set to say so.
-; Preserves A, X and Y.
-SAVE:   sec
+@cr:    jsr     CUROFF
+        lda     WRAPF
+        bne     @crx            ; already at the start of a fresh row
+        lda     CUR
+        ora     #ROWLEN-1
+        sta     CUR
+        inc     CUR
+        bne     @crscr
+        inc     CUR+1
+@crscr: lda     CUR+1
+        cmp     #>SCREND
+        bne     @crx
+        jsr     SCROLL
+@crx:   lda     CUR
+        sta     LINE
+        lda     CUR+1
+        sta     LINE+1
+@new:   sty     WRAPF
+        jmp     @place
+
+@bs:    lda     CUR
+        cmp     LINE
+        bne     @bs1
+        lda     CUR+1
+        cmp     LINE+1
+        beq     @done           ; at the start of the line
+@bs1:   lda     CUR
+        bne     @bs2
+        lda     CUR+1
+        cmp     #>SCREEN
+        beq     @done           ; at the top left
+@bs2:   jsr     CUROFF
+        lda     CUR
+        bne     @bs3
+        dec     CUR+1
+@bs3:   dec     CUR
+        lda     #' '
+        sta     (CUR),y
+        jmp     @new
+
+@ff:    lda     #' '
+        ldx     #0
+@fill:  sta     SCREEN,x
+        sta     SCREEN+$100,x
+        sta     SCREEN+$200,x
+        sta     SCREEN+$300,x
+        inx
+        bne     @fill
+        lda     #<SCREEN
+        sta     CUR
+        sta     LINE
+        lda     #>SCREEN
+        sta     CUR+1
+        sta     LINE+1
+        jmp     @new
+
+; CURCHK: a program that used our zero page may have left the cursor
+; anywhere; it must stay on the screen, so a cursor off it goes to the start
+; of the last row. Changes A.
+CURCHK: lda     CUR+1
+        and     #$FC
+        cmp     #>SCREEN
+        beq     @ok
+        lda     #<LASTROW
+        sta     CUR
+        sta     LINE
+        lda     #>LASTROW
+        sta     CUR+1
+        sta     LINE+1
+@ok:    rts
+
+; CURON: draws the cursor at its cell, remembering what the cell held.
+; Needs Y = 0; changes A.
+CURON:  lda     (CUR),y
+        sta     UNDER
+        lda     #CURSOR
+        sta     (CUR),y
         rts
 
-; ---------------------------------------------------------------- fixed
+; CUROFF: takes the cursor off its cell, giving back what the cell held,
+; unless a program has written over the cursor meanwhile. Gives Y = 0;
+; changes A.
+CUROFF: ldy     #0
+        lda     (CUR),y
+        cmp     #CURSOR
+        bne     @x
+        lda     UNDER
+        sta     (CUR),y
+@x:     rts
+
+; ROWHOME: blanks the cursor's row and puts the cursor at its start, which
+; becomes the start of the line. Gives Y = 0; changes A.
+ROWHOME:
+        jsr     CURCHK
+        jsr     CUROFF
+        lda     CUR
+        and     #$100-ROWLEN
+        sta     CUR
+        sta     LINE
+        lda     CUR+1
+        sta     LINE+1
+        sty     WRAPF
+        lda     #' '
+        ldy     #ROWLEN-1
+@blank: sta     (CUR),y
+        dey
+        bpl     @blank
+        iny
+        jmp     CURON
+
+; SCROLL: moves rows 1..31 up by one row, blanks the last row and puts the
+; cursor at its start; the start of the line moves up with its text (it
+; stops at the top left when the line's first row has gone). The copy goes
+; column by column with the 31 row moves written out, so a scroll costs
+; about 2,100 instructions. Changes A and X; keeps Y.
+SCROLL: ldx     #ROWLEN-1
+@col:
+        .repeat ROWLEN-1, R
+        lda     SCREEN+(R+1)*ROWLEN,x
+        sta     SCREEN+R*ROWLEN,x
+        .endrepeat
+        lda     #' '
+        sta     LASTROW,x
+        dex
+        bmi     @moved
+        jmp     @col
+@moved: lda     #<LASTROW
+        sta     CUR
+        lda     #>LASTROW
+        sta     CUR+1
+        lda     LINE
+        sec
+        sbc     #ROWLEN
+        sta     LINE
+        bcs     @top
+        dec     LINE+1
+@top:   lda     LINE+1
+        cmp     #>SCREEN
+        bcs     @x
+        lda     #<SCREEN
+        sta     LINE
+        lda     #>SCREEN
+        sta     LINE+1
+@x:     rts
+
+; The character of each matrix position, row by row, bit 0 first. Row 0
+; holds only Escape (its other keys are modifiers). Row 6 bit 2 is the
+; host's Delete key: it rubs out like Backspace.
+KEYTAB: .byte   0,   0,   0,   0,   0,   CH_ESC, 0, 0
+        .byte   0,   'P', ';', '/', ' ', 'Z', 'A', 'Q'
+        .byte   0,   ',', 'M', 'N', 'B', 'V', 'C', 'X'
+        .byte   0,   'K', 'J', 'H', 'G', 'F', 'D', 'S'
+        .byte   0,   'I', 'U', 'Y', 'T', 'R', 'E', 'W'
+        .byte   0,   0,   0,   CH_CR, 0, 'O', 'L', '.'
+        .byte   0,   0,   CH_BS, '-', ':', '0', '9', '8'
+        .byte   0,   '7', '6', '5', '4', '3', '2', '1'
+
+; MGET: the monitor's next key: from the cassette while MLOAD is set (X = 1),
+; else from the keyboard (X = 0). A key or the end of the tape ends the
+; reading (the key is dropped) and clears LOADFLG too.
+MGET:   lda     MLOAD
+        beq     @key
+        jsr     KSCAN
+        bne     @stop
+        lda     CASSTAT
+        lsr     a
+        bcc     @stop
+        lda     CASDATA
+        ldx     #1
+        rts
+@stop:  lda     #0
+        sta     MLOAD
+        sta     LOADFLG
+@key:   jsr     KEYIN
+        ldx     #0
+        rts
+
+; SHOWLN: rewrites the cursor's row as "AAAA DD" (or "AAAA/DD" in data
+; mode), the cursor after it. Changes A, X, Y.
+SHOWLN: jsr     ROWHOME
+        lda     MADDR+1
+        jsr     PRBYTE
+        lda     MADDR
+        jsr     PRBYTE
+        lda     #' '
+        ldx     MMODE
+        beq     @sep
+        lda     #'/'
+@sep:   jsr     OUTCH
+        ldy     #0
+        lda     (MADDR),y
+        jmp     PRBYTE
+
+; ====================================================== entry points, vectors
 
         .segment "ENTRIES"
 
-        jmp     INCH            ; 0xFFEB: read a character into A
-        jmp     OUTCH           ; 0xFFEE: write the character in A
-        jmp     CTRLC           ; 0xFFF1: check for Ctrl-C
-        jmp     LOAD            ; 0xFFF4: input from the cassette
-        jmp     SAVE            ; 0xFFF7: output to the cassette
+        jmp     INCH            ; $FFEB: read a character into A
+        jmp     OUTCH           ; $FFEE: write the character in A
+        jmp     CTRLC           ; $FFF1: check for Ctrl-C
+        jmp     LOAD            ; $FFF4: input from the cassette
+        jmp     SAVE            ; $FFF7: output to the cassette as well
 
         .segment "VECTORS"
 
-        .addr   NMI             ; 0xFFFA
-        .addr   RESET           ; 0xFFFC
-        .addr   IRQ             ; 0xFFFE (also BRK)
+        .addr   NMI             ; $FFFA
+        .addr   RESET           ; $FFFC
+        .addr   IRQ             ; $FFFE (BRK)

@@ -190,6 +190,10 @@ bool type(std::string_view text, int timeoutMs)
             key_event(true, SDL_SCANCODE_ESCAPE, SDLK_ESCAPE, 0);
             key_event(false, SDL_SCANCODE_ESCAPE, SDLK_ESCAPE, 0);
             break;
+        case '\x7f':
+            key_event(true, SDL_SCANCODE_DELETE, SDLK_DELETE, 0);
+            key_event(false, SDL_SCANCODE_DELETE, SDLK_DELETE, 0);
+            break;
         default:
             text_event(c);
             break;

@@ -31,8 +31,8 @@ std::string cmd(const std::string& line);
 // matrix and the program has scanned the keyboard a few times since, so that
 // the same key can follow at once. This is as fast as keys can be typed
 // without two of them being down together. '\n' and '\r' type Return, '\b'
-// Backspace, '\x1b' Escape. False when a key was not taken in time (the CPU
-// halted, or the program does not scan the keyboard).
+// Backspace, '\x1b' Escape, '\x7f' the Delete key. False when a key was not
+// taken in time (the CPU halted, or the program does not scan the keyboard).
 bool type(std::string_view text, int timeoutMs = 5000);
 // Ctrl with a letter (Ctrl-C: ctrl('C')), as the window sends it: Ctrl down,
 // the key, Ctrl up once the key is taken.
