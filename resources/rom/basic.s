@@ -335,6 +335,7 @@ READY:  jsr     CRIFNEED
 MAIN:   lda     #0
         sta     TEMPPT
         sta     INFLAG
+        sta     DIMFLG
         sta     SAVEFLG
         lda     #<DIRHDR
         sta     LINEPTR

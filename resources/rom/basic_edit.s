@@ -89,7 +89,10 @@ CRUNCH: stx     CRX
         inc     LNCTX
 @emtok: jsr     @emit
         jmp     @loop
-@name:  ldy     #1
+@name:  ldx     CRX             ; a letter of a name
+        lda     BUF,x
+        jsr     UPPER
+        ldy     #1
         sty     INNAME
         bne     @plain1
 @other: ldy     #0
@@ -335,11 +338,15 @@ EDLINE: jsr     LINGET
         bne     @text
         inx
         bne     @num
-@text:  jsr     CRUNCH
-        lda     LINNUM
+@text:  lda     LINNUM
         sta     CRBUF+1
         lda     LINNUM+1
         sta     CRBUF+2
+        jsr     CRUNCH
+        lda     CRBUF+1         ; (CRUNCH uses LINNUM)
+        sta     LINNUM
+        lda     CRBUF+2
+        sta     LINNUM+1
         jsr     STKRST          ; FOR and GOSUB records may point anywhere now
         jsr     CLEARV
         lda     #0

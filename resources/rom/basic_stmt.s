@@ -350,8 +350,10 @@ IF:     jsr     FRMNUM
         cmp     #0
         beq     @rts
         jmp     GOTO
-@stmt:  pla
+@stmt:  tax                     ; (carry stays set)
         pla
+        pla
+        txa
         jmp     EXECCH
 @rts:   rts
 
@@ -581,8 +583,8 @@ LET:    cmp     #':'            ; an empty statement
 RESTORE = RESTOR
 
 ; DIM v(n[,m...])[,...]
-DIM:    lda     #$80
-        sta     DIMFLG
+DIM:    ldx     #$80
+        stx     DIMFLG
         jsr     PTRNAME
         cmp     #'('
         beq     @ary

@@ -147,7 +147,7 @@ GREET:  .byte   "TESSALY BASIC", $0D, 0
 BYTESF: .byte   " BYTES FREE", $0D, 0
 OKMSG:  .byte   "OK", $0D, 0
 ERRWRD: .byte   " ERROR", 0
-INMSG:  .byte   " IN", 0
+INMSG:  .byte   " IN ", 0
 BRKMSG: .byte   "BREAK", 0
 QMSG:   .byte   "? ", 0
 QQMSG:  .byte   "?? ", 0
