@@ -240,13 +240,13 @@ PRGCHECK:
         dey
         lda     (INDEX),y
         bne     @bad
-        ldy     #1              ; the number must grow: LINNUM < this
-        lda     LINNUM
-        cmp     (INDEX),y
+        ldy     #1              ; the number must grow: not below LINNUM
+        lda     (INDEX),y
+        cmp     LINNUM
         iny
-        lda     LINNUM+1
-        sbc     (INDEX),y
-        bcs     @bad
+        lda     (INDEX),y
+        sbc     LINNUM+1
+        bcc     @bad
         lda     (INDEX),y
         cmp     #>64000
         bcs     @bad

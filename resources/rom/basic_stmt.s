@@ -52,8 +52,7 @@ RUN:    jsr     CLEARV
         cmp     #0
         beq     @start
         jsr     GETTGT
-        jsr     SETTGT
-        jmp     NEWSTT
+        jmp     GOTGT
 @start: lda     #<(TXTTAB-1)
         sta     TXTPTR
         lda     #>(TXTTAB-1)
@@ -222,6 +221,11 @@ GETTGT: jsr     CHRGOT
 
 ; GOTO n
 GOTO:   jsr     GETTGT
+        pla
+        pla
+; Runs on from the line after INDEX (the byte before a line).
+GOTGT:  jsr     SETTGT
+        jmp     NXTLIN
 ; Makes INDEX (the byte before a line) the place to run on from.
 SETTGT: lda     INDEX
         sta     TXTPTR
@@ -256,8 +260,7 @@ GOSUB2: pla
         pha
         lda     #TK_GOSUB
         pha
-        jsr     SETTGT
-        jmp     NEWSTT
+        jmp     GOTGT
 
 ; RETURN: back after the last GOSUB (FOR records above it are dropped).
 RETURN: pla
