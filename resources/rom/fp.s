@@ -1,44 +1,2228 @@
 ; Tessaly BASIC: the arithmetic package (included by basic.s). The interface
-; is described in basic.inc.
+; (number formats, FAC and ARG, the routines and what they take and give) is
+; described in basic.inc.
 ;
-; Placeholder: every routine returns at once.
+; Rounding. Every operation leaves its result in FAC with the exact result
+; truncated to at least 25 bits: 24 in the mantissa and the next in bit 7 of
+; the guard byte FACX (FADD keeps 8 guard bits, FMUL too). Whoever uses FAC
+; next rounds it first (FROUND: half up), so every +, -, * and / is rounded
+; to nearest from its exact result, and a chain of operations never drifts.
+; Rounding is deferred rather than done at once so that FIN and FOUT can
+; scale a number by a power of ten and still see the bits below the 24th.
+;
+; Multiplication uses quarter squares: a*b = f(a+b) - f(a-b) with
+; f(x) = floor(x*x/4), from four 512-byte tables that FINIT builds at the
+; top of RAM (FP_RAMTOP). A table is reached through a zero-page pointer
+; whose low byte is the multiplier, so (pointer),Y with Y = the multiplicand
+; reads f(a+b) directly; the second pair of tables holds f(x-255) and is
+; reached with the multiplier complemented, giving f(b-a).
 
-FP_RAMTOP = $A000
+; ---------------------------------------------------------------- RAM
 
-FINIT:
-FLDFAC:
-FLDARG:
-FSTFAC:
-FTOARG:
-FADD:
-FADDM:
-FSUB:
-FSUBM:
-FMUL:
-FMULM:
-FDIV:
-FDIVM:
-FPOW:
-FCMP:
-FCMPM:
-FSIGN:
-FNEG:
-FABS:
-FSGN:
-FINT:
-FSQR:
-FLOG:
-FEXP:
-FSIN:
-FCOS:
-FTAN:
-FATN:
-FRND:
-FFLT16:
-FFLTU16:
-FFLTU8:
-FFIX16:
-FFIXU16:
-FFIXU8:
-FIN:
-FOUT:   rts
+SQ1LO   = $9800         ; f(x) for x = 0..511, low bytes
+SQ1HI   = $9A00         ; and high bytes
+SQ2LO   = $9C00         ; f(|x-255|) for x = 0..510, low bytes
+SQ2HI   = $9E00         ; and high bytes
+FP_RAMTOP = SQ1LO
+
+QL1     = $AB           ; 2: pointer into SQ1LO (low byte: the multiplier)
+QH1     = $AD           ; 2: pointer into SQ1HI
+QL2     = $AF           ; 2: pointer into SQ2LO (low byte: multiplier EOR $FF)
+QH2     = $B1           ; 2: pointer into SQ2HI
+RESP0   = $B3           ; always 0: the byte above RES
+RES     = $B4           ; 9: product (most significant byte first), or
+                        ; the remainder of a division
+RESP1   = $BD           ; always 0: the byte below RES
+TROW    = $BE           ; 4: one row of a product (MROW)
+TLO     = $C2           ; MROW's scratch
+ARGX    = $C3           ; FADD: ARG's guard byte while it is aligned
+ARGX2   = $C4           ; FADD: bits shifted out below ARGX (sticky)
+QBYTE   = $C5           ; FDIV: the quotient byte being built
+TEXP    = $C6           ; 2: FDIV: the result's exponent (low, high)
+TMP     = $C8           ; scratch of the conversions, FINT, FOUT
+TMP2    = $C9
+SCNT    = $CA           ; SCALE10: the power of ten still to apply
+; $CB..$D9 are shared: FIN, FOUT and the functions never run inside one
+; another.
+NACC    = $CB           ; FIN: 4: the digits as an integer (most sig. first)
+DEXP    = $CF           ; FIN: the decimal exponent of NACC
+EXP10   = $D0           ; FIN: the number after E
+FINFLG  = $D1           ; FIN: bit 7 a digit seen, bit 6 a point seen
+FINSGN  = $D2           ; FIN: bit 7 the number is negative
+FTMP    = $CB           ; FOUT: 4: the number being printed (packed)
+FDEC    = $CF           ; FOUT: its decimal exponent
+LAST    = $D0           ; FOUT: the index of its last digit that is not 0
+T1      = $CB           ; functions: 4: packed temporaries
+T2      = $CF
+CPTR    = $D3           ; 2: POLY's coefficients, REDUCE's constant
+PCNT    = $D5           ; POLY: coefficients left; FPOW: bits left
+FFLG    = $D6           ; flags of a function
+FQ      = $D7           ; a function's quadrant or exponent
+PTR     = $DE           ; 2: the packed number being loaded or stored
+T3      = $0240         ; 4: TAN and ^ keep their operands here
+T4      = $0244         ; 4
+PSGN    = $0248         ; ^: bit 7 the result is negative
+RNDS    = $024C         ; 4: the state of RND, least significant byte first
+DIGITS  = FOUTBUF+10    ; FOUT: the six digits (the text never reaches them
+                        ; before they are used)
+
+; ---------------------------------------------------------------- start
+
+; FINIT: builds the quarter-square tables and seeds RND. Takes a few
+; thousand instructions; changes A, X, Y.
+FINIT:  lda     #>SQ1LO
+        sta     QL1+1
+        lda     #>SQ1HI
+        sta     QH1+1
+        ldy     #0
+        sty     QL1
+        sty     QH1
+        sty     TMP             ; f(x), low
+        sty     TMP2            ; f(x), high
+        sty     TEXP            ; x+1, low
+        sty     TEXP+1          ; x+1, high
+@sq1:   lda     TMP
+        sta     (QL1),y
+        lda     TMP2
+        sta     (QH1),y
+        inc     TEXP            ; f(x+1) = f(x) + floor((x+1)/2)
+        bne     :+
+        inc     TEXP+1
+:       lda     TEXP+1
+        lsr
+        lda     TEXP
+        ror
+        clc
+        adc     TMP
+        sta     TMP
+        bcc     :+
+        inc     TMP2
+:       iny
+        bne     @sq1
+        inc     QL1+1
+        inc     QH1+1
+        lda     QL1+1
+        cmp     #>SQ1LO+2
+        bne     @sq1
+        ldx     #255            ; SQ2[255-k] = SQ2[255+k] = f(k)
+@sq2:   lda     SQ1LO,y
+        sta     SQ2LO,x
+        sta     SQ2LO+255,y
+        lda     SQ1HI,y
+        sta     SQ2HI,x
+        sta     SQ2HI+255,y
+        dex
+        iny
+        bne     @sq2
+        lda     #>SQ1LO
+        sta     QL1+1
+        lda     #>SQ1HI
+        sta     QH1+1
+        lda     #>SQ2LO
+        sta     QL2+1
+        lda     #>SQ2HI
+        sta     QH2+1
+        lda     #0
+        sta     RESP0
+        sta     RESP1
+        ldx     #3              ; RND's first sequence
+:       lda     RNDSEED,x
+        sta     RNDS,x
+        dex
+        bpl     :-
+        rts
+
+RNDSEED: .byte  $A7, $3C, $91, $5E
+
+; ---------------------------------------------------------------- load, store
+
+; FLDFAC: FAC <- the packed number at (A,Y). Changes A, Y; Z set when 0.
+FLDFAC: sta     PTR
+        sty     PTR+1
+        ldy     #3
+        lda     (PTR),y
+        sta     FACM+2
+        dey
+        lda     (PTR),y
+        sta     FACM+1
+        dey
+        lda     (PTR),y
+        sta     FACSGN
+        ora     #$80
+        sta     FACM
+        dey
+        sty     FACX
+        lda     (PTR),y
+        sta     FACEXP
+        rts
+
+; FLDARG: ARG <- the packed number at (A,Y). Changes A, Y.
+FLDARG: sta     PTR
+        sty     PTR+1
+        ldy     #3
+        lda     (PTR),y
+        sta     ARGM+2
+        dey
+        lda     (PTR),y
+        sta     ARGM+1
+        dey
+        lda     (PTR),y
+        sta     ARGSGN
+        ora     #$80
+        sta     ARGM
+        dey
+        lda     (PTR),y
+        sta     ARGEXP
+        rts
+
+; FSTFAC: the packed number at (X,Y) <- FAC rounded to 24 bits (FAC is left
+; rounded too, the same number). Changes A, Y.
+FSTFAC: stx     PTR
+        sty     PTR+1
+        jsr     FROUND
+        ldy     #3
+        lda     FACM+2
+        sta     (PTR),y
+        dey
+        lda     FACM+1
+        sta     (PTR),y
+        dey
+        lda     FACSGN
+        ora     #$7F
+        and     FACM
+        sta     (PTR),y
+        dey
+        lda     FACEXP
+        sta     (PTR),y
+        rts
+
+; FTOARG: ARG <- FAC rounded (FAC is left rounded). Changes A.
+FTOARG: jsr     FROUND
+        lda     FACEXP
+        sta     ARGEXP
+        lda     FACM
+        sta     ARGM
+        lda     FACM+1
+        sta     ARGM+1
+        lda     FACM+2
+        sta     ARGM+2
+        lda     FACSGN
+        sta     ARGSGN
+        rts
+
+; ARGFAC: FAC <- ARG. Changes A.
+ARGFAC: lda     ARGEXP
+        sta     FACEXP
+        lda     ARGM
+        sta     FACM
+        lda     ARGM+1
+        sta     FACM+1
+        lda     ARGM+2
+        sta     FACM+2
+        lda     ARGSGN
+        sta     FACSGN
+        lda     #0
+        sta     FACX
+        rts
+
+; FROUND: rounds FAC to 24 bits by bit 7 of its guard byte, and clears the
+; guard. Overflow error when the rounding carries past the largest number.
+; Changes A; leaves A = 0.
+FROUND: lda     FACX
+        bpl     @clr
+        lda     FACEXP
+        beq     @clr
+        inc     FACM+2
+        bne     @clr
+        inc     FACM+1
+        bne     @clr
+        inc     FACM
+        bne     @clr
+        lda     #$80            ; the mantissa carried out: 1.0 x 2^e
+        sta     FACM
+        inc     FACEXP
+        beq     OVERFL
+@clr:   lda     #0
+        sta     FACX
+        rts
+
+; FZERO: FAC <- 0 (never -0). Changes A; leaves A = 0 and Z set.
+FZERO:  lda     #0
+        sta     FACEXP
+        sta     FACSGN
+        sta     FACX
+        rts
+
+; FONE: FAC <- 1. Changes A, Y.
+FONE:   lda     #<KONE
+        ldy     #>KONE
+        jmp     FLDFAC
+
+OVERFL: ldx     #ERR_OV
+        jmp     ERROR
+FCERR:  ldx     #ERR_FC
+        jmp     ERROR
+
+; SETEXP: FACEXP <- the exponent X (high) A (low), from a computation that
+; can leave 0..255 (X = 0), below (X = $FF: the result is 0) or above
+; (X = 1: overflow error). Changes A.
+SETEXP: cpx     #0
+        bne     @out
+        sta     FACEXP
+        tax
+        beq     FZERO
+        rts
+@out:   bmi     FZERO
+        bpl     OVERFL
+
+; NORM: normalises FAC's 32-bit mantissa (FACM..FACX), lowering FACEXP; a
+; zero mantissa or an exponent that falls below 1 gives 0. Changes A, X.
+NORM:   ldx     #4
+@byte:  lda     FACM
+        bmi     @done
+        bne     @bits
+        dex
+        beq     FZERO
+        lda     FACM+1
+        sta     FACM
+        lda     FACM+2
+        sta     FACM+1
+        lda     FACX
+        sta     FACM+2
+        lda     #0
+        sta     FACX
+        lda     FACEXP
+        sec
+        sbc     #8
+        sta     FACEXP
+        beq     FZERO
+        bcs     @byte
+        bcc     FZERO
+@bits:  dec     FACEXP
+        beq     FZERO
+        asl     FACX
+        rol     FACM+2
+        rol     FACM+1
+        rol     FACM
+        bpl     @bits
+@done:  rts
+
+; ---------------------------------------------------------------- + -
+
+; FSUBM: FAC <- the packed number at (A,Y) minus FAC.
+FSUBM:  jsr     FLDARG
+; FSUB: FAC <- ARG - FAC.
+FSUB:   lda     FACSGN
+        eor     #$80
+        sta     FACSGN
+        jmp     FADD
+
+; FADDM: FAC <- the packed number at (A,Y) plus FAC.
+FADDM:  jsr     FLDARG
+; FADD: FAC <- ARG + FAC. The operand with the smaller exponent is shifted
+; right into 8 guard bits; what falls below them only matters to a
+; subtraction, which then borrows one more, so the result is the exact
+; difference truncated.
+FADD:   jsr     FROUND
+        lda     ARGEXP
+        bne     :+
+        rts
+:
+        lda     FACEXP
+        bne     :+
+        jmp     ARGFAC
+:       sec
+        sbc     ARGEXP
+        bcs     AddAlign
+        ldx     #3              ; ARG is larger: exchange the two
+:       ldy     FACEXP,x
+        lda     ARGEXP,x
+        sta     FACEXP,x
+        sty     ARGEXP,x
+        dex
+        bpl     :-
+        ldy     FACSGN
+        lda     ARGSGN
+        sta     FACSGN
+        sty     ARGSGN
+        lda     FACEXP
+        sec
+        sbc     ARGEXP
+AddAlign:                       ; A = FACEXP - ARGEXP
+        ldx     #0
+        stx     ARGX
+        stx     ARGX2
+        cmp     #32
+        bcc     @near
+        inc     ARGX2           ; far below: only its presence counts
+        stx     ARGM
+        stx     ARGM+1
+        stx     ARGM+2
+        bcs     AddOp
+@near:  tay
+        and     #7
+        beq     @bytes
+        tax
+@bit:   lsr     ARGM
+        ror     ARGM+1
+        ror     ARGM+2
+        ror     ARGX
+        ror     ARGX2
+        dex
+        bne     @bit
+@bytes: tya
+        lsr
+        lsr
+        lsr
+        beq     AddOp
+        tax
+@byte:  lda     ARGX
+        ora     ARGX2
+        sta     ARGX2
+        lda     ARGM+2
+        sta     ARGX
+        lda     ARGM+1
+        sta     ARGM+2
+        lda     ARGM
+        sta     ARGM+1
+        lda     #0
+        sta     ARGM
+        dex
+        bne     @byte
+AddOp:  lda     FACSGN
+        eor     ARGSGN
+        bmi     @sub
+        lda     ARGX
+        sta     FACX
+        clc
+        lda     FACM+2
+        adc     ARGM+2
+        sta     FACM+2
+        lda     FACM+1
+        adc     ARGM+1
+        sta     FACM+1
+        lda     FACM
+        adc     ARGM
+        sta     FACM
+        bcc     AddRet
+        ror     FACM
+        ror     FACM+1
+        ror     FACM+2
+        ror     FACX
+        inc     FACEXP
+        bne     AddRet
+        jmp     OVERFL
+@sub:   lda     #0
+        cmp     ARGX2           ; carry clear (one more borrow) if bits
+        sbc     ARGX            ; were lost below the guard byte
+        sta     FACX
+        lda     FACM+2
+        sbc     ARGM+2
+        sta     FACM+2
+        lda     FACM+1
+        sbc     ARGM+1
+        sta     FACM+1
+        lda     FACM
+        sbc     ARGM
+        sta     FACM
+        bcs     @norm
+        lda     FACSGN          ; |ARG| > |FAC| (same exponent): negate
+        eor     #$80
+        sta     FACSGN
+        ldx     #3
+        sec
+:       lda     #0
+        sbc     FACM,x
+        sta     FACM,x
+        dex
+        bpl     :-
+@norm:  jmp     NORM
+AddRet: rts
+
+; ---------------------------------------------------------------- * /
+
+; MROW: TROW (4 bytes, most significant first) <- A * ARGM (3 bytes).
+; Changes A, Y; keeps X.
+MROW:   sta     QL1
+        sta     QH1
+        eor     #$FF
+        sta     QL2
+        sta     QH2
+        ldy     ARGM+2
+        sec
+        lda     (QL1),y
+        sbc     (QL2),y
+        sta     TROW+3
+        lda     (QH1),y
+        sbc     (QH2),y
+        sta     TROW+2
+        ldy     ARGM+1
+        sec
+        lda     (QL1),y
+        sbc     (QL2),y
+        sta     TLO
+        lda     (QH1),y
+        sbc     (QH2),y
+        sta     TROW+1
+        lda     TLO
+        clc
+        adc     TROW+2
+        sta     TROW+2
+        bcc     :+
+        inc     TROW+1
+:       ldy     ARGM
+        sec
+        lda     (QL1),y
+        sbc     (QL2),y
+        sta     TLO
+        lda     (QH1),y
+        sbc     (QH2),y
+        sta     TROW
+        lda     TLO
+        clc
+        adc     TROW+1
+        sta     TROW+1
+        bcc     :+
+        inc     TROW
+:       rts
+
+; ADDROW: RES[X..X+3] += TROW, carrying into RES[X-1] (which the callers
+; have left 0 or 1 below). Changes A; keeps X.
+ADDROW: clc
+        lda     RES+3,x
+        adc     TROW+3
+        sta     RES+3,x
+        lda     RES+2,x
+        adc     TROW+2
+        sta     RES+2,x
+        lda     RES+1,x
+        adc     TROW+1
+        sta     RES+1,x
+        lda     RES,x
+        adc     TROW
+        sta     RES,x
+        bcc     :+
+        inc     RES-1,x
+:       rts
+
+; FMULM: FAC <- the packed number at (A,Y) times FAC.
+FMULM:  jsr     FLDARG
+; FMUL: FAC <- ARG * FAC. The 48-bit product is exact; FAC keeps its top
+; 32 bits.
+FMUL:   jsr     FROUND
+        lda     FACEXP
+        beq     @zero
+        lda     ARGEXP
+        beq     @zero
+        lda     #0
+        ldx     #5
+:       sta     RES,x
+        dex
+        bpl     :-
+        ldx     #2
+@row:   lda     FACM,x
+        jsr     MROW
+        jsr     ADDROW
+        dex
+        bpl     @row
+        lda     FACSGN
+        eor     ARGSGN
+        sta     FACSGN
+        lda     RES
+        bmi     @top
+        asl     RES+4           ; product below 1/2: one bit left
+        rol     RES+3
+        rol     RES+2
+        rol     RES+1
+        rol     RES             ; carry clear: exponent one lower
+        bcc     @exp
+@top:   sec
+@exp:   lda     RES
+        sta     FACM
+        lda     RES+1
+        sta     FACM+1
+        lda     RES+2
+        sta     FACM+2
+        lda     RES+3
+        sta     FACX
+        lda     FACEXP          ; FACEXP + ARGEXP - $81 + carry
+        adc     ARGEXP
+        ldx     #0
+        bcc     :+
+        inx
+:       sec
+        sbc     #$81
+        bcs     :+
+        dex
+:       jmp     SETEXP
+@zero:  jmp     FZERO
+
+; FDIVM: FAC <- the packed number at (A,Y) divided by FAC.
+FDIVM:  jsr     FLDARG
+; FDIV: FAC <- ARG / FAC. Restoring division giving 25 quotient bits: the
+; 24 of the mantissa and the rounding bit (into bit 7 of FACX).
+FDIV:   jsr     FROUND
+        lda     FACEXP
+        bne     :+
+        ldx     #ERR_DZ
+        jmp     ERROR
+:       lda     ARGEXP
+        bne     :+
+        jmp     FZERO
+:       lda     FACSGN
+        eor     ARGSGN
+        sta     FACSGN
+        lda     ARGM+2          ; the remainder starts as ARG's mantissa
+        sta     RES+2
+        lda     ARGM+1
+        sta     RES+1
+        lda     ARGM
+        sta     RES
+        cmp     FACM
+        bne     :+
+        lda     ARGM+1
+        cmp     FACM+1
+        bne     :+
+        lda     ARGM+2
+        cmp     FACM+2
+:       bcs     @ge
+        asl     RES+2           ; quotient below 1: start from twice the
+        rol     RES+1           ; dividend (its 25th bit is 1)
+        rol     RES
+        lda     #$80
+        ldx     #1
+        bne     @exp
+@ge:    lda     #$81
+        ldx     #0
+@exp:   stx     QBYTE           ; the remainder's 25th bit
+        clc                     ; exponent ARGEXP - FACEXP + $80 or $81
+        adc     ARGEXP
+        ldx     #0
+        bcc     :+
+        inx
+:       sec
+        sbc     FACEXP
+        bcs     :+
+        dex
+:       sta     TEXP
+        stx     TEXP+1
+        lsr     QBYTE           ; carry: the remainder's 25th bit
+        lda     #1              ; sentinel: a byte is done when it
+        sta     QBYTE           ; leaves QBYTE
+        ldx     #0
+@bit:   bcs     @sub
+        lda     RES
+        cmp     FACM
+        bcc     @zero
+        bne     @sub
+        lda     RES+1
+        cmp     FACM+1
+        bcc     @zero
+        bne     @sub
+        lda     RES+2
+        cmp     FACM+2
+        bcc     @zero
+@sub:   lda     RES+2
+        sbc     FACM+2
+        sta     RES+2
+        lda     RES+1
+        sbc     FACM+1
+        sta     RES+1
+        lda     RES
+        sbc     FACM
+        sta     RES
+        sec
+@zero:  rol     QBYTE
+        bcs     @done
+@shift: asl     RES+2
+        rol     RES+1
+        rol     RES
+        jmp     @bit
+@done:  lda     QBYTE           ; quotient bytes go to ARGM..ARGM+3
+        sta     ARGM,x
+        inx
+        lda     #1
+        cpx     #3
+        bcc     @more
+        bne     @end
+        lda     #$80            ; the fourth "byte" is the rounding bit
+@more:  sta     QBYTE
+        bne     @shift
+@end:   lda     ARGM
+        sta     FACM
+        lda     ARGM+1
+        sta     FACM+1
+        lda     ARGM+2
+        sta     FACM+2
+        lda     ARGM+3
+        ror
+        ror
+        sta     FACX
+        lda     TEXP
+        ldx     TEXP+1
+        jmp     SETEXP
+
+; ---------------------------------------------------------------- compare
+
+; FCMPM: A <- the sign of FAC minus the packed number at (A,Y): $FF, 0 or
+; 1, Z set when equal.
+FCMPM:  jsr     FLDARG
+        jsr     FCMP
+        eor     #$FF
+        clc
+        adc     #1
+        rts
+
+; FCMP: A <- the sign of ARG - FAC: $FF, 0 or 1 (Z set when equal). FAC is
+; rounded first, so it compares as it would be stored.
+FCMP:   jsr     FROUND
+        lda     FACEXP
+        bne     @f
+        lda     ARGEXP
+        beq     @ret
+        lda     ARGSGN
+        jmp     SGNA
+@f:     lda     ARGEXP
+        bne     @both
+        lda     FACSGN
+        eor     #$80
+        jmp     SGNA
+@both:  lda     ARGSGN
+        eor     FACSGN
+        bmi     @arg
+        lda     ARGEXP
+        cmp     FACEXP
+        bne     @ne
+        lda     ARGM
+        cmp     FACM
+        bne     @ne
+        lda     ARGM+1
+        cmp     FACM+1
+        bne     @ne
+        lda     ARGM+2
+        cmp     FACM+2
+        bne     @ne
+        lda     #0
+@ret:   rts
+@ne:    lda     #0              ; carry: |ARG| > |FAC|
+        ror
+        eor     ARGSGN
+        eor     #$80            ; bit 7: the difference is negative
+        jmp     SGNA
+@arg:   lda     ARGSGN
+; SGNA: A <- $FF when bit 7 of A is set, else 1.
+SGNA:   asl
+        lda     #1
+        bcc     :+
+        lda     #$FF
+:       rts
+
+; FSIGN: A <- the sign of FAC: $FF, 0 or 1. FAC unchanged.
+FSIGN:  lda     FACEXP
+        beq     :+
+        lda     FACSGN
+        jmp     SGNA
+:       rts
+
+; FNEG: FAC <- -FAC (0 stays 0).
+FNEG:   lda     FACEXP
+        beq     :+
+        lda     FACSGN
+        eor     #$80
+        sta     FACSGN
+:       rts
+
+; FABS: FAC <- |FAC|.
+FABS:   lda     #0
+        sta     FACSGN
+        rts
+
+; FSGN: FAC <- SGN(FAC): -1, 0 or 1.
+FSGN:   lda     FACEXP
+        bne     :+
+        jmp     FZERO
+:
+        lda     FACSGN
+        pha
+        jsr     FONE
+        pla
+        sta     FACSGN
+        rts
+
+; ---------------------------------------------------------------- integers
+
+; FFLTU8: FAC <- the unsigned integer A.
+FFLTU8: tay
+        lda     #0
+; FFLTU16: FAC <- the unsigned integer A (high) Y (low).
+FFLTU16: ldx    #0
+        beq     Flt16
+; FFLT16: FAC <- the signed integer A (high) Y (low).
+FFLT16: ldx     #0
+        cmp     #$80
+        bcc     Flt16
+        sta     TMP             ; negative: take the magnitude
+        tya
+        eor     #$FF
+        clc
+        adc     #1
+        tay
+        lda     TMP
+        eor     #$FF
+        adc     #0
+        ldx     #$80
+Flt16:  stx     FACSGN
+        sta     FACM
+        sty     FACM+1
+        lda     #0
+        sta     FACM+2
+        sta     FACX
+        lda     #$90
+        sta     FACEXP
+        jmp     NORM
+
+; FIXMAG: FPINT <- |FAC| truncated; carry set (FPINT 0) when |FAC| is
+; 65536 or more. FAC is rounded first. Changes A, X.
+FIXMAG: jsr     FROUND
+        sta     FPINT
+        sta     FPINT+1
+        lda     FACEXP
+        cmp     #$91
+        bcs     @ret
+        sbc     #$80            ; carry clear: A = FACEXP - $81
+        bcc     @ret            ; below 1: 0
+        eor     #$0F            ; shift count 16 - (FACEXP - $80)
+        tax
+        lda     FACM
+        sta     FPINT+1
+        lda     FACM+1
+        sta     FPINT
+        cpx     #8
+        bcc     @bits
+        lda     FPINT+1
+        sta     FPINT
+        lda     #0
+        sta     FPINT+1
+        txa
+        sbc     #8
+        tax
+@bits:  txa
+        beq     @ok
+:       lsr     FPINT+1
+        ror     FPINT
+        dex
+        bne     :-
+@ok:    clc
+@ret:   rts
+
+; FFIX16: FPINT, A (high) Y (low) <- FAC truncated towards 0; illegal
+; function call outside -32768..32767.
+FFIX16: jsr     FIXMAG
+        bcs     FixFC
+        lda     FACSGN
+        bpl     @pos
+        lda     FPINT+1
+        cmp     #$80
+        bcc     @neg
+        bne     FixFC
+        lda     FPINT
+        bne     FixFC
+@neg:   sec
+        lda     #0
+        sbc     FPINT
+        sta     FPINT
+        lda     #0
+        sbc     FPINT+1
+        sta     FPINT+1
+        jmp     FixOut
+@pos:   lda     FPINT+1
+        bpl     FixOut
+FixFC:  jmp     FCERR
+
+; FFIXU16: the same, unsigned: illegal function call outside 0..65535.
+FFIXU16: jsr    FIXMAG
+        bcs     FixFC
+        lda     FACSGN
+        bpl     FixOut
+        lda     FPINT
+        ora     FPINT+1
+        bne     FixFC
+FixOut: lda     FPINT+1
+        ldy     FPINT
+        rts
+
+; FFIXU8: X and A <- FAC truncated towards 0; illegal function call outside
+; 0..255.
+FFIXU8: jsr     FFIXU16
+        lda     FPINT+1
+        bne     FixFC
+        lda     FPINT
+        tax
+        rts
+
+; FINT: FAC <- the largest integer not above FAC. Leaves TMP2 non-zero when
+; FAC had a fraction (for FPOW).
+FINT:   jsr     FROUND
+        sta     TMP2
+        lda     FACEXP
+        cmp     #$98
+        bcs     @ret            ; 2^23 and above: an integer already
+        cmp     #$81
+        bcs     @frac
+        tax                     ; below 1
+        beq     @ret
+        sta     TMP2
+        lda     FACSGN
+        bmi     :+
+        jmp     FZERO
+:       jsr     FONE            ; -1
+        lda     #$80
+        sta     FACSGN
+@ret:   rts
+@frac:  lda     #$98            ; A: the number of fraction bits, 1..23
+        sec
+        sbc     FACEXP
+        ldx     #2
+@bytes: cmp     #8
+        bcc     @bits
+        sbc     #8
+        tay
+        lda     FACM,x
+        ora     TMP2
+        sta     TMP2
+        lda     #0
+        sta     FACM,x
+        dex
+        tya
+        bpl     @bytes
+@bits:  tay                     ; mask of the integer bits of byte X
+        lda     #$FF
+        cpy     #0
+        beq     @mask
+:       asl
+        dey
+        bne     :-
+@mask:  sta     TMP
+        eor     #$FF
+        and     FACM,x
+        ora     TMP2
+        sta     TMP2
+        lda     FACM,x
+        and     TMP
+        sta     FACM,x
+        lda     FACSGN
+        bpl     @ret
+        lda     TMP2
+        beq     @ret
+        lda     TMP             ; negative with a fraction: one more in
+        eor     #$FF            ; magnitude, at the lowest integer bit
+        clc
+        adc     #1
+        adc     FACM,x
+        sta     FACM,x
+        bcc     @ret
+@carry: dex
+        bmi     @wrap
+        inc     FACM,x
+        beq     @carry
+        rts
+@wrap:  lda     #$80
+        sta     FACM
+        inc     FACEXP
+        rts
+
+; ---------------------------------------------------------------- text in
+
+; FIN: reads a number at FPPTR (see basic.inc). The digits are gathered as
+; a 32-bit integer (nine or ten of them; later ones only move the decimal
+; exponent), which is then scaled by exact powers of ten.
+FIN:    ldy     #0
+        sty     NACC
+        sty     NACC+1
+        sty     NACC+2
+        sty     NACC+3
+        sty     DEXP
+        sty     EXP10
+        sty     FINFLG
+        sty     FINSGN
+        sty     TMP2            ; bit 7: the exponent is negative
+@blank: lda     (FPPTR),y
+        iny
+        cmp     #' '
+        beq     @blank
+        cmp     #'-'
+        bne     @plus
+        ror     FINSGN          ; carry set by the comparison
+        bne     @next
+@plus:  cmp     #'+'
+        bne     @char
+@next:  lda     (FPPTR),y
+        iny
+@char:  cmp     #'.'
+        bne     @digit
+        bit     FINFLG
+        bvc     :+
+        jmp     @end            ; a second point ends the number
+:
+        lda     FINFLG
+        ora     #$40
+        sta     FINFLG
+        bne     @next
+@digit: sec
+        sbc     #'0'
+        cmp     #10
+        bcs     @notd
+        tax
+        lda     FINFLG
+        ora     #$80
+        sta     FINFLG
+        lda     NACC
+        cmp     #$19
+        bcs     @full
+        jsr     MUL10
+        bit     FINFLG
+        bvc     @next
+        lda     DEXP            ; a digit after the point
+        cmp     #$80
+        beq     @next
+        dec     DEXP
+        jmp     @next
+@full:  bit     FINFLG          ; no room: a digit after the point is
+        bvs     @next           ; dropped, one before it scales by ten
+        lda     DEXP
+        cmp     #$7F
+        beq     @next
+        inc     DEXP
+        jmp     @next
+@notd:  cmp     #'E'-'0'
+        bne     @end
+        lda     FINFLG
+        beq     @end            ; no mantissa before the E
+        sty     TMP             ; just past the E
+        lda     (FPPTR),y
+        iny
+        cmp     #'-'
+        bne     :+
+        ror     TMP2
+        bne     @esgn
+:       cmp     #'+'
+        bne     @edig1
+@esgn:  lda     (FPPTR),y
+        iny
+@edig1: sec
+        sbc     #'0'
+        cmp     #10
+        bcc     @edig
+        ldy     TMP             ; no digits: the E is not ours
+        bne     @end
+@edig:  tax
+        lda     EXP10
+        cmp     #10
+        bcs     @ecap
+        asl
+        asl
+        adc     EXP10
+        asl
+        sta     EXP10
+        txa
+        adc     EXP10
+        bcc     @estor
+@ecap:  lda     #100            ; far out of range already
+@estor: sta     EXP10
+        lda     (FPPTR),y
+        iny
+        sec
+        sbc     #'0'
+        cmp     #10
+        bcc     @edig
+@end:   dey                     ; Y: the first character not used
+        lda     FINFLG
+        bne     @some
+        jsr     FZERO
+        sec
+        rts
+@some:  tya
+        clc
+        adc     FPPTR
+        sta     FPPTR
+        bcc     :+
+        inc     FPPTR+1
+:       lda     EXP10
+        bit     TMP2
+        bpl     :+
+        eor     #$FF
+        clc
+        adc     #1
+:       clc
+        adc     DEXP
+        bvc     @exp
+        lda     #$7F            ; beyond a byte: far out of range
+        bcc     @exp
+        lda     #$80
+@exp:   pha
+        lda     NACC
+        sta     FACM
+        lda     NACC+1
+        sta     FACM+1
+        lda     NACC+2
+        sta     FACM+2
+        lda     NACC+3
+        sta     FACX
+        lda     #$A0
+        sta     FACEXP
+        lda     #0
+        sta     FACSGN
+        jsr     NORM
+        pla
+        ldx     FACEXP
+        beq     @done
+        jsr     SCALE10
+        lda     FACEXP
+        beq     @done
+        lda     FINSGN
+        sta     FACSGN
+@done:  clc
+        rts
+
+; MUL10: NACC <- NACC * 10 + X. Changes A.
+MUL10:  lda     NACC
+        ora     NACC+1
+        ora     NACC+2
+        bne     @long
+        lda     NACC+3
+        cmp     #25
+        bcs     @long
+        asl
+        asl
+        adc     NACC+3
+        asl
+        sta     NACC+3
+        txa
+        adc     NACC+3
+        sta     NACC+3
+        rts
+@long:  asl     NACC+3
+        rol     NACC+2
+        rol     NACC+1
+        rol     NACC
+        lda     NACC
+        pha
+        lda     NACC+1
+        pha
+        lda     NACC+2
+        pha
+        lda     NACC+3
+        pha
+        asl     NACC+3
+        rol     NACC+2
+        rol     NACC+1
+        rol     NACC
+        asl     NACC+3
+        rol     NACC+2
+        rol     NACC+1
+        rol     NACC
+        pla
+        clc
+        adc     NACC+3
+        sta     NACC+3
+        pla
+        adc     NACC+2
+        sta     NACC+2
+        pla
+        adc     NACC+1
+        sta     NACC+1
+        pla
+        adc     NACC
+        sta     NACC
+        txa
+        clc
+        adc     NACC+3
+        sta     NACC+3
+        bcc     :+
+        inc     NACC+2
+        bne     :+
+        inc     NACC+1
+        bne     :+
+        inc     NACC
+:       rts
+
+; SCALE10: FAC <- FAC * 10^A (A a signed byte), multiplying or dividing by
+; exact powers of ten, at most 10^10 at a time.
+SCALE10: sta    SCNT
+@loop:  lda     SCNT
+        beq     @ret
+        bmi     @div
+        cmp     #11
+        bcc     :+
+        lda     #10
+:       tax
+        eor     #$FF
+        sec
+        adc     SCNT
+        sta     SCNT
+        txa
+        jsr     TENPTR
+        jsr     FMULM
+        jmp     @loop
+@div:   eor     #$FF
+        clc
+        adc     #1
+        cmp     #11
+        bcc     :+
+        lda     #10
+:       tax
+        clc
+        adc     SCNT
+        sta     SCNT
+        jsr     FTOARG
+        txa
+        jsr     TENPTR
+        jsr     FLDFAC
+        jsr     FDIV
+        jmp     @loop
+@ret:   rts
+
+; TENPTR: A (low) Y (high) <- the address of 10^A, A = 1..10.
+TENPTR: asl
+        asl
+        adc     #<(PTEN-4)
+        ldy     #>(PTEN-4)
+        bcc     :+
+        iny
+:       rts
+
+; MUL8: A (high) X (low) <- A * Y. Changes Y's table pointers only.
+MUL8:   sta     QL1
+        sta     QH1
+        eor     #$FF
+        sta     QL2
+        sta     QH2
+        sec
+        lda     (QL1),y
+        sbc     (QL2),y
+        tax
+        lda     (QH1),y
+        sbc     (QH2),y
+        rts
+
+; ---------------------------------------------------------------- text out
+
+; FOUT: FOUTBUF <- FAC as text (see basic.inc). The number is scaled by a
+; power of ten into 100000..999999 and rounded to an integer there, whose
+; six digits are then laid out plainly from .01 to 999999, otherwise as
+; d.ddddE+dd.
+FOUT:   jsr     FROUND
+        ldy     #' '
+        lda     FACEXP
+        bne     @nz
+        sty     FOUTBUF
+        lda     #'0'
+        sta     FOUTBUF+1
+        lda     #0
+        sta     FOUTBUF+2
+        jmp     @buf
+@nz:    lda     FACSGN
+        bpl     :+
+        ldy     #'-'
+:       sty     FOUTBUF
+        lda     #0
+        sta     FACSGN
+        ldx     #<FTMP
+        ldy     #>FTMP
+        jsr     FSTFAC
+        lda     FACEXP          ; a lower bound of the decimal exponent:
+        sec                     ; log10(2^(e-1)) from the exponent, plus
+        sbc     #1              ; log10(1.5) when the mantissa is 3/4 or
+        ldy     #77             ; more; 77/256 ~ log10(2)
+        jsr     MUL8
+        sta     TMP
+        txa
+        bit     FACM
+        bvc     :+
+        clc
+        adc     #45             ; 45/256 ~ log10(1.5)
+        bcc     :+
+        inc     TMP
+:       sec
+        sbc     #$80            ; less 128*77
+        lda     TMP
+        sbc     #$26
+        sta     FDEC
+@try:   lda     #<FTMP
+        ldy     #>FTMP
+        jsr     FLDFAC
+        lda     #5
+        sec
+        sbc     FDEC
+        jsr     SCALE10
+        lda     FACEXP
+        cmp     #$99
+        bcs     @big
+        cmp     #$8E
+        bcc     @small
+        lda     #$98            ; to an integer: shift right, rounding
+        sec                     ; by the last bit shifted out
+        sbc     FACEXP
+        tax
+        beq     @s0
+:       lsr     FACM
+        ror     FACM+1
+        ror     FACM+2
+        dex
+        bne     :-
+        beq     @rnd
+@s0:    lda     FACX
+        asl
+@rnd:   lda     FACM+2
+        adc     #0
+        sta     FACM+2
+        lda     FACM+1
+        adc     #0
+        sta     FACM+1
+        lda     FACM
+        adc     #0
+        sta     FACM
+        lda     FACM+2          ; 1000000 or more?
+        cmp     #$40
+        lda     FACM+1
+        sbc     #$42
+        lda     FACM
+        sbc     #$0F
+        bcs     @big
+        lda     FACM+2          ; 100000 or more?
+        cmp     #$A0
+        lda     FACM+1
+        sbc     #$86
+        lda     FACM
+        sbc     #$01
+        bcs     @digits
+@small: dec     FDEC
+        jmp     @try
+@big:   inc     FDEC
+        jmp     @try
+@digits: ldx    #0
+@dl:    lda     #'0'
+        sta     DIGITS,x
+@ds:    sec
+        lda     FACM+2
+        sbc     P10L,x
+        sta     TMP
+        lda     FACM+1
+        sbc     P10M,x
+        tay
+        lda     FACM
+        sbc     P10H,x
+        bcc     @dn
+        sta     FACM
+        sty     FACM+1
+        lda     TMP
+        sta     FACM+2
+        inc     DIGITS,x
+        bne     @ds
+@dn:    inx
+        cpx     #5
+        bne     @dl
+        lda     FACM+2
+        ora     #'0'
+        sta     DIGITS+5
+        ldx     #5              ; LAST: the last digit that is not 0
+:       lda     DIGITS,x
+        cmp     #'0'
+        bne     :+
+        dex
+        bne     :-
+:       stx     LAST
+        ldy     #1
+        lda     FDEC
+        clc
+        adc     #2
+        cmp     #8
+        bcs     @sci            ; outside .01 .. 999999
+        lda     FDEC
+        bmi     @frac
+        ldx     #0              ; digits 0..FDEC, then the fraction
+:       lda     DIGITS,x
+        sta     FOUTBUF,y
+        iny
+        cpx     FDEC
+        inx
+        bcc     :-
+        jsr     PutFrac
+        jmp     @fin
+@frac:  lda     #'.'            ; .0ddd or .dddd
+        sta     FOUTBUF,y
+        iny
+        lda     FDEC
+        cmp     #$FF
+        beq     :+
+        lda     #'0'
+        sta     FOUTBUF,y
+        iny
+:       ldx     #0
+        jsr     PutDig
+        jmp     @fin
+@sci:   lda     DIGITS
+        sta     FOUTBUF,y
+        iny
+        ldx     #1
+        jsr     PutFrac
+        lda     #'E'
+        sta     FOUTBUF,y
+        iny
+        ldx     #'+'
+        lda     FDEC
+        bpl     :+
+        eor     #$FF
+        clc
+        adc     #1
+        ldx     #'-'
+:       pha
+        txa
+        sta     FOUTBUF,y
+        iny
+        pla
+        ldx     #'0'
+:       cmp     #10
+        bcc     :+
+        sbc     #10
+        inx
+        bne     :-
+:       pha
+        txa
+        sta     FOUTBUF,y
+        iny
+        pla
+        ora     #'0'
+        sta     FOUTBUF,y
+        iny
+@fin:   lda     #0
+        sta     FOUTBUF,y
+@buf:   lda     #<FOUTBUF
+        ldy     #>FOUTBUF
+        rts
+
+; PutFrac: when X <= LAST, appends '.' and DIGITS X..LAST at FOUTBUF,Y.
+; PutDig: appends DIGITS X..LAST. Both advance Y.
+PutFrac: cpx    LAST
+        beq     :+
+        bcs     PutRet
+:       lda     #'.'
+        sta     FOUTBUF,y
+        iny
+PutDig: lda     DIGITS,x
+        sta     FOUTBUF,y
+        iny
+        cpx     LAST
+        inx
+        bcc     PutDig
+PutRet: rts
+
+; ---------------------------------------------------------------- helpers
+
+; POLY: FAC <- the polynomial at (A,Y) of the packed number at T2: a count
+; n, then n+1 packed coefficients, the highest power's first (Horner).
+POLY:   sta     CPTR
+        sty     CPTR+1
+        ldy     #0
+        lda     (CPTR),y
+        sta     PCNT
+        inc     CPTR
+        bne     :+
+        inc     CPTR+1
+:       lda     CPTR
+        ldy     CPTR+1
+        jsr     FLDFAC
+@loop:  lda     CPTR
+        clc
+        adc     #4
+        sta     CPTR
+        bcc     :+
+        inc     CPTR+1
+:       lda     #<T2
+        ldy     #>T2
+        jsr     FMULM
+        lda     CPTR
+        ldy     CPTR+1
+        jsr     FADDM
+        dec     PCNT
+        bne     @loop
+        rts
+
+; REDUCE: y <- FAC (positive: 0.M x 2^E) times the constant at CPTR (an
+; exponent byte c, then 6 mantissa bytes K: K = 0.K x 2^c), exactly, then
+; split into integer and fraction. When y < 1/2 (s = E + c < 0): A = 0,
+; carry clear, FAC = y normalised. Otherwise A = the low 8 bits of the
+; integer part, carry = the fraction is 1/2 or more, and FAC = the fraction
+; in fixed point (FACEXP $80, the mantissa FACM..FACX not normalised). For
+; s above 47 the bits below the product are taken as 0.
+REDUCE: lda     FACM
+        sta     ARGM
+        lda     FACM+1
+        sta     ARGM+1
+        lda     FACM+2
+        sta     ARGM+2
+        lda     #0
+        ldx     #8
+:       sta     RES,x
+        dex
+        bpl     :-
+        ldx     #5
+@row:   txa
+        tay
+        iny
+        lda     (CPTR),y
+        jsr     MROW
+        jsr     ADDROW
+        dex
+        bpl     @row
+        ldy     #0
+        lda     (CPTR),y
+        clc
+        adc     FACEXP
+        sec
+        sbc     #$80
+        bpl     @int
+        clc                     ; y < 1/2: a float
+        adc     #$80
+        sta     FACEXP
+        lda     RES
+        sta     FACM
+        lda     RES+1
+        sta     FACM+1
+        lda     RES+2
+        sta     FACM+2
+        lda     RES+3
+        sta     FACX
+        jsr     NORM
+        lda     #0
+        clc
+        rts
+@int:   cmp     #48
+        bcc     :+
+        and     #7
+        ora     #40
+:       pha
+        lsr
+        lsr
+        lsr
+        tax
+        lda     RES-1,x
+        sta     TMP
+        lda     RES,x
+        sta     FACM
+        lda     RES+1,x
+        sta     FACM+1
+        lda     RES+2,x
+        sta     FACM+2
+        lda     RES+3,x
+        sta     FACX
+        lda     RES+4,x
+        sta     TMP2
+        pla
+        and     #7
+        tay
+        beq     @fix
+:       asl     TMP2
+        rol     FACX
+        rol     FACM+2
+        rol     FACM+1
+        rol     FACM
+        rol     TMP
+        dey
+        bne     :-
+@fix:   lda     #$80
+        sta     FACEXP
+        lda     FACM
+        asl
+        lda     TMP
+        rts
+
+; NEGFIX: FACM..FACX <- 1 - (FACM..FACX) as a fixed-point fraction (the
+; fraction is not 0). Changes A, X.
+NEGFIX: ldx     #3
+        sec
+:       lda     #0
+        sbc     FACM,x
+        sta     FACM,x
+        dex
+        bpl     :-
+        rts
+
+; ---------------------------------------------------------------- functions
+
+; FSQR: FAC <- the square root of FAC; illegal function call below 0. The
+; 25-bit root of the mantissa is found bit by bit (exact, then rounded):
+; rem holds the remainder, q4 four times the root so far.
+FSQR:   jsr     FROUND
+        lda     FACEXP
+        bne     :+
+        rts
+:
+        lda     FACSGN
+        bpl     :+
+        jmp     FCERR
+:       lda     FACEXP
+        lsr
+        bcc     :+
+        lsr     FACM            ; odd exponent: take half the mantissa
+        ror     FACM+1
+        ror     FACM+2
+        ror     FACX
+:       lda     FACEXP
+        clc
+        adc     #$81
+        ror
+        sta     FACEXP
+        lda     #0
+        ldx     #7
+:       sta     T1,x            ; rem = T1, q4 = T2
+        dex
+        bpl     :-
+        lda     #25
+        sta     PCNT
+@loop:  ldy     #2
+:       asl     FACX
+        rol     FACM+2
+        rol     FACM+1
+        rol     FACM
+        rol     T1+3
+        rol     T1+2
+        rol     T1+1
+        rol     T1
+        dey
+        bne     :-
+        clc                     ; rem - q4 - 1
+        lda     T1+3
+        sbc     T2+3
+        sta     TMP
+        lda     T1+2
+        sbc     T2+2
+        tay
+        lda     T1+1
+        sbc     T2+1
+        tax
+        lda     T1
+        sbc     T2
+        bcc     @no
+        sta     T1
+        stx     T1+1
+        sty     T1+2
+        lda     TMP
+        sta     T1+3
+@no:    php
+        asl     T2+3
+        rol     T2+2
+        rol     T2+1
+        rol     T2
+        plp
+        bcc     :+
+        lda     T2+3
+        ora     #4
+        sta     T2+3
+:       dec     PCNT
+        bne     @loop
+        ldx     #5              ; q4 has 27 bits: the top 24 and the
+:       asl     T2+3            ; rounding bit to FACM..FACX
+        rol     T2+2
+        rol     T2+1
+        rol     T2
+        dex
+        bne     :-
+        lda     T2
+        sta     FACM
+        lda     T2+1
+        sta     FACM+1
+        lda     T2+2
+        sta     FACM+2
+        lda     T2+3
+        sta     FACX
+@ret:   rts
+
+; FLOG: FAC <- the natural logarithm of FAC; illegal function call for 0
+; or less. x = 2^e m with m in [sqrt(1/2), sqrt(2)); ln m = u P(u^2) with
+; u = (1-m)/(1+m); ln x = ln m + e ln 2.
+FLOG:   jsr     FROUND
+        lda     FACSGN
+        bmi     @fc
+        lda     FACEXP
+        bne     :+
+@fc:    jmp     FCERR
+:       sec
+        sbc     #$80
+        tax                     ; e
+        lda     #$80
+        ldy     FACM            ; mantissa below sqrt(1/2) ($B504F3)?
+        cpy     #$B5
+        bcc     @low
+        bne     @high
+        ldy     FACM+1
+        cpy     #$04
+        bcc     @low
+        bne     @high
+        ldy     FACM+2
+        cpy     #$F3
+        bcs     @high
+@low:   dex
+        lda     #$81
+@high:  sta     FACEXP
+        stx     FQ
+        ldx     #<T1
+        ldy     #>T1
+        jsr     FSTFAC
+        lda     #<KONE
+        ldy     #>KONE
+        jsr     FSUBM           ; 1 - m, exact
+        ldx     #<T2
+        ldy     #>T2
+        jsr     FSTFAC
+        lda     #<T1
+        ldy     #>T1
+        jsr     FLDFAC
+        lda     #<KONE
+        ldy     #>KONE
+        jsr     FADDM
+        lda     #<T2
+        ldy     #>T2
+        jsr     FDIVM           ; u
+        lda     #<PLOG
+        ldy     #>PLOG
+        jsr     ODDPOLY
+        lda     FQ
+        beq     @ret
+        ldx     #<T1
+        ldy     #>T1
+        jsr     FSTFAC
+        ldy     FQ
+        lda     #0
+        cpy     #$80
+        bcc     :+
+        lda     #$FF
+:       jsr     FFLT16
+        lda     #<KLN2
+        ldy     #>KLN2
+        jsr     FMULM
+        lda     #<T1
+        ldy     #>T1
+        jmp     FADDM
+@ret:   rts
+
+; ODDPOLY: FAC <- u P(u^2) for u = FAC and the polynomial at (A,Y).
+; Uses T1 (u) and T2 (u^2).
+ODDPOLY: pha
+        tya
+        pha
+        ldx     #<T1
+        ldy     #>T1
+        jsr     FSTFAC
+        jsr     FTOARG
+        jsr     FMUL
+        ldx     #<T2
+        ldy     #>T2
+        jsr     FSTFAC
+        pla
+        tay
+        pla
+        jsr     POLY
+        lda     #<T1
+        ldy     #>T1
+        jmp     FMULM
+
+; FEXP: FAC <- e^FAC. x log2(e) = N + g with g in [-1/2, 1/2]; e^x =
+; 2^N P(g). Overflow error above about 88.7; 0 below about -89.4.
+FEXP:   jsr     FROUND
+        lda     FACEXP
+        cmp     #$68
+        bcs     :+
+        jmp     FONE            ; |x| < 2^-24
+:       cmp     #$88
+        bcc     @red
+        lda     FACSGN          ; |x| >= 128
+        bmi     :+
+        jmp     OVERFL
+:       jmp     FZERO
+@red:   lda     FACSGN
+        sta     FFLG
+        lda     #0
+        sta     FACSGN
+        lda     #<KLOG2E
+        sta     CPTR
+        lda     #>KLOG2E
+        sta     CPTR+1
+        jsr     REDUCE
+        sta     FQ              ; n
+        lda     #0
+        bcc     :+
+        inc     FQ              ; f >= 1/2: n+1 and g = -(1-f)
+        jsr     NEGFIX
+        lda     #$80
+:       eor     FFLG            ; g is negative for a negative x
+        pha
+        jsr     NORM
+        pla
+        ldx     FACEXP
+        beq     :+
+        sta     FACSGN
+:       ldx     #<T2
+        ldy     #>T2
+        jsr     FSTFAC
+        lda     #<PEXP
+        ldy     #>PEXP
+        jsr     POLY
+        lda     FFLG
+        bmi     @neg
+        lda     FACEXP
+        clc
+        adc     FQ
+        ldx     #0
+        bcc     :+
+        inx
+:       jmp     SETEXP
+@neg:   lda     FACEXP
+        sec
+        sbc     FQ
+        ldx     #0
+        bcs     :+
+        dex
+:       jmp     SETEXP
+
+; FSIN, FCOS: FAC <- the sine or cosine of FAC (radians). x 2/pi = n + f
+; (exactly, with a 48-bit 2/pi); by the quadrant n and by f below or above
+; 1/2, the result is +-S(g) or +-C(g) with g = f or 1-f in [0, 1/2],
+; S(g) = sin(g pi/2) and C(g) = cos(g pi/2).
+FCOS:   lda     #1              ; cos x = sin(x + pi/2), and even
+        ldx     #0
+        beq     Trig
+FSIN:   lda     #0
+        ldx     FACSGN          ; odd
+Trig:   sta     FQ              ; the quadrant to add
+        stx     FFLG            ; bit 7: negate the result
+        jsr     FROUND
+        sta     FACSGN
+        lda     FACEXP
+        cmp     #$68
+        bcs     @red
+        lda     FQ              ; |x| < 2^-24: sin x = x, cos x = 1
+        beq     @sign
+        jmp     FONE
+@red:   lda     #<K2OPI
+        sta     CPTR
+        lda     #>K2OPI
+        sta     CPTR+1
+        jsr     REDUCE
+        php
+        clc
+        adc     FQ
+        sta     FQ
+        plp
+        bcc     :+
+        jsr     NEGFIX          ; f >= 1/2: g = 1-f, the other function
+        lda     FQ
+        eor     #1
+        sta     FQ
+:       jsr     NORM
+        lda     FQ
+        lsr
+        bcs     @cos
+        lda     #<PSIN
+        ldy     #>PSIN
+        jsr     ODDPOLY
+        jmp     @sign
+@cos:   ldx     #<T2
+        ldy     #>T2
+        jsr     FTOARG
+        jsr     FMUL
+        ldx     #<T2
+        ldy     #>T2
+        jsr     FSTFAC
+        lda     #<PCOS
+        ldy     #>PCOS
+        jsr     POLY
+@sign:  lda     FQ              ; quadrants 2 and 3 are negative
+        and     #2
+        beq     :+
+        lda     #$80
+:       eor     FFLG
+        and     #$80
+        ldx     FACEXP
+        beq     :+
+        sta     FACSGN
+:       rts
+
+; FTAN: FAC <- the tangent of FAC: sin x / cos x.
+FTAN:   ldx     #<T3
+        ldy     #>T3
+        jsr     FSTFAC
+        jsr     FSIN
+        ldx     #<T4
+        ldy     #>T4
+        jsr     FSTFAC
+        lda     #<T3
+        ldy     #>T3
+        jsr     FLDFAC
+        jsr     FCOS
+        lda     #<T4
+        ldy     #>T4
+        jmp     FDIVM
+
+; FATN: FAC <- the arctangent of FAC (radians). For |x| > 1, pi/2 -
+; atn(1/x); above tan(pi/12), pi/6 + atn((x sqrt3 - 1)/(x + sqrt3)); the
+; rest is u P(u^2) for |u| <= tan(pi/12).
+FATN:   jsr     FROUND
+        lda     FACSGN
+        sta     FFLG
+        lda     #0
+        sta     FACSGN
+        sta     FQ              ; bit 7: 1/x taken; bit 6: pi/6 taken
+        lda     FACEXP
+        cmp     #$81
+        bcc     @le1
+        lda     #<KONE
+        ldy     #>KONE
+        jsr     FDIVM
+        lda     #$80
+        sta     FQ
+@le1:   lda     #<KTAN15
+        ldy     #>KTAN15
+        jsr     FCMPM
+        bmi     @small
+        ldx     #<T1
+        ldy     #>T1
+        jsr     FSTFAC
+        lda     #<KSQR3
+        ldy     #>KSQR3
+        jsr     FMULM
+        lda     #<KONE
+        ldy     #>KONE
+        jsr     FSUBM
+        jsr     FNEG            ; x sqrt3 - 1
+        ldx     #<T2
+        ldy     #>T2
+        jsr     FSTFAC
+        lda     #<T1
+        ldy     #>T1
+        jsr     FLDFAC
+        lda     #<KSQR3
+        ldy     #>KSQR3
+        jsr     FADDM
+        lda     #<T2
+        ldy     #>T2
+        jsr     FDIVM
+        lda     FQ
+        ora     #$40
+        sta     FQ
+@small: lda     #<PATN
+        ldy     #>PATN
+        jsr     ODDPOLY
+        bit     FQ
+        bvc     :+
+        lda     #<KPI6
+        ldy     #>KPI6
+        jsr     FADDM
+:       bit     FQ
+        bpl     :+
+        lda     #<KPI2
+        ldy     #>KPI2
+        jsr     FSUBM
+:       lda     FACEXP
+        beq     :+
+        lda     FFLG
+        and     #$80
+        sta     FACSGN
+:       rts
+
+; FPOW: FAC <- ARG ^ FAC. An integer power up to 255 is a chain of
+; multiplications (exact where the result fits: 3^2 = 9); a negative one
+; takes the reciprocal, of the base first when the power itself would
+; overflow. Any other power is e^(y ln x); a negative base needs an
+; integer power (illegal function call otherwise). 0^0 = 1; 0 to a negative
+; power is a division by zero.
+FPOW:   jsr     FROUND
+        lda     FACEXP
+        bne     :+
+        jmp     FONE
+:       lda     ARGEXP
+        bne     @x
+        lda     FACSGN
+        bmi     :+
+        jmp     FZERO
+:       ldx     #ERR_DZ
+        jmp     ERROR
+@x:     ldx     #<T4            ; y
+        ldy     #>T4
+        jsr     FSTFAC
+        jsr     ARGFAC
+        ldx     #<T3            ; x
+        ldy     #>T3
+        jsr     FSTFAC
+        lda     #<T4
+        ldy     #>T4
+        jsr     FLDFAC
+        lda     #0
+        sta     PSGN
+        lda     FACEXP
+        cmp     #$81
+        bcs     :+
+        jmp     @real
+:
+        jsr     FINT
+        lda     TMP2
+        beq     :+
+        jmp     @real
+:
+        lda     FACEXP
+        cmp     #$89
+        bcs     @bigint
+        jsr     FIXMAG
+        lda     FPINT
+        sta     FQ              ; n = |y|, 1..255
+        lda     #0
+        sta     FFLG            ; bit 7: take the reciprocal at the end
+        lda     FACSGN
+        bpl     @pow
+        lda     T3              ; y < 0: reciprocal at the end, unless
+        sec                     ; |x|^n could leave the range: that is
+        sbc     #$80            ; when (|e|+1) n >= 126
+        bcs     :+
+        eor     #$FF
+        adc     #1
+:       clc
+        adc     #1
+        ldy     FQ
+        jsr     MUL8
+        cmp     #0
+        bne     @inv
+        cpx     #126
+        bcs     @inv
+        lda     #$80
+        sta     FFLG
+        bne     @pow
+@inv:   lda     #<T3            ; base 1/x
+        ldy     #>T3
+        jsr     FLDFAC
+        lda     #<KONE
+        ldy     #>KONE
+        jsr     FDIVM
+        ldx     #<T3
+        ldy     #>T3
+        jsr     FSTFAC
+@pow:   lda     #<T3
+        ldy     #>T3
+        jsr     FLDFAC
+        ldx     #8
+:       dex
+        asl     FQ
+        bcc     :-
+        stx     PCNT            ; the bits below the leading 1
+@sq:    dec     PCNT
+        bmi     @sqd
+        jsr     FTOARG
+        jsr     FMUL
+        asl     FQ
+        bcc     @sq
+        lda     #<T3
+        ldy     #>T3
+        jsr     FMULM
+        jmp     @sq
+@sqd:   bit     FFLG
+        bpl     :+
+        lda     #<KONE
+        ldy     #>KONE
+        jmp     FDIVM
+:       rts
+@bigint: lda    T3+1            ; x < 0 and y odd: negative
+        bpl     @log
+        lda     FACEXP
+        cmp     #$99
+        bcs     @log
+        sbc     #$80            ; carry clear: the units bit's place
+        pha
+        lsr
+        lsr
+        lsr
+        tax
+        pla
+        and     #7
+        tay
+        lda     #$80
+:       dey
+        bmi     :+
+        lsr
+        bne     :-
+:       and     FACM,x
+        beq     @log
+        lda     #$80
+        sta     PSGN
+        bne     @log
+@real:  lda     T3+1
+        bpl     @log
+        jmp     FCERR
+@log:   lda     #<T3
+        ldy     #>T3
+        jsr     FLDFAC
+        lda     #0
+        sta     FACSGN
+        jsr     FLOG
+        lda     #<T4
+        ldy     #>T4
+        jsr     FMULM
+        jsr     FEXP
+        lda     FACEXP
+        beq     :+
+        lda     PSGN
+        sta     FACSGN
+:       rts
+
+; FRND: FAC <- RND(FAC) (see basic.inc). The generator is a 32-bit
+; xorshift (period 2^32-1); a number is the whole state as a fraction,
+; truncated to 24 bits, so 0 < RND < 1.
+FRND:   lda     FACEXP
+        beq     RndOut
+        lda     FACSGN
+        bpl     RndNext
+        ldx     #3              ; a new sequence from the number's bytes
+:       lda     FACEXP,x
+        eor     RNDSEED,x
+        sta     RNDS,x
+        dex
+        bpl     :-
+        lda     RNDS
+        ora     RNDS+1
+        ora     RNDS+2
+        ora     RNDS+3
+        bne     :+
+        inc     RNDS
+:       jsr     XSTEP
+        jsr     XSTEP
+        jsr     XSTEP
+RndNext: jsr    XSTEP
+RndOut: lda     RNDS+3
+        sta     FACM
+        lda     RNDS+2
+        sta     FACM+1
+        lda     RNDS+1
+        sta     FACM+2
+        lda     RNDS
+        sta     FACX
+        lda     #$80
+        sta     FACEXP
+        lda     #0
+        sta     FACSGN
+        jsr     NORM
+        lda     #0
+        sta     FACX
+        rts
+
+; XSTEP: RNDS <- the next xorshift state: x ^= x<<13; x ^= x>>17;
+; x ^= x<<5. Uses TROW (least significant byte first here).
+XSTEP:  lda     RNDS
+        sta     TROW+1
+        lda     RNDS+1
+        sta     TROW+2
+        lda     RNDS+2
+        sta     TROW+3
+        ldx     #5
+:       asl     TROW+1
+        rol     TROW+2
+        rol     TROW+3
+        dex
+        bne     :-
+        ldx     #2
+:       lda     RNDS+1,x
+        eor     TROW+1,x
+        sta     RNDS+1,x
+        dex
+        bpl     :-
+        lda     RNDS+3
+        lsr
+        tax
+        lda     RNDS+2
+        ror
+        eor     RNDS
+        sta     RNDS
+        txa
+        eor     RNDS+1
+        sta     RNDS+1
+        ldx     #3
+:       lda     RNDS,x
+        sta     TROW,x
+        dex
+        bpl     :-
+        ldy     #5
+:       asl     TROW
+        rol     TROW+1
+        rol     TROW+2
+        rol     TROW+3
+        dey
+        bne     :-
+        ldx     #3
+:       lda     RNDS,x
+        eor     TROW,x
+        sta     RNDS,x
+        dex
+        bpl     :-
+        rts
+
+; ---------------------------------------------------------------- constants
+
+KONE:   .byte   $81,$00,$00,$00         ; 1
+KLN2:   .byte   $80,$31,$72,$18         ; ln 2
+KSQR3:  .byte   $81,$5D,$B3,$D7         ; sqrt 3
+KPI6:   .byte   $80,$06,$0A,$92         ; pi/6
+KPI2:   .byte   $81,$49,$0F,$DB         ; pi/2
+KTAN15: .byte   $7F,$09,$30,$A3         ; tan(pi/12)
+K2OPI:  .byte   0, $A2,$F9,$83,$6E,$4E,$44      ; 2/pi, 48 bits
+KLOG2E: .byte   1, $B8,$AA,$3B,$29,$5C,$18      ; log2(e)/2, x 2
+
+PTEN:   .byte   $84,$20,$00,$00         ; 10
+        .byte   $87,$48,$00,$00         ; 100
+        .byte   $8A,$7A,$00,$00         ; 1000
+        .byte   $8E,$1C,$40,$00         ; 10^4
+        .byte   $91,$43,$50,$00         ; 10^5
+        .byte   $94,$74,$24,$00         ; 10^6
+        .byte   $98,$18,$96,$80         ; 10^7
+        .byte   $9B,$3E,$BC,$20         ; 10^8
+        .byte   $9E,$6E,$6B,$28         ; 10^9
+        .byte   $A2,$15,$02,$F9         ; 10^10
+
+; 100000, 10000, 1000, 100, 10 for FOUT's digits: low, middle, high bytes.
+P10L:   .byte   $A0,$10,$E8,$64,$0A
+P10M:   .byte   $86,$27,$03,$00,$00
+P10H:   .byte   $01,$00,$00,$00,$00
+
+; Polynomials (near-minimax for relative error, fitted offline): a count
+; n, then n+1 coefficients, the highest power first.
+; sin(g pi/2) = g S(g^2), 0 <= g <= 1/2
+PSIN:   .byte   3
+        .byte   $79,$96,$C9,$81         ; -0.004601657887
+        .byte   $7D,$23,$2F,$49         ; 0.07968003279
+        .byte   $80,$A5,$5D,$DD         ; -0.6459634602
+        .byte   $81,$49,$0F,$DB         ; 1.570796322
+; cos(g pi/2) = C(g^2), 0 <= g <= 1/2
+PCOS:   .byte   4
+        .byte   $76,$6C,$CF,$AA         ; 0.0009033629913
+        .byte   $7B,$AA,$E2,$75         ; -0.02085993604
+        .byte   $7F,$01,$E0,$ED         ; 0.2536691826
+        .byte   $81,$9D,$E9,$E6         ; -1.23370054
+        .byte   $81,$00,$00,$00         ; 1
+; 2^g, -1/2 <= g <= 1/2
+PEXP:   .byte   6
+        .byte   $74,$20,$E9,$9A         ; 0.000153458121
+        .byte   $77,$2F,$A2,$B6         ; 0.001339993154
+        .byte   $7A,$1D,$96,$DE         ; 0.00961848896
+        .byte   $7C,$63,$57,$6A         ; 0.05550328776
+        .byte   $7E,$75,$FD,$ED         ; 0.2402264689
+        .byte   $80,$31,$72,$18         ; 0.6931472057
+        .byte   $81,$00,$00,$00         ; 1
+; ln m = u L(u^2), u = (1-m)/(1+m), u^2 <= 0.0295
+PLOG:   .byte   3
+        .byte   $7F,$99,$38,$55         ; -0.2992579087
+        .byte   $7F,$CC,$AB,$C2         ; -0.3997478981
+        .byte   $80,$AA,$AA,$C4         ; -0.66666816
+        .byte   $82,$80,$00,$00         ; -2
+; atn u = u A(u^2), u^2 <= tan(pi/12)^2
+PATN:   .byte   4
+        .byte   $7D,$45,$3A,$11         ; 0.09630215673
+        .byte   $7E,$91,$5D,$41         ; -0.1419572973
+        .byte   $7E,$4C,$C6,$DA         ; 0.1999773138
+        .byte   $7F,$AA,$AA,$A4         ; -0.3333331319
+        .byte   $81,$00,$00,$00         ; 1
