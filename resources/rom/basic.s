@@ -29,6 +29,8 @@
 
 ; ---------------------------------------------------------------- RAM
 
+ROOMN   = $00           ; ROOM: bytes asked for (2)
+
 ; Zero page $06..$0C: fixed places that programs of the period use.
 HLPFIX  = $06           ; address of FIXINT: FAC -> integer A (high), Y (low)
 HLPFLT  = $08           ; address of FLTINT: integer A (high), Y (low) -> FAC
@@ -66,14 +68,14 @@ STKLVL  = $40           ; stack pointer at the start of INPUT, WAIT, LIST
 CACHEOK = $41           ; 0 after a change to the program: clear targets
 INFLAG  = $42           ; non-zero while INPUT reads a line
 TLEN    = $43           ; a string length
-JVEC    = $44           ; an address to JMP through
+BJVEC    = $44           ; an address to JMP through
 MSRC    = $46           ; block moves: source, destination, count
 MDST    = $48
 MCNT    = $4A
 GCP     = $4C           ; reclaiming string space
 GCT     = $4E
 GCD     = $50
-TMP     = $52           ; 4 bytes of scratch
+BTMP     = $52           ; 4 bytes of scratch
 FORLIM  = $56           ; FOR: limit and step, packed
 FORSTP  = $5A
 FORVAR  = $5E           ; FOR: the variable's value address
@@ -91,6 +93,7 @@ ONCNT   = $6E           ; ON: count
 ONTOK   = $6F           ; ON: GOTO or GOSUB
 RETPT   = $70           ; GOSUB: the text pointer to return to
 DSCTMP  = $72           ; a descriptor built in place (3 bytes)
+FLDEND  = $75           ; ASGFLD: offset of the character ending a field
 NSUB    = $76           ; ARRAY: number of subscripts
 TPREC   = $77           ; expressions: precedence, operator, relation mask
 TOP     = $78
@@ -99,6 +102,7 @@ FNENT   = $7A           ; DEF: the function's entry
 TLEN2   = $7C           ; ALLOC: length asked for
 TSAVY   = $7D
 SYNTMP  = $7E
+FLDCH   = $7F           ; ASGFLD: that character
 TEMPST  = $80           ; temporary string descriptors, 3 bytes each
 TEMPMAX = 8             ; ($80..$97)
 LDSC    = $98           ; a left operand's string descriptor
@@ -154,9 +158,9 @@ COLD:   cld
         txs
         jsr     INITZP
         jsr     FINIT
-        lda     #<FCERR
+        lda     #<FQERR
         sta     USRADR
-        lda     #>FCERR
+        lda     #>FQERR
         sta     USRADR+1
         jsr     SCRNEW
         lda     #<GREET
@@ -182,7 +186,6 @@ WARM:   cld
         jsr     INITZP
         jsr     FINIT
         jsr     PRGCHECK
-        jsr     CLEARV
         lda     #$0D
         jsr     OUTCH
         jmp     READY
@@ -217,64 +220,38 @@ INITZP: ldx     #CHRLEN-1
 FIXINT: jmp     FFIX16
 FLTINT: jmp     FFLT16
 
-; Checks the program in memory after a reset: each line has a sane length,
-; ends in 0 and has a larger number than the one before, and the program
-; ends below the string space. Sets VARTAB after it, or empties it.
+; Checks the program in memory after a reset: each line has a sane length
+; and ends in 0, and the program ends below the string space. Sets VARTAB
+; after it, or empties it.
 PRGCHECK:
         lda     #<TXTTAB
-        sta     INDEX
-        lda     #>TXTTAB
-        sta     INDEX+1
-        lda     #0
-        sta     LINNUM
-        sta     LINNUM+1
-@line:  lda     INDEX+1
-        cmp     #>(MEMSIZ-$100)
-        bcs     @bad
+        ldx     #>TXTTAB
+@line:  sta     INDEX
+        stx     INDEX+1
+        cpx     #>(MEMSIZ-$100)
+        bcs     SCRNEW
         ldy     #0
         lda     (INDEX),y
         beq     @end
         cmp     #5
-        bcc     @bad
+        bcc     SCRNEW
         tay
         dey
         lda     (INDEX),y
-        bne     @bad
-        ldy     #1              ; the number must grow: not below LINNUM
-        lda     (INDEX),y
-        cmp     LINNUM
+        bne     SCRNEW
         iny
-        lda     (INDEX),y
-        sbc     LINNUM+1
-        bcc     @bad
-        lda     (INDEX),y
-        cmp     #>64000
-        bcs     @bad
-        sta     LINNUM+1
-        dey
-        lda     (INDEX),y
-        clc
-        adc     #1              ; the next one must be above this one
-        sta     LINNUM
-        bcc     @next
-        inc     LINNUM+1
-@next:  ldy     #0
-        lda     (INDEX),y
+        tya
         clc
         adc     INDEX
-        sta     INDEX
         bcc     @line
-        inc     INDEX+1
-        bne     @line
-@bad:   jmp     SCRNEW
-@end:   lda     INDEX
-        clc
-        adc     #1
+        inx
+        bcs     @line
+@end:   jsr     INCIDX
+        lda     INDEX
         sta     VARTAB
         lda     INDEX+1
-        adc     #0
         sta     VARTAB+1
-        rts
+        jmp     CLEARV
 
 ; Empties the program and clears the variables.
 SCRNEW: lda     #0
@@ -310,16 +287,16 @@ RESTOR: lda     #0
 ; record (a 0 byte at $01FF, where searches for FOR and GOSUB records stop).
 ; Changes A and X.
 STKRST: pla
-        sta     TMP
+        sta     BTMP
         pla
-        sta     TMP+1
+        sta     BTMP+1
         ldx     #$FE
         txs
         lda     #0
         sta     $01FF
-        lda     TMP+1
+        lda     BTMP+1
         pha
-        lda     TMP
+        lda     BTMP
         pha
         rts
 
@@ -445,10 +422,12 @@ CRDO:   lda     #$0D
 CRRTS:  rts
 
 ; Prints the string at A (low), Y (high), ended by 0. Changes A and Y.
-PRTZ:   sta     JVEC
-        sty     JVEC+1
-        ldy     #0
-@loop:  lda     (JVEC),y
+PRTZ:   ldx     #0
+PRTZX:  sta     BJVEC            ; (from offset X)
+        sty     BJVEC+1
+        txa
+        tay
+@loop:  lda     (BJVEC),y
         beq     CRRTS
         jsr     OUTCH
         iny
@@ -458,15 +437,14 @@ PRTZ:   sta     JVEC
 ; Prints the unsigned number A (high), Y (low) without a leading blank.
 PRTU16: jsr     FFLTU16
         jsr     FOUT
-        sta     JVEC
-        sty     JVEC+1
-        ldy     #1              ; FOUT's text starts with a blank
-@loop:  lda     (JVEC),y
-        beq     CRRTS
-        jsr     OUTCH
-        iny
-        bne     @loop
-        rts
+        ldx     #1              ; FOUT's text starts with a blank
+        bne     PRTZX
+
+; INDEX += 1. Changes A.
+INCIDX: inc     INDEX
+        bne     @rts
+        inc     INDEX+1
+@rts:   rts
 
 ; Prints " IN n" when a program line is running (LINEPTR). Changes A, X, Y.
 PRTIN:  ldy     #2
@@ -491,7 +469,7 @@ PRTIN:  ldy     #2
 
 SNERR:  ldx     #ERR_SN
         .byte   $2C             ; BIT abs: skips the next LDX
-FCERR:  ldx     #ERR_FC
+FQERR:  ldx     #ERR_FC
         .byte   $2C
 OMERR:  ldx     #ERR_OM
         .byte   $2C
@@ -522,7 +500,7 @@ ODERR:  ldx     #ERR_OD
 LLERR:  ldx     #ERR_LL
         ; fall through
 
-; Reports error X ("?SYNTAX ERROR IN 20"), forgets CONT, empties the stack
+; Reports error X ("?SN ERROR IN 20"), forgets CONT, empties the stack
 ; and goes back to the ready prompt. Never returns.
 ERROR:  txa
         pha
@@ -534,22 +512,12 @@ ERROR:  txa
         lda     #'?'
         jsr     OUTCH
         pla
-        tax
-        ldy     #0
-@find:  dex                     ; skip X messages
-        bmi     @print
-@skip:  lda     ERRMSG,y
-        iny
         asl     a
-        bcc     @skip
-        bcs     @find
-@print: lda     ERRMSG,y
-        pha
-        and     #$7F
+        tax
+        lda     ERRMSG,x
         jsr     OUTCH
-        iny
-        pla
-        bpl     @print
+        lda     ERRMSG+1,x
+        jsr     OUTCH
         lda     #<ERRWRD
         ldy     #>ERRWRD
         jsr     PRTZ
@@ -653,7 +621,7 @@ BRKNOW: lda     #1
 ; Stops: A = 0 quietly (END), else with "BREAK IN n". The program can go on
 ; with CONT from TXTPTR (OLDKND says how) unless it was a direct line.
 STOPEND:
-        sta     TMP
+        sta     BTMP
         ldy     #2
         lda     (LINEPTR),y
         cmp     #$FF
@@ -670,7 +638,7 @@ STOPEND:
 @direct:
         lda     #0
         sta     OLDTXT+1
-@msg:   lda     TMP
+@msg:   lda     BTMP
         beq     @ready
         jsr     CRIFNEED
         lda     #<BRKMSG

@@ -159,7 +159,7 @@ CRNUM:  ldx     CRX             ; fold the letters of the number (an E)
         beq     @float
         cmp     #'E'
         beq     @float
-        stx     TMP             ; end of the text
+        stx     BTMP             ; end of the text
         lda     #$02
         jsr     CREMIT6
         ldy     CRY
@@ -189,7 +189,7 @@ CRNUM:  ldx     CRX             ; fold the letters of the number (an E)
 @got:   lda     FPPTR
         sec
         sbc     #<BUF
-        sta     TMP             ; end of the text
+        sta     BTMP             ; end of the text
         lda     #0
         sta     LNCTX
         lda     #$01
@@ -200,9 +200,9 @@ CRNUM:  ldx     CRX             ; fold the letters of the number (an E)
         tax
         ldy     #>CRBUF
         jsr     FSTFAC
-; Puts the length and the text (BUF from CRX to TMP) after the 5 bytes at
+; Puts the length and the text (BUF from CRX to BTMP) after the 5 bytes at
 ; CRY, and moves CRY and CRX past them.
-CRTEXT: lda     TMP
+CRTEXT: lda     BTMP
         sec
         sbc     CRX
         ldy     CRY
@@ -216,17 +216,17 @@ CRTEXT: lda     TMP
         sta     CRBUF,y
         iny
         inx
-        cpx     TMP
+        cpx     BTMP
         bcc     @copy
         sty     CRY
         stx     CRX
         rts
 
-; Checks that a constant with its text fits (6 bytes and TMP - CRX) and
+; Checks that a constant with its text fits (6 bytes and BTMP - CRX) and
 ; puts its marker A at CRY (CRY not moved). LLERR when it does not fit.
 CREMIT6:
         pha
-        lda     TMP
+        lda     BTMP
         sec
         sbc     CRX
         clc
@@ -253,11 +253,11 @@ CREMIT: ldy     CRY
 ; A = the token and X after the keyword on a match; carry clear if none.
 ; Changes Y.
 KWMATCH:
-        stx     TMP+2
+        stx     BTMP+2
         ldy     #0
         lda     #$80
-        sta     TMP+3
-@kw:    ldx     TMP+2
+        sta     BTMP+3
+@kw:    ldx     BTMP+2
 @ch:    lda     BUF,x
         jsr     UPPER
         eor     KWTAB,y
@@ -268,7 +268,7 @@ KWMATCH:
         iny
         asl     a
         bcc     @skip
-        inc     TMP+3
+        inc     BTMP+3
         lda     KWTAB,y
         bne     @kw
         clc
@@ -277,7 +277,7 @@ KWMATCH:
         iny
         bne     @ch
 @found: inx
-        lda     TMP+3
+        lda     BTMP+3
         sec
         rts
 
@@ -352,11 +352,11 @@ EDLINE: jsr     LINGET
         lda     #0
         sta     CACHEOK
         jsr     FNDLIN
-        lda     #0              ; TMP: length of the line replaced
+        lda     #0              ; BTMP: length of the line replaced
         bcc     @old
         ldy     #0
         lda     (INDEX),y
-@old:   sta     TMP
+@old:   sta     BTMP
         lda     CRBUF           ; room: VARTAB + new - old below MEMSIZ
         cmp     #5
         bcc     @delete
@@ -368,7 +368,7 @@ EDLINE: jsr     LINGET
         tay
         txa
         sec
-        sbc     TMP
+        sbc     BTMP
         tax
         tya
         sbc     #0
@@ -377,7 +377,7 @@ EDLINE: jsr     LINGET
         bcc     @delete
         jmp     OMERR
 @delete:
-        lda     TMP
+        lda     BTMP
         beq     @insert
         clc                     ; move what follows down over the old line
         adc     INDEX
@@ -399,7 +399,7 @@ EDLINE: jsr     LINGET
         jsr     MOVDN
         lda     VARTAB
         sec
-        sbc     TMP
+        sbc     BTMP
         sta     VARTAB
         bcs     @insert
         dec     VARTAB+1
@@ -553,10 +553,10 @@ FIXCACHE:
         lda     (INDEX),y
         sec
         adc     #0
-        sta     TMP
+        sta     BTMP
         tya
         clc
-        adc     TMP
+        adc     BTMP
         tay
         bne     @byte
 @nb:    iny
@@ -575,18 +575,18 @@ FIXCACHE:
 ; LIST [n][-[m]]: shows the lines from n to m. Ctrl-C breaks it.
 LIST:   jsr     STMTSTART
         lda     #0
-        sta     TMP
-        sta     TMP+1
+        sta     BTMP
+        sta     BTMP+1
         lda     #$FF
         sta     LSTHI
         sta     LSTHI+1
         jsr     GETLIN
         bcs     @dash
         lda     LINNUM
-        sta     TMP
+        sta     BTMP
         sta     LSTHI
         lda     LINNUM+1
-        sta     TMP+1
+        sta     BTMP+1
         sta     LSTHI+1
 @dash:  jsr     CHRGOT
         cmp     #'-'
@@ -601,9 +601,9 @@ LIST:   jsr     STMTSTART
         sta     LSTHI
         lda     LINNUM+1
         sta     LSTHI+1
-@go:    lda     TMP
+@go:    lda     BTMP
         sta     LINNUM
-        lda     TMP+1
+        lda     BTMP+1
         sta     LINNUM+1
         jsr     FNDLIN
 LISTFROM:

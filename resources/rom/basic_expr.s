@@ -125,9 +125,9 @@ EXLOOP: jsr     CHRGOT
         asl     a
         tax
         lda     OPADR-2,x
-        sta     JVEC
+        sta     BJVEC
         lda     OPADR-1,x
-        sta     JVEC+1
+        sta     BJVEC+1
         tsx
         inx
         txa
@@ -155,8 +155,8 @@ EXLOOP: jsr     CHRGOT
         jmp     @pop
 @logic: sty     TOP
         jsr     FFIX16          ; the right operand
-        sta     TMP+1
-        sty     TMP
+        sta     BTMP+1
+        sty     BTMP
         tsx
         inx
         txa
@@ -166,15 +166,15 @@ EXLOOP: jsr     CHRGOT
         ldx     TOP
         cpx     #OP_AND
         bne     @or
-        and     TMP+1
+        and     BTMP+1
         pha
         tya
-        and     TMP
+        and     BTMP
         jmp     @lres
-@or:    ora     TMP+1
+@or:    ora     BTMP+1
         pha
         tya
-        ora     TMP
+        ora     BTMP
 @lres:  tay
         pla
         jsr     FFLT16
@@ -196,8 +196,8 @@ EXLOOP: jsr     CHRGOT
         stx     VALTYP
         jmp     @rel2
 
-; Jumps through JVEC.
-JMPVEC: jmp     (JVEC)
+; Jumps through BJVEC.
+JMPVEC: jmp     (BJVEC)
 
 ; FAC = -1 (true) or 0.
 FACTRUE:
@@ -264,8 +264,8 @@ PRIMARY:
         tax
         iny
         lda     (TXTPTR),y
-        stx     TMP
-        ldy     TMP
+        stx     BTMP
+        ldy     BTMP
         jsr     FFLTU16
         jmp     @skip
 @num:   lda     TXTPTR
@@ -326,7 +326,7 @@ PRIMARY:
         beq     @send
         cmp     #'"'
         bne     @scan
-@send:  sty     TMP
+@send:  sty     BTMP
         lda     TXTPTR
         clc
         adc     #1
@@ -334,11 +334,11 @@ PRIMARY:
         lda     TXTPTR+1
         adc     #0
         sta     INDEX+1
-        ldx     TMP
+        ldx     BTMP
         dex
         txa
         jsr     PUTTMP
-        lda     TMP
+        lda     BTMP
         clc
         adc     TXTPTR
         sta     TXTPTR
@@ -427,13 +427,13 @@ PEEK:   jsr     PARNUM
 LEN:    jsr     PARSTR
         jmp     UINT8
 
-; ASC(s): the code of the first character (FCERR for "").
+; ASC(s): the code of the first character (FQERR for "").
 ASC:    jsr     PARSTR
         beq     @fc
         ldy     #0
         lda     (INDEX),y
         jmp     UINT8
-@fc:    jmp     FCERR
+@fc:    jmp     FQERR
 
 ; VAL(s): the number at the start of the string (0 when none).
 VAL:    jsr     PARSTR
@@ -692,8 +692,8 @@ LOOKUP: lda     VARTAB
 
 ; Makes sure A (low), Y (high) more bytes fit between STREND and the string
 ; space, reclaiming it if needed; OMERR when they do not.
-ROOM:   sta     TMP
-        sty     TMP+1
+ROOM:   sta     ROOMN
+        sty     ROOMN+1
         jsr     @fits
         bcc     @rts
         jsr     GARBAG
@@ -702,10 +702,10 @@ ROOM:   sta     TMP
         jmp     OMERR
 @fits:  lda     STREND
         clc
-        adc     TMP
+        adc     ROOMN
         tax
         lda     STREND+1
-        adc     TMP+1
+        adc     ROOMN+1
         bcs     @rts            ; past 64K: carry set
         cpx     FRETOP
         sbc     FRETOP+1        ; carry clear when below FRETOP
@@ -720,15 +720,16 @@ ROOM:   sta     TMP
 ; dimension if it is not there, or as DIM asks when DIMFLG is set) and
 ; sets VARPNT to the element. BSERR for a subscript out of range.
 ; An array: name (2), size of the whole entry (2), number of dimensions,
-; the size of each dimension (2 each, the first first), the elements
-; (4 bytes each, 3 for strings) with the last subscript counting fastest.
-ARRAY:  lda     NAME1
-        pha
-        lda     NAME2
+; the size of each dimension (2 each, high byte first, the first dimension
+; first), the elements (4 bytes each, 3 for strings), the last subscript
+; counting fastest.
+ARRAY:  lda     DIMFLG
         pha
         lda     VALTYP
         pha
-        lda     DIMFLG
+        lda     NAME2
+        pha
+        lda     NAME1
         pha
         lda     #0
         sta     DIMFLG
@@ -739,13 +740,11 @@ ARRAY:  lda     NAME1
         jsr     FRMNUM
         jsr     FFIX16
         tax
-        bpl     @pos
-        jmp     BSERR
-@pos:   sta     TMP
+        bmi     @bs
         pla
         sta     NSUB
         inc     NSUB
-        lda     TMP
+        txa
         pha                     ; subscript: high, then low
         tya
         pha
@@ -754,29 +753,22 @@ ARRAY:  lda     NAME1
         beq     @sub
         lda     #')'
         jsr     SYNCHR
-        tsx                     ; the saved name lies above the subscripts
-        txa
-        clc
-        adc     NSUB
-        adc     NSUB
-        tax
-        lda     $0101,x
-        sta     DIMFLG
+        jsr     SUB1X           ; the saved name lies above the subscripts
         lda     $0102,x
-        sta     VALTYP
+        sta     NAME1
         lda     $0103,x
         sta     NAME2
         lda     $0104,x
-        sta     NAME1
+        sta     VALTYP
+        lda     $0105,x
+        sta     DIMFLG
         lda     ARYTAB          ; find it
-        sta     INDEX
-        lda     ARYTAB+1
-        sta     INDEX+1
-@find:  lda     INDEX
+        ldx     ARYTAB+1
+@find:  sta     INDEX
+        stx     INDEX+1
         cmp     STREND
         bne     @cmp
-        lda     INDEX+1
-        cmp     STREND+1
+        cpx     STREND+1
         beq     @new
 @cmp:   ldy     #0
         lda     (INDEX),y
@@ -790,110 +782,176 @@ ARRAY:  lda     NAME1
         lda     (INDEX),y
         clc
         adc     INDEX
-        tax
+        pha
         iny
         lda     (INDEX),y
         adc     INDEX+1
-        sta     INDEX+1
-        stx     INDEX
+        tax
+        pla
         jmp     @find
+@bs:    jmp     BSERR
 @found: bit     DIMFLG
-        bpl     ARYELM
-        jmp     DDERR
-@new:   jmp     ARYNEW
+        bmi     @dd
+        jmp     ARYELM
+@dd:    jmp     DDERR
+@new:   lda     NSUB            ; room for the header: 5 + 2n
+        asl     a
+        adc     #5
+        sta     TLEN
+        ldy     #0
+        jsr     ROOM
+        ldy     #0
+        lda     NAME1
+        sta     (INDEX),y
+        iny
+        lda     NAME2
+        sta     (INDEX),y
+        ldy     #4
+        lda     NSUB
+        sta     (INDEX),y
+        lda     #4              ; BTMP: bytes of the elements
+        bit     VALTYP
+        bpl     @four
+        lda     #3
+@four:  sta     BTMP
+        lda     #0
+        sta     BTMP+1
+        jsr     SUB1X
+        ldy     #5
+@dims:  jsr     ADIM
+        lda     MCNT+1
+        sta     (INDEX),y
+        iny
+        lda     MCNT
+        sta     (INDEX),y
+        iny
+        stx     TSAVY
+        jsr     UMUL
+        bcs     @om
+        ldx     TSAVY
+        dex
+        dex
+        cpy     TLEN
+        bcc     @dims
+        lda     BTMP            ; the whole entry: elements and header
+        clc
+        adc     TLEN
+        sta     BTMP+2
+        ldy     #2
+        sta     (INDEX),y
+        lda     BTMP+1
+        adc     #0
+        sta     BTMP+3
+        iny
+        sta     (INDEX),y
+        bcs     @om
+        lda     BTMP+2
+        ldy     BTMP+3
+        jsr     ROOM
+        lda     BTMP            ; zero the elements
+        sta     MCNT
+        lda     BTMP+1
+        sta     MCNT+1
+        lda     INDEX
+        clc
+        adc     TLEN
+        sta     MDST
+        lda     INDEX+1
+        adc     #0
+        sta     MDST+1
+        jsr     ZFILL
+        lda     INDEX
+        clc
+        adc     BTMP+2
+        sta     STREND
+        lda     INDEX+1
+        adc     BTMP+3
+        sta     STREND+1
+        bit     DIMFLG
+        bmi     @pop
+        jmp     ARYELM
+@pop:   jmp     ARYPOP
+@om:    jmp     OMERR
 
 ; The element of the array at INDEX for the subscripts on the stack (see
 ; ARRAY); then drops what ARRAY pushed and returns from it.
 ARYELM: ldy     #4
         lda     (INDEX),y
         cmp     NSUB
-        beq     @offs
-        jmp     BSERR
-@offs:  lda     #0              ; TMP = offset of the element
-        sta     TMP
-        sta     TMP+1
+        bne     @bs
+        lda     #0              ; BTMP = the element's number
+        sta     BTMP
+        sta     BTMP+1
         jsr     SUB1X
         ldy     #5
-@dim:   lda     $0100,x         ; the subscript, below the dimension's size?
-        sta     TMP+2
-        lda     $0101,x
-        sta     TMP+3
-        cmp     (INDEX),y
-        bcc     @in
-        bne     @bs
-        iny
-        lda     TMP+2
-        cmp     (INDEX),y
-        dey
-        bcc     @in
-@bs:    jmp     BSERR
-@in:    stx     TSAVY
-        lda     TMP             ; offset = offset * size + subscript
-        ora     TMP+1
-        beq     @add
-        lda     (INDEX),y
+@dim:   lda     (INDEX),y
         sta     MCNT+1
         iny
         lda     (INDEX),y
-        dey
         sta     MCNT
+        iny
+        lda     $0100,x         ; the subscript must be below the size
+        cmp     MCNT
+        lda     $0101,x
+        sbc     MCNT+1
+        bcs     @bs
+        lda     BTMP
+        ora     BTMP+1
+        beq     @add
+        stx     TSAVY
         jsr     UMUL
-@add:   lda     TMP
-        clc
-        adc     TMP+2
-        sta     TMP
-        lda     TMP+1
-        adc     TMP+3
-        sta     TMP+1
         ldx     TSAVY
+@add:   lda     BTMP
+        clc
+        adc     $0100,x
+        sta     BTMP
+        lda     BTMP+1
+        adc     $0101,x
+        sta     BTMP+1
         dex
         dex
-        iny
-        iny
         dec     NSUB
         bne     @dim
-        sty     TMP+2           ; the elements' offset in the entry
-        lda     TMP
-        ldx     TMP+1
-        asl     TMP             ; times 4, or 3 for strings
-        rol     TMP+1
+        lda     BTMP            ; times 4, or 3 for strings
+        ldx     BTMP+1
+        asl     BTMP
+        rol     BTMP+1
         bit     VALTYP
         bmi     @three
-        asl     TMP
-        rol     TMP+1
+        asl     BTMP
+        rol     BTMP+1
         jmp     @addr
-@three: clc
-        adc     TMP
-        sta     TMP
+@bs:    jmp     BSERR
+@three: adc     BTMP
+        sta     BTMP
         txa
-        adc     TMP+1
-        sta     TMP+1
-@addr:  lda     INDEX
+        adc     BTMP+1
+        sta     BTMP+1
+@addr:  tya                     ; VARPNT = INDEX + header + offset
         clc
-        adc     TMP+2
+        adc     INDEX
         sta     VARPNT
         lda     INDEX+1
         adc     #0
         sta     VARPNT+1
         lda     VARPNT
         clc
-        adc     TMP
+        adc     BTMP
         sta     VARPNT
         lda     VARPNT+1
-        adc     TMP+1
+        adc     BTMP+1
         sta     VARPNT+1
 ; Drops the subscripts and the 4 saved bytes that ARRAY pushed (their
 ; number from the array at INDEX) and returns from ARRAY.
 ARYPOP: ldy     #4
         lda     (INDEX),y
         asl     a
-        clc
         adc     #4
-        sta     TMP
+        sta     BTMP
         tsx
         txa
         clc
-        adc     TMP
+        adc     BTMP
         tax
         txs
         rts
@@ -909,121 +967,6 @@ SUB1X:  tsx
         tax
         dex
         rts
-
-; Creates the array NAME1, NAME2 at STREND for the subscripts on the stack:
-; each dimension of size subscript+1 for DIM, else 11.
-ARYNEW: jmp     @start
-@om:    jmp     OMERR
-@start: lda     #1              ; TMP = number of elements
-        sta     TMP
-        lda     #0
-        sta     TMP+1
-        jsr     SUB1X
-        lda     NSUB
-        sta     TSAVY
-@mul:   jsr     ADIM
-        stx     TLEN
-        jsr     UMUL
-        bcs     @om
-        ldx     TLEN
-        dex
-        dex
-        dec     TSAVY
-        bne     @mul
-        lda     TMP             ; bytes: times 4 or 3
-        sta     MCNT
-        lda     TMP+1
-        sta     MCNT+1
-        asl     TMP
-        rol     TMP+1
-        bcs     @om
-        bit     VALTYP
-        bmi     @three
-        asl     TMP
-        rol     TMP+1
-        bcs     @om
-        jmp     @hdr
-@three: lda     TMP
-        clc
-        adc     MCNT
-        sta     TMP
-        lda     TMP+1
-        adc     MCNT+1
-        sta     TMP+1
-        bcs     @om
-@hdr:   lda     NSUB            ; plus the header: 5 + 2n
-        asl     a
-        adc     #5
-        adc     TMP
-        sta     TMP+2
-        lda     TMP+1
-        adc     #0
-        sta     TMP+3
-        bcs     @om
-        lda     TMP+2
-        ldy     TMP+3
-        jsr     ROOM
-        lda     STREND
-        sta     INDEX
-        lda     STREND+1
-        sta     INDEX+1
-        ldy     #0
-        lda     NAME1
-        sta     (INDEX),y
-        iny
-        lda     NAME2
-        sta     (INDEX),y
-        iny
-        lda     TMP+2
-        sta     (INDEX),y
-        iny
-        lda     TMP+3
-        sta     (INDEX),y
-        iny
-        lda     NSUB
-        sta     (INDEX),y
-        jsr     SUB1X           ; the sizes, first dimension first
-        lda     NSUB
-        sta     TSAVY
-        ldy     #5
-@dims:  jsr     ADIM
-        lda     MCNT+1
-        sta     (INDEX),y
-        iny
-        lda     MCNT
-        sta     (INDEX),y
-        iny
-        dex
-        dex
-        dec     TSAVY
-        bne     @dims
-        tya                     ; zero the elements: MDST, MCNT
-        clc
-        adc     INDEX
-        sta     MDST
-        lda     INDEX+1
-        adc     #0
-        sta     MDST+1
-        lda     TMP+2
-        sec
-        sty     TMP
-        sbc     TMP
-        sta     MCNT
-        lda     TMP+3
-        sbc     #0
-        sta     MCNT+1
-        jsr     ZFILL
-        lda     INDEX           ; STREND after the new array
-        clc
-        adc     TMP+2
-        sta     STREND
-        lda     INDEX+1
-        adc     TMP+3
-        sta     STREND+1
-        bit     DIMFLG
-        bmi     @dim
-        jmp     ARYELM
-@dim:   jmp     ARYPOP
 
 ; MCNT = the size of a dimension from the subscript at $0100,x: the
 ; subscript + 1 for DIM, else 11. Preserves X, Y.
@@ -1062,7 +1005,7 @@ ZFILL:  lda     #0
         bne     @byte
 @rts:   rts
 
-; TMP = TMP * MCNT, 16 bits; carry set when the product passes 65535.
+; BTMP = BTMP * MCNT, 16 bits; carry set when the product passes 65535.
 ; Changes A, X, MSRC.
 UMUL:   lda     #0
         sta     MSRC
@@ -1071,8 +1014,8 @@ UMUL:   lda     #0
 @bit:   asl     MSRC
         rol     MSRC+1
         bcs     @rts
-        asl     TMP
-        rol     TMP+1
+        asl     BTMP
+        rol     BTMP+1
         bcc     @no
         lda     MSRC
         clc
@@ -1085,8 +1028,8 @@ UMUL:   lda     #0
 @no:    dex
         bne     @bit
         lda     MSRC
-        sta     TMP
+        sta     BTMP
         lda     MSRC+1
-        sta     TMP+1
+        sta     BTMP+1
         clc
 @rts:   rts

@@ -108,10 +108,10 @@ SKIPY:  tya
         lda     (TXTPTR),y
         sec
         adc     #0
-        sta     TMP
+        sta     BTMP
         tya
         clc
-        adc     TMP
+        adc     BTMP
         tay
         rts
 
@@ -499,13 +499,13 @@ NEXT:   pla
         tax
         bne     @scan
 @found: txs
-        stx     TMP+3
+        stx     BTMP+3
         lda     $0104,x
         sta     VARPNT
         ldy     $0105,x
         sty     VARPNT+1
         jsr     FLDFAC
-        lda     TMP+3
+        lda     BTMP+3
         clc
         adc     #6
         ldy     #1
@@ -513,12 +513,12 @@ NEXT:   pla
         ldx     VARPNT
         ldy     VARPNT+1
         jsr     FSTFAC
-        lda     TMP+3
+        lda     BTMP+3
         clc
         adc     #10
         ldy     #1
         jsr     FCMPM           ; sign of value - limit
-        ldx     TMP+3
+        ldx     BTMP+3
         cmp     #0
         beq     @loop
         ldy     $0107,x         ; the step's sign
@@ -648,17 +648,17 @@ WAIT:   jsr     STMTSTART
         txa
         pha
 @go:    pla
-        sta     TMP+2
+        sta     BTMP+2
         pla
-        sta     TMP+3
+        sta     BTMP+3
         pla
         sta     INDEX
         pla
         sta     INDEX+1
         ldy     #0
 @wait:  lda     (INDEX),y
-        eor     TMP+2
-        and     TMP+3
+        eor     BTMP+2
+        and     BTMP+3
         bne     @rts
         jsr     ROM_CTRLC
         bcc     @wait
@@ -697,12 +697,8 @@ SAVE:   jsr     ROM_SAVE
 
 ; DEF FNx(v) = expression: the function's entry holds the address of its
 ; '=' and the address of the parameter's value.
-DEF:    ldy     #2
-        lda     (LINEPTR),y
-        cmp     #$FF
-        bne     @prog
-        jmp     IDERR
-@prog:  lda     #TK_FN
+DEF:    jsr     DIRCHK
+        lda     #TK_FN
         jsr     SYNCHR
         jsr     FNNAME
         lda     #$80
@@ -790,11 +786,11 @@ PRINT:  jsr     CHRGOT
         bcc     @zone
         jsr     CRDO
         jmp     @next
-@zone:  sta     TMP
+@zone:  sta     BTMP
 @pad:   lda     #' '
         jsr     OUTCH
         lda     TERMX
-        cmp     TMP
+        cmp     BTMP
         bcc     @pad
 @next:  jsr     CHRGET          ; past ';' or ','
         cmp     #0
@@ -806,18 +802,18 @@ PRINT:  jsr     CHRGOT
         jsr     CHRGET
         jsr     FRMNUM
         jsr     FFIXU8
-        sta     TMP
+        sta     BTMP
         lda     #')'
         jsr     SYNCHR
         pla
         cmp     #TK_SPC
         beq     @spc
-        lda     TMP             ; TAB: blanks up to column n
+        lda     BTMP             ; TAB: blanks up to column n
         sec
         sbc     TERMX
         bcc     @after
-        sta     TMP
-@spc:   ldx     TMP
+        sta     BTMP
+@spc:   ldx     BTMP
         beq     @after
 @blank: lda     #' '
         jsr     OUTCH
@@ -842,12 +838,8 @@ PRTSTR: ldy     #0
 ; more fields, again after "?REDO FROM START" when a number is not one.
 ; Ctrl-C breaks; CONT asks again.
 INPUT:  jsr     STMTSTART
-        ldy     #2
-        lda     (LINEPTR),y
-        cmp     #$FF
-        bne     @prog
-        jmp     IDERR
-@prog:  jsr     CHRGOT
+        jsr     DIRCHK
+        jsr     CHRGOT
         cmp     #'"'
         bne     @vars
         jsr     FRMEVL
@@ -861,109 +853,135 @@ INPUT:  jsr     STMTSTART
         sta     INVARS+1
 @ask:   lda     #<QMSG
         ldy     #>QMSG
-@ask2:  jsr     PRTZ
-        inc     INFLAG
-        jsr     INLINE
-        lda     #0
-        sta     INFLAG
-        sta     INBUFP
+        jsr     INREAD
 @var:   jsr     PTRGETC
-@field: ldx     INBUFP
-        jsr     BUFBLANK
+@field: jsr     BUFIDX
+        ldy     INBUFP
+        jsr     SKIPBL
         bne     @have
-        lda     #<QQMSG         ; no more fields on this line: ask again
+        lda     #<QQMSG         ; no more fields on this line: ask for more
         ldy     #>QQMSG
-        jsr     PRTZ
-        inc     INFLAG
-        jsr     INLINE
-        lda     #0
-        sta     INFLAG
-        sta     INBUFP
-        beq     @field
-@have:  lda     VALTYP
-        bne     @string
-        txa
-        clc
-        adc     #<BUF
-        sta     FPPTR
-        lda     #>BUF
-        adc     #0
-        sta     FPPTR+1
-        jsr     FIN
+        jsr     INREAD
+        jmp     @field
+@have:  lda     #0              ; (':' does not end a field here)
+        sta     BTMP+2
+        jsr     ASGFLD
         bcs     @redo
-        lda     FPPTR
-        sec
-        sbc     #<BUF
-        tax
-        jsr     BUFBLANK
-        beq     @num
-        cmp     #','
-        bne     @redo
-@num:   stx     INBUFP
-        ldx     VARPNT
-        ldy     VARPNT+1
-        jsr     FSTFAC
-        jmp     @after
-@string:
-        lda     #<BUF
-        sta     INDEX
-        lda     #>BUF
-        sta     INDEX+1
-        txa
-        tay
-        lda     #0
-        sta     TMP+2
-        lda     #','
-        jsr     FIELD
-        jsr     BUFBLANK
-        beq     @sok
-        cmp     #','
-        bne     @redo
-@sok:   stx     INBUFP
-        jsr     STRASG
-@after: ldx     INBUFP
-        lda     BUF,x
-        beq     @endf
-        inc     INBUFP          ; past the comma
-@endf:  jsr     CHRGOT
+        beq     @last
+        iny                     ; past the comma
+@last:  sty     INBUFP
+        jsr     CHRGOT
         cmp     #','
         bne     @end
         jsr     CHRGET
         jmp     @var
-@end:   ldx     INBUFP
-        jsr     BUFBLANK
+@end:   jsr     BUFIDX
+        ldy     INBUFP
+        jsr     SKIPBL
         beq     @rts
         lda     #<EXTRA
         ldy     #>EXTRA
         jmp     PRTZ
-@redo:  lda     #<REDO
-        ldy     #>REDO
-        jsr     PRTZ
-        lda     INVARS
+@redo:  lda     INVARS
         sta     TXTPTR
         lda     INVARS+1
         sta     TXTPTR+1
-        lda     #<QMSG
-        ldy     #>QMSG
-        jmp     @ask2
+        lda     #<REDO
+        ldy     #>REDO
+        jsr     PRTZ
+        jmp     @ask
 @rts:   rts
 
-; Skips blanks in BUF from X. Gives A = the character there, Z set at the
+; Prints the message A (low), Y (high), reads a line into BUF (Ctrl-C
+; breaks), and starts taking fields at its first character.
+INREAD: jsr     PRTZ
+        inc     INFLAG
+        jsr     INLINE
+        lda     #0
+        sta     INFLAG
+        sta     INBUFP
+        rts
+
+; INDEX = BUF.
+BUFIDX: lda     #<BUF
+        sta     INDEX
+        lda     #>BUF
+        sta     INDEX+1
+        rts
+
+; Skips blanks at (INDEX),Y. Gives A = the character there, Z set at the
 ; end of the line.
-BUFBLANK:
-@loop:  lda     BUF,x
+SKIPBL: lda     (INDEX),y
         cmp     #' '
         bne     @done
-        inx
-        bne     @loop
+        iny
+        bne     SKIPBL
 @done:  cmp     #0
+        rts
+
+; IDERR unless a program line is running.
+DIRCHK: ldy     #2
+        lda     (LINEPTR),y
+        cmp     #$FF
+        beq     @err
+        rts
+@err:   jmp     IDERR
+
+; Gives the field at (INDEX),Y to the variable VARPNT (of type VALTYP): a
+; number, or a string (FIELD). The field must end at ',', the end of the
+; line, or at ':' when BTMP+2 is ':'. Gives A = that character (Z set at
+; the end of the line) and Y = its offset; carry set when the field is not
+; a value of the variable's type.
+ASGFLD: lda     VALTYP
+        bne     @str
+        tya
+        clc
+        adc     INDEX
+        sta     FPPTR
+        lda     INDEX+1
+        adc     #0
+        sta     FPPTR+1
+        jsr     FIN
+        bcs     @rts
+        lda     FPPTR
+        sec
+        sbc     INDEX
+        tay
+        jsr     @term
+        bcs     @rts
+        ldx     VARPNT
+        ldy     VARPNT+1
+        jsr     FSTFAC
+        jmp     @done
+@str:   lda     #','
+        jsr     FIELD
+        txa
+        tay
+        jsr     @term
+        bcs     @rts
+        jsr     STRASG
+@done:  ldy     FLDEND
+        lda     FLDCH
+        clc
+@rts:   rts
+@term:  jsr     SKIPBL
+        sty     FLDEND
+        sta     FLDCH
+        beq     @ok
+        cmp     #','
+        beq     @ok
+        cmp     BTMP+2
+        beq     @ok
+        sec
+        rts
+@ok:    clc
         rts
 
 ; Takes a string field from (INDEX),Y: quoted (up to the closing quote) or
 ; bare (up to the character A, ':' when A is ':' too, or the end, without
 ; its trailing blanks). Builds its descriptor at DSCTMP and sets DSCPTR to
 ; it. Gives X = the offset after the field from INDEX (past the quote).
-FIELD:  sta     TMP
+FIELD:  sta     BTMP
 @lead:  lda     (INDEX),y
         cmp     #' '
         bne     @start
@@ -971,20 +989,20 @@ FIELD:  sta     TMP
         bne     @lead
 @start: cmp     #'"'
         beq     @quoted
-        sty     TMP+1           ; start
+        sty     BTMP+1           ; start
 @bare:  lda     (INDEX),y
         beq     @bend
-        cmp     TMP
+        cmp     BTMP
         beq     @bend
         cmp     #':'
         bne     @bnext
-        cmp     TMP+2
+        cmp     BTMP+2
         beq     @bend
 @bnext: iny
         bne     @bare
 @bend:  tya
         tax
-@trim:  cpy     TMP+1
+@trim:  cpy     BTMP+1
         beq     @blen
         dey
         lda     (INDEX),y
@@ -993,12 +1011,12 @@ FIELD:  sta     TMP
         iny
 @blen:  tya
         sec
-        sbc     TMP+1
-        ldy     TMP+1
+        sbc     BTMP+1
+        ldy     BTMP+1
         jmp     @desc
 @quoted:
         iny
-        sty     TMP+1
+        sty     BTMP+1
 @q:     lda     (INDEX),y
         beq     @qeol           ; an open quote ends with the line
         cmp     #'"'
@@ -1013,8 +1031,8 @@ FIELD:  sta     TMP
         tax
 @qlen:  tya
         sec
-        sbc     TMP+1
-        ldy     TMP+1
+        sbc     BTMP+1
+        ldy     BTMP+1
 @desc:  sta     DSCTMP
         tya
         clc
@@ -1029,47 +1047,26 @@ FIELD:  sta     TMP
         sta     DSCPTR+1
         rts
 
-; READ v[,v...]: takes the next DATA item for each variable. A bad number
-; is a syntax error reported in the DATA line.
+; READ v[,v...]: takes the next DATA item for each variable. A bad item is
+; a syntax error reported in the DATA line.
 READ:
 @var:   jsr     PTRGETC
         jsr     DATNXT
-        lda     VALTYP
-        bne     @string
-        tya
-        clc
-        adc     DATLP
-        sta     FPPTR
-        lda     DATLP+1
-        adc     #0
-        sta     FPPTR+1
-        jsr     FIN
-        bcs     @bad
-        lda     FPPTR
-        sec
-        sbc     DATLP
-        tay
-        jsr     DATEND
-        bcs     @bad
-        ldx     VARPNT
-        ldy     VARPNT+1
-        jsr     FSTFAC
-        jmp     @next
-@string:
         lda     DATLP
         sta     INDEX
         lda     DATLP+1
         sta     INDEX+1
         lda     #':'
-        sta     TMP+2
-        lda     #','
-        jsr     FIELD
-        txa
-        tay
-        jsr     DATEND
+        sta     BTMP+2
+        jsr     ASGFLD
         bcs     @bad
-        jsr     STRASG
-@next:  jsr     CHRGOT
+        sty     DATOFF
+        ldx     #0
+        cmp     #','
+        bne     @nc
+        inx
+@nc:    stx     DATFLG
+        jsr     CHRGOT
         cmp     #','
         bne     @rts
         jsr     CHRGET
@@ -1080,31 +1077,6 @@ READ:
         sta     LINEPTR+1
         jmp     SNERR
 @rts:   rts
-
-; Y is after a DATA item in the line at DATLP: skips blanks; the item must
-; end with ',', ':' or the end of the line (carry set when not). Notes the
-; place in DATOFF and whether a ',' followed in DATFLG.
-DATEND: lda     (DATLP),y
-        cmp     #' '
-        bne     @chk
-        iny
-        bne     DATEND
-@chk:   sty     DATOFF
-        ldx     #0
-        cmp     #','
-        bne     @notc
-        inx
-@notc:  stx     DATFLG
-        cmp     #','
-        beq     @ok
-        cmp     #':'
-        beq     @ok
-        cmp     #0
-        beq     @ok
-        sec
-        rts
-@ok:    clc
-        rts
 
 ; Finds the next DATA item: gives Y = its offset in the line at DATLP.
 ; ODERR when no DATA is left.
@@ -1142,10 +1114,10 @@ DATNXT: lda     DATLP+1
         lda     (DATLP),y
         sec
         adc     #0
-        sta     TMP
+        sta     BTMP
         tya
         clc
-        adc     TMP
+        adc     BTMP
         tay
         bne     @scan
 @quote: iny

@@ -225,10 +225,10 @@ CONCAT: ldy     #0
         bcc     @ok
         jmp     LSERR
 @ok:    jsr     ALLOC
-        lda     INDEX           ; TMP: where the result starts
-        sta     TMP
+        lda     INDEX           ; BTMP: where the result starts
+        sta     BTMP
         lda     INDEX+1
-        sta     TMP+1
+        sta     BTMP+1
         ldy     #0              ; the left part
         lda     (LDSC),y
         sta     TLEN
@@ -256,9 +256,9 @@ CONCAT: ldy     #0
         sta     INDEX2+1
         jsr     COPYSTR
         jsr     DROP2
-        lda     TMP
+        lda     BTMP
         sta     INDEX
-        lda     TMP+1
+        lda     BTMP+1
         sta     INDEX+1
         lda     TLEN2
         jmp     PUTTMP
@@ -280,7 +280,7 @@ DROP2:  jsr     ISTOP
 ; Compares the strings LDSC and DSCPTR: A = 1 when the left is less, 2
 ; equal, 4 greater (character codes; a prefix is less).
 STRCMP: jsr     FRETMP          ; the right one
-        sta     TMP+2
+        sta     BTMP+2
         lda     INDEX
         sta     INDEX2
         lda     INDEX+1
@@ -293,7 +293,7 @@ STRCMP: jsr     FRETMP          ; the right one
         ldy     #0
 @loop:  cpy     TLEN
         beq     @lend
-        cpy     TMP+2
+        cpy     BTMP+2
         beq     @gt             ; the right one ended first
         lda     (INDEX),y
         cmp     (INDEX2),y
@@ -301,7 +301,7 @@ STRCMP: jsr     FRETMP          ; the right one
         bne     @gt
         iny
         bne     @loop
-@lend:  cpy     TMP+2
+@lend:  cpy     BTMP+2
         beq     @eq
 @lt:    lda     #1
         rts
@@ -381,9 +381,9 @@ MIDS:   lda     #2
 @close: lda     #')'
         jsr     SYNCHR
         pla
-        sta     TMP+3           ; MID$'s length
+        sta     BTMP+3           ; MID$'s length
         pla
-        sta     TMP+2           ; n or m
+        sta     BTMP+2           ; n or m
         pla
         sta     DSCPTR
         pla
@@ -397,50 +397,50 @@ MIDS:   lda     #2
         beq     @right
         bcs     @mid
         lda     #0              ; LEFT$: from 0, min(n, len)
-        sta     TMP
-        lda     TMP+2
+        sta     BTMP
+        lda     BTMP+2
         jmp     @count
-@right: lda     TMP+2           ; RIGHT$: min(n, len) from len - that
+@right: lda     BTMP+2           ; RIGHT$: min(n, len) from len - that
         cmp     TLEN
         bcc     @r1
         lda     TLEN
-@r1:    sta     TMP+1
+@r1:    sta     BTMP+1
         lda     TLEN
         sec
-        sbc     TMP+1
-        sta     TMP
-        lda     TMP+1
+        sbc     BTMP+1
+        sta     BTMP
+        lda     BTMP+1
         jmp     @count
-@mid:   ldx     TMP+2
+@mid:   ldx     BTMP+2
         bne     @m1
-        jmp     FCERR           ; MID$ counts from 1
+        jmp     FQERR           ; MID$ counts from 1
 @m1:    dex
-        stx     TMP
+        stx     BTMP
         lda     TLEN
         sec
-        sbc     TMP
+        sbc     BTMP
         bcs     @m2
         lda     #0
-@m2:    cmp     TMP+3
+@m2:    cmp     BTMP+3
         bcc     @count2
-        lda     TMP+3
+        lda     BTMP+3
         jmp     @count2
 @count: cmp     TLEN
         bcc     @count2
         lda     TLEN
 @count2:
-        sta     TMP+1           ; TMP = start, TMP+1 = count
+        sta     BTMP+1           ; BTMP = start, BTMP+1 = count
         jsr     ALLOC
         ldy     #1              ; the source (after any reclaiming)
         lda     (DSCPTR),y
         clc
-        adc     TMP
+        adc     BTMP
         sta     INDEX2
         iny
         lda     (DSCPTR),y
         adc     #0
         sta     INDEX2+1
-        lda     TMP+1
+        lda     BTMP+1
         sta     TLEN
         jsr     COPYSTR
         lda     INDEX

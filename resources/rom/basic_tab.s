@@ -122,26 +122,9 @@ FUNTAB:
         .word   RIGHTS-1
         .word   MIDS-1
 
-; Error messages by code (basic.inc); the last character has bit 7 set.
-ERRMSG:
-        .byte   "NEXT WITHOUT FO", 'R'|$80
-        .byte   "SYNTA", 'X'|$80
-        .byte   "RETURN WITHOUT GOSU", 'B'|$80
-        .byte   "OUT OF DAT", 'A'|$80
-        .byte   "ILLEGAL QUANTIT", 'Y'|$80
-        .byte   "OVERFLO", 'W'|$80
-        .byte   "OUT OF MEMOR", 'Y'|$80
-        .byte   "UNDEFINED LIN", 'E'|$80
-        .byte   "BAD SUBSCRIP", 'T'|$80
-        .byte   "REDIMENSIONED ARRA", 'Y'|$80
-        .byte   "DIVISION BY ZER", 'O'|$80
-        .byte   "ILLEGAL DIREC", 'T'|$80
-        .byte   "TYPE MISMATC", 'H'|$80
-        .byte   "STRING TOO LON", 'G'|$80
-        .byte   "FORMULA TOO COMPLE", 'X'|$80
-        .byte   "CAN'T CONTINU", 'E'|$80
-        .byte   "UNDEFINED FUNCTIO", 'N'|$80
-        .byte   "LINE TOO LON", 'G'|$80
+; Error codes by number (basic.inc): two letters each, as the period's BASIC
+; showed them.
+ERRMSG: .byte   "NF", "SN", "RG", "OD", "FC", "OV", "OM", "UL", "BS", "DD", "/0", "ID", "TM", "LS", "ST", "CN", "UF", "LL"
 
 GREET:  .byte   "TESSALY BASIC", $0D, 0
 BYTESF: .byte   " BYTES FREE", $0D, 0
