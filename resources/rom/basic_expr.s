@@ -66,17 +66,13 @@ EXLOOP: jsr     CHRGOT
         cpy     #OP_REL
         bne     @one
 @rel:   jsr     CHRGOT          ; '<' 1, '=' 2, '>' 4, in any order
-        ldx     #2
-@relc:  cmp     RELCHR,x
-        beq     @relb
-        dex
-        bpl     @relc
-        bmi     @push
-@relb:  lda     RELBIT,x
-        bit     TMASK
-        beq     @relok
-        jmp     SNERR
-@relok: ora     TMASK
+        sec
+        sbc     #'<'
+        cmp     #3
+        bcs     @push
+        tax
+        lda     RELBIT,x
+        ora     TMASK
         sta     TMASK
         jsr     CHRGET
         jmp     @rel
@@ -147,11 +143,11 @@ EXLOOP: jsr     CHRGOT
         adc     #1
         tax
         lda     CMPMAP,x
-@rel2:  and     TMASK
+@rel2:  and     TMASK           ; true -1, false 0
         beq     @false
-        jsr     FACTRUE
-        jmp     @pop
-@false: jsr     FACZERO
+        lda     #$FF
+@false: tay
+        jsr     FFLT16
         jmp     @pop
 @logic: sty     TOP
         jsr     FFIX16          ; the right operand
@@ -199,24 +195,6 @@ EXLOOP: jsr     CHRGOT
 ; Jumps through BJVEC.
 JMPVEC: jmp     (BJVEC)
 
-; FAC = -1 (true) or 0.
-FACTRUE:
-        lda     #$81
-        sta     FACEXP
-        lda     #$80
-        sta     FACM
-        sta     FACSGN
-        lda     #0
-        sta     FACM+1
-        sta     FACM+2
-        sta     FACX
-        rts
-FACZERO:
-        lda     #0
-        sta     FACEXP
-        sta     FACSGN
-        rts
-
 ; ^: ARG = the left operand (A,Y), then FAC = ARG ^ FAC.
 POWM:   jsr     FLDARG
         jmp     FPOW
@@ -230,7 +208,6 @@ OPCHR:  .byte   OP_MUL, OP_ADD, 0, OP_SUB, 0, OP_DIV
 PRECTAB:
         .byte   5, 5, 6, 6, 8, 4, 2, 1
 OPADR:  .addr   FADDM, FSUBM, FMULM, FDIVM, POWM
-RELCHR: .byte   "<=>"
 RELBIT: .byte   1, 2, 4
 ; Result of FCMPM (right - left: -1, 0, 1) as a relation bit of left to
 ; right: greater, equal, less.
@@ -459,7 +436,8 @@ VAL:    jsr     PARSTR
         jsr     FIN
         jsr     VALFIX
         jmp     NUMRES
-@zero:  jsr     FACZERO
+@zero:  tay
+        jsr     FFLT16
         jmp     NUMRES
 
 ; GETADR: FAC as an address: 0..65535, or -32768..-1 counted from 65536.

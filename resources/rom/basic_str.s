@@ -393,43 +393,38 @@ MIDS:   lda     #2
         ldy     #0
         lda     (DSCPTR),y
         sta     TLEN
+        lda     BTMP+2
         cpx     #1
         beq     @right
         bcs     @mid
-        lda     #0              ; LEFT$: from 0, min(n, len)
-        sta     BTMP
-        lda     BTMP+2
-        jmp     @count
-@right: lda     BTMP+2           ; RIGHT$: min(n, len) from len - that
-        cmp     TLEN
-        bcc     @r1
-        lda     TLEN
-@r1:    sta     BTMP+1
+        sta     BTMP+1          ; LEFT$: n from 0
+        lda     #0
+        beq     @clip
+@right: sta     BTMP+1          ; RIGHT$: n from len - n
         lda     TLEN
         sec
         sbc     BTMP+1
-        sta     BTMP
-        lda     BTMP+1
-        jmp     @count
-@mid:   ldx     BTMP+2
+        bcs     @clip
+        lda     #0
+        beq     @clip
+@mid:   tax                     ; MID$: from m - 1 (m counts from 1)
         bne     @m1
-        jmp     FQERR           ; MID$ counts from 1
+        jmp     FQERR
 @m1:    dex
-        stx     BTMP
+        lda     BTMP+3
+        sta     BTMP+1
+        txa
+@clip:  cmp     TLEN            ; BTMP = start, at most len
+        bcc     @s
         lda     TLEN
+@s:     sta     BTMP
+        lda     TLEN            ; BTMP+1 = count, at most len - start
         sec
         sbc     BTMP
-        bcs     @m2
-        lda     #0
-@m2:    cmp     BTMP+3
-        bcc     @count2
-        lda     BTMP+3
-        jmp     @count2
-@count: cmp     TLEN
-        bcc     @count2
-        lda     TLEN
-@count2:
-        sta     BTMP+1           ; BTMP = start, BTMP+1 = count
+        cmp     BTMP+1
+        bcs     @c
+        sta     BTMP+1
+@c:     lda     BTMP+1
         jsr     ALLOC
         ldy     #1              ; the source (after any reclaiming)
         lda     (DSCPTR),y
@@ -443,18 +438,10 @@ MIDS:   lda     #2
         lda     BTMP+1
         sta     TLEN
         jsr     COPYSTR
-        lda     INDEX
-        pha
-        lda     INDEX+1
-        pha
         jsr     ISTOP           ; the source temporary is done with
         bne     @keep
         stx     TEMPPT
-@keep:  pla
-        sta     INDEX+1
-        pla
-        sta     INDEX
-        lda     TLEN
+@keep:  lda     TLEN
         jmp     PUTTMP
 
 ; ---------------------------------------------------------------- reclaiming

@@ -3,9 +3,11 @@
 // events, and what BASIC prints is read from video memory.
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <cstdio>
 #include <fstream>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "c1p_harness.h"
@@ -46,11 +48,26 @@ class Basic : public testing::Test
     std::string tape; // a cassette file attached at boot
 };
 
-// Types `command` on a cleared screen; gives what the screen shows
-// afterwards, without the final "OK".
+// Waits until the last row of the screen is BASIC's "OK" prompt. (A program
+// that computes for long without printing looks idle to wait_idle, since
+// BASIC checks for Ctrl-C all the while.)
+bool wait_ok(int timeoutMs = 20000)
+{
+    for (int waited = 0; c1p::last_line() != "OK"; waited += 5) {
+        if (waited > timeoutMs)
+            return false;
+        std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    }
+    return c1p::wait_idle();
+}
+
+// Types `line` on a cleared screen; gives what the screen shows once BASIC
+// is back at its prompt, without the final "OK".
 std::string command(const std::string& line, int timeoutMs = 20000)
 {
-    c1p::type_lines("PRINT CHR$(12);:" + line, timeoutMs);
+    c1p::type_lines("PRINT CHR$(12);");
+    c1p::type(line + "\n", 1000); // a long run leaves the Return unreleased
+    wait_ok(timeoutMs);
     return without_ok(c1p::screen_text());
 }
 
