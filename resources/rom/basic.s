@@ -3,8 +3,7 @@
 ;
 ; The program is kept tokenised. Every numeric constant is stored with a
 ; binary copy beside its text, so that running a program never converts
-; numbers from text, and the target line of a GOTO or GOSUB is remembered in
-; the line after its first use. LIST shows the text as it was typed.
+; numbers from text. LIST shows the text as it was typed.
 ;
 ; Files: basic.s (RAM, start-up, the ready loop, line input, output, errors,
 ; the statement loop), basic_edit.s (tokenising, storing and listing lines),
@@ -16,11 +15,7 @@
 ; A stored line: [length][number lo][number hi][text][0]. The length counts
 ; every byte of the line; a length of 0 ends the program. In the text,
 ; keywords are the tokens $80..$BB, and a numeric constant is
-;   [$01][packed value: 4 bytes][n][the n characters as typed],
-; a line number after GOTO, GOSUB, THEN, RUN, LIST and in ON lists is
-;   [$02][number lo][number hi][target lo][target hi][n][n characters]
-; where target is the address of the byte before the target line once it
-; has been found (0 until then; every change to the program clears them).
+;   [$01][packed value: 4 bytes][n][the n characters as typed].
 ; Everything else is text as typed: blanks, names, operators, strings.
 
         .setcpu "6502"
@@ -65,7 +60,6 @@ TERMX   = $3D           ; output column 0..31
 CCCNT   = $3E           ; Ctrl-C is checked when this counts down to 0
 TEMPPT  = $3F           ; offset of the first free temporary descriptor
 STKLVL  = $40           ; stack pointer at the start of INPUT, WAIT, LIST
-CACHEOK = $41           ; 0 after a change to the program: clear targets
 INFLAG  = $42           ; non-zero while INPUT reads a line
 TLEN    = $43           ; a string length
 BJVEC    = $44           ; an address to JMP through
@@ -84,7 +78,6 @@ LSTHI   = $62           ; LIST: last line number to show
 CRX     = $64           ; tokenising: input index
 CRY     = $65           ; tokenising: output index
 CRMODE  = $66           ; tokenising: 0, TK_REM or TK_DATA
-LNCTX   = $67           ; tokenising: non-zero where a line number may follow
 INNAME  = $68           ; tokenising: non-zero inside a name
 STMTP   = $69           ; start of the statement (for CONT after a break)
 INVARS  = $6B           ; INPUT: text pointer at its list of variables
@@ -260,7 +253,6 @@ SCRNEW: lda     #0
         sta     VARTAB
         lda     #>(TXTTAB+1)
         sta     VARTAB+1
-        sta     CACHEOK         ; an empty program has no targets
         ; fall through
 
 ; Clears the variables, arrays and strings, forgets CONT and sets READ
@@ -337,7 +329,6 @@ MAIN:   lda     #0
         lda     #$FF
         sta     CRBUF+1
         sta     CRBUF+2
-        jsr     FIXCACHE
         lda     #<CRBUF
         sta     LINEPTR
         lda     #>CRBUF

@@ -4,33 +4,24 @@
 ; CRBUF's length byte (the text and its 0, plus 3). Keywords become tokens
 ; wherever they stand outside strings, REM and DATA, blanks or not; '?' is
 ; PRINT; lower case is folded to upper case there. A number gets its binary
-; value beside its text (a line number after GOTO and the like its 16-bit
-; value and room for the target). LLERR when the result would not fit.
+; value beside its text. LLERR when the result would not fit.
 CRUNCH: stx     CRX
         ldy     #3
         sty     CRY
         lda     #0
         sta     CRMODE
-        sta     LNCTX
         sta     INNAME
 @loop:  ldx     CRX
         lda     BUF,x
-        bne     @char
-        jmp     @end
-@char:  cmp     #'"'
+        beq     @end
+        cmp     #'"'
         bne     @mode
-        jsr     @emit           ; a string: copied as it is
-        inc     CRX
-@str:   ldx     CRX
+@str:   jsr     CRCOPY          ; a string: copied as it is
+        ldx     CRX
         lda     BUF,x
         beq     @loop
-        jsr     @emit
-        inc     CRX
         cmp     #'"'
         bne     @str
-        lda     #0
-        sta     LNCTX
-        beq     @loop
 @mode:  ldy     CRMODE
         beq     @normal
         cpy     #TK_DATA
@@ -39,10 +30,12 @@ CRUNCH: stx     CRX
         bne     @raw
         lda     #0
         sta     CRMODE
-        lda     #':'
-@raw:   jsr     @emit
-        inc     CRX
-        bne     @loop
+@raw:   jsr     CRCOPY
+        jmp     @loop
+@end:   jsr     CREMIT
+        ldy     CRY
+        sty     CRBUF
+        rts
 @normal:
         cmp     #' '
         beq     @raw            ; blanks change nothing else
@@ -73,54 +66,36 @@ CRUNCH: stx     CRX
         stx     CRX             ; a keyword
 @token: ldy     #0
         sty     INNAME
-        sty     LNCTX
         cmp     #TK_REM
         beq     @setm
         cmp     #TK_DATA
-        bne     @lnctx
+        bne     @emtok
 @setm:  sta     CRMODE
-@lnctx: ldy     #LNWORDS-1
-@lnw:   cmp     LNTOKS,y
-        beq     @lnset
-        dey
-        bpl     @lnw
-        bmi     @emtok
-@lnset: sty     LNCTX           ; Y+1 > 0 below
-        inc     LNCTX
-@emtok: jsr     @emit
+@emtok: jsr     CREMIT
         jmp     @loop
 @name:  ldx     CRX             ; a letter of a name
         lda     BUF,x
         jsr     UPPER
         ldy     #1
-        sty     INNAME
-        bne     @plain1
+        .byte   $2C
 @other: ldy     #0
         sty     INNAME
-        cmp     #','
-        beq     @plain
-@plain1:
-        ldy     #0
-        sty     LNCTX
-@plain: jsr     @emit
+@plain: jsr     CREMIT
         inc     CRX
         jmp     @loop
-@end:   jsr     @emit
-        ldy     CRY
-        sty     CRBUF
-        rts
-; Puts A into CRBUF. Preserves A and X.
-@emit:  ldy     CRY
+
+; Copies BUF,CRX to the output and moves CRX on.
+CRCOPY: ldx     CRX
+        lda     BUF,x
+        inc     CRX
+; Puts A at CRY and moves on. LLERR when the line is full. Preserves A, X.
+CREMIT: ldy     CRY
         cpy     #CRMAX+1
-        bcs     @long
+        bcs     CRLONG
         sta     CRBUF,y
         inc     CRY
         rts
-@long:  jmp     LLERR
-
-; The keywords after which a number is a line number.
-LNTOKS: .byte   TK_GOTO, TK_GOSUB, TK_THEN, TK_RUN, TK_LIST
-LNWORDS = * - LNTOKS
+CRLONG: jmp     LLERR
 
 ; Upper case of A. Changes only A.
 UPPER:  cmp     #'a'
@@ -136,118 +111,55 @@ CRNUM:  ldx     CRX             ; fold the letters of the number (an E)
 @fold:  lda     BUF,x
         jsr     UPPER
         sta     BUF,x
+        inx
         jsr     ISALNUM
-        bcs     @next
+        bcs     @fold
         cmp     #'.'
-        beq     @next
+        beq     @fold
         cmp     #'+'
-        beq     @next
+        beq     @fold
         cmp     #'-'
-        bne     @folded
-@next:  inx
-        bne     @fold
-@folded:
+        beq     @fold
         lda     #0
         sta     INNAME
-        lda     LNCTX
-        beq     @float
-        ldx     CRX             ; a line number: digits only, below 64000
-        jsr     LINGET
-        bcs     @float
-        lda     BUF,x
-        cmp     #'.'
-        beq     @float
-        cmp     #'E'
-        beq     @float
-        stx     BTMP             ; end of the text
-        lda     #$02
-        jsr     CREMIT6
-        ldy     CRY
-        lda     LINNUM
-        sta     CRBUF+1,y
-        lda     LINNUM+1
-        sta     CRBUF+2,y
-        lda     #0
-        sta     CRBUF+3,y
-        sta     CRBUF+4,y
-        jmp     CRTEXT
-@float: lda     #<BUF
+        lda     #<BUF
         clc
         adc     CRX
         sta     FPPTR
         lda     #>BUF
-        adc     #0
         sta     FPPTR+1
         jsr     FIN
-        bcc     @got
-        ldx     CRX             ; no number here: copy the character
-        lda     BUF,x
-        inc     CRX
-        ldy     #0
-        sty     LNCTX
-        jmp     CREMIT
-@got:   lda     FPPTR
+        bcs     CRCOPY          ; no number here: copy the character
+        lda     FPPTR           ; BTMP: end of its text
         sec
         sbc     #<BUF
-        sta     BTMP             ; end of the text
-        lda     #0
-        sta     LNCTX
-        lda     #$01
-        jsr     CREMIT6
-        lda     CRY
-        clc
-        adc     #1
-        tax
-        ldy     #>CRBUF
-        jsr     FSTFAC
-; Puts the length and the text (BUF from CRX to BTMP) after the 5 bytes at
-; CRY, and moves CRY and CRX past them.
-CRTEXT: lda     BTMP
-        sec
+        sta     BTMP
+        sec                     ; room for marker, value, length, text?
         sbc     CRX
-        ldy     CRY
-        sta     CRBUF+5,y
-        tya
-        clc
-        adc     #6
-        tay
-        ldx     CRX
-@copy:  lda     BUF,x
-        sta     CRBUF,y
-        iny
-        inx
-        cpx     BTMP
-        bcc     @copy
-        sty     CRY
-        stx     CRX
-        rts
-
-; Checks that a constant with its text fits (6 bytes and BTMP - CRX) and
-; puts its marker A at CRY (CRY not moved). LLERR when it does not fit.
-CREMIT6:
-        pha
-        lda     BTMP
-        sec
-        sbc     CRX
-        clc
-        adc     #6
+        sta     BTMP+1          ; (the text's length)
+        adc     #5              ; (carry set: 6)
         adc     CRY
         bcs     CRLONG
         cmp     #CRMAX+1
         bcs     CRLONG
-        pla
-        ldy     CRY
-        sta     CRBUF,y
-        rts
-CRLONG: jmp     LLERR
-
-; Puts A at CRY and moves on. LLERR when the line is full.
-CREMIT: ldy     CRY
-        cpy     #CRMAX+1
-        bcs     CRLONG
-        sta     CRBUF,y
-        inc     CRY
-        rts
+        lda     #$01
+        jsr     CREMIT
+        ldx     CRY
+        ldy     #>CRBUF
+        jsr     FSTFAC
+        lda     CRY
+        clc
+        adc     #4
+        sta     CRY
+        lda     BTMP+1
+@copy:  jsr     CREMIT
+        ldx     CRX
+        cpx     BTMP
+        bcs     @rts
+        lda     BUF,x
+        inc     CRX
+        bne     @copy
+@rts:   rts
 
 ; Matches the keywords against BUF from index X (a letter). Gives carry set,
 ; A = the token and X after the keyword on a match; carry clear if none.
@@ -349,8 +261,6 @@ EDLINE: jsr     LINGET
         sta     LINNUM+1
         jsr     STKRST          ; FOR and GOSUB records may point anywhere now
         jsr     CLEARV
-        lda     #0
-        sta     CACHEOK
         jsr     FNDLIN
         lda     #0              ; BTMP: length of the line replaced
         bcc     @old
@@ -443,9 +353,11 @@ EDLINE: jsr     LINGET
 ; (or on the program's end). Carry set when that line has the number.
 ; Changes A, Y.
 FNDLIN: lda     #<TXTTAB
+        ldx     #>TXTTAB
+; The same from the line at A (low), X (high).
+FNDFROM:
         sta     INDEX
-        lda     #>TXTTAB
-        sta     INDEX+1
+        stx     INDEX+1
 @loop:  ldy     #0
         lda     (INDEX),y
         beq     @no
@@ -516,61 +428,6 @@ MOVUP:  lda     MSRC+1
         dex
         bne     @loop
         rts
-
-; After a change to the program, clears every remembered GOTO target.
-FIXCACHE:
-        lda     CACHEOK
-        bne     @rts
-        lda     #<TXTTAB
-        sta     INDEX
-        lda     #>TXTTAB
-        sta     INDEX+1
-@line:  ldy     #0
-        lda     (INDEX),y
-        beq     @done
-        ldy     #3
-@byte:  lda     (INDEX),y
-        beq     @eol
-        cmp     #$03
-        bcs     @nb
-        cmp     #$02
-        bne     @skip
-        tya
-        pha
-        iny
-        iny
-        iny
-        lda     #0
-        sta     (INDEX),y
-        iny
-        sta     (INDEX),y
-        pla
-        tay
-@skip:  tya                     ; past marker, 4 bytes, length and text
-        clc
-        adc     #5
-        tay
-        lda     (INDEX),y
-        sec
-        adc     #0
-        sta     BTMP
-        tya
-        clc
-        adc     BTMP
-        tay
-        bne     @byte
-@nb:    iny
-        bne     @byte
-@eol:   ldy     #0
-        lda     (INDEX),y
-        clc
-        adc     INDEX
-        sta     INDEX
-        bcc     @line
-        inc     INDEX+1
-        bne     @line
-@done:  inc     CACHEOK
-@rts:   rts
 
 ; LIST [n][-[m]]: shows the lines from n to m. Ctrl-C breaks it.
 LIST:   jsr     STMTSTART

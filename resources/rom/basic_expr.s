@@ -233,18 +233,7 @@ PRIMARY:
         bne     @sn
         jmp     FNCALL
 @const: cmp     #$01
-        beq     @num
-        cmp     #$02
         bne     @sn
-        ldy     #1              ; a line number used as a value
-        lda     (TXTPTR),y
-        tax
-        iny
-        lda     (TXTPTR),y
-        stx     BTMP
-        ldy     BTMP
-        jsr     FFLTU16
-        jmp     @skip
 @num:   lda     TXTPTR
         ldy     TXTPTR+1
         clc

@@ -137,22 +137,13 @@ SYNCHR: sta     SYNTMP
         jmp     CHRGET
 @err:   jmp     SNERR
 
-; Reads a line number at the current character (either kind of constant)
-; into LINNUM and reads on. Carry set, nothing read, when none stands there.
+; Reads a line number (a constant) at the current character into LINNUM
+; and reads on. Carry set, nothing read, when no number stands there.
 GETLIN: jsr     CHRGOT
-        cmp     #$02
-        beq     @line
         cmp     #$01
         beq     @num
         sec
         rts
-@line:  ldy     #1
-        lda     (TXTPTR),y
-        sta     LINNUM
-        iny
-        lda     (TXTPTR),y
-        sta     LINNUM+1
-        jmp     @skip
 @num:   jsr     NUMCON
         jsr     FFIXU16
         sty     LINNUM
@@ -175,43 +166,26 @@ NUMCON: lda     TXTPTR
 @ld:    jmp     FLDFAC
 
 ; Reads the target of a GOTO at the current character: INDEX = the address
-; of the byte before the line, remembered in a line number constant after
-; its first search. Reads on past the number. ULERR when there is no such
-; line, SNERR when no number stands there.
-GETTGT: jsr     CHRGOT
-        cmp     #$02
-        bne     @other
-        ldy     #4
-        lda     (TXTPTR),y
-        beq     @find
-        sta     INDEX+1
-        dey
-        lda     (TXTPTR),y
-        sta     INDEX
-        jsr     SKIPCON
-        jmp     CHRGET
-@find:  jsr     @search
-        ldy     #3
-        lda     INDEX
-        sta     (TXTPTR),y
-        iny
-        lda     INDEX+1
-        sta     (TXTPTR),y
-        jsr     SKIPCON
-        jmp     CHRGET
-@other: jsr     GETLIN
-        bcc     @srch2
+; of the byte before the line. A line ahead of the current one is searched
+; from there, any other from the program's start. Reads on past the
+; number. ULERR when there is no such line, SNERR when no number stands
+; there.
+GETTGT: jsr     GETLIN
+        bcc     @num
         jmp     SNERR
-@srch2: jmp     @found
-@search:
-        ldy     #1
-        lda     (TXTPTR),y
-        sta     LINNUM
+@num:   ldy     #1              ; ahead of this line? (a direct line is not)
+        lda     (LINEPTR),y
+        cmp     LINNUM
         iny
-        lda     (TXTPTR),y
-        sta     LINNUM+1
-@found: jsr     FNDLIN
-        bcs     @dec
+        lda     (LINEPTR),y
+        sbc     LINNUM+1
+        bcs     @start
+        lda     LINEPTR
+        ldx     LINEPTR+1
+        jsr     FNDFROM
+        jmp     @found
+@start: jsr     FNDLIN
+@found: bcs     @dec
         jmp     ULERR
 @dec:   lda     INDEX
         bne     @dec2
