@@ -39,8 +39,8 @@ ARGX    = $C3           ; FADD: ARG's guard byte while it is aligned
 ARGX2   = $C4           ; FADD: bits shifted out below ARGX (sticky)
 QBYTE   = $C5           ; FDIV: the quotient byte being built
 TEXP    = $C6           ; 2: FDIV: the result's exponent (low, high)
-TMP     = $C8           ; scratch of the conversions, FINT, FOUT
-TMP2    = $C9
+FPT0     = $C8           ; scratch of the conversions, FINT, FOUT
+FPT1    = $C9
 SCNT    = $CA           ; SCALE10: the power of ten still to apply
 ; $CB..$D9 are shared: FIN, FOUT and the functions never run inside one
 ; another.
@@ -62,6 +62,8 @@ PTR     = $DE           ; 2: the packed number being loaded or stored
 T3      = $0240         ; 4: TAN and ^ keep their operands here
 T4      = $0244         ; 4
 PSGN    = $0248         ; ^: bit 7 the result is negative
+FPJV    = $0249         ; 2: FPRUN's jump vector
+SPTR    = $D8           ; 2: FPRUN's step pointer
 RNDS    = $024C         ; 4: the state of RND, least significant byte first
 DIGITS  = FOUTBUF+10    ; FOUT: the six digits (the text never reaches them
                         ; before they are used)
@@ -77,13 +79,13 @@ FINIT:  lda     #>SQ1LO
         ldy     #0
         sty     QL1
         sty     QH1
-        sty     TMP             ; f(x), low
-        sty     TMP2            ; f(x), high
+        sty     FPT0             ; f(x), low
+        sty     FPT1            ; f(x), high
         sty     TEXP            ; x+1, low
         sty     TEXP+1          ; x+1, high
-@sq1:   lda     TMP
+@sq1:   lda     FPT0
         sta     (QL1),y
-        lda     TMP2
+        lda     FPT1
         sta     (QH1),y
         inc     TEXP            ; f(x+1) = f(x) + floor((x+1)/2)
         bne     :+
@@ -93,10 +95,10 @@ FINIT:  lda     #>SQ1LO
         lda     TEXP
         ror
         clc
-        adc     TMP
-        sta     TMP
+        adc     FPT0
+        sta     FPT0
         bcc     :+
-        inc     TMP2
+        inc     FPT1
 :       iny
         bne     @sq1
         inc     QL1+1
@@ -260,7 +262,7 @@ FONE:   lda     #<KONE
 
 OVERFL: ldx     #ERR_OV
         jmp     ERROR
-FCERR:  ldx     #ERR_FC
+FPFC:  ldx     #ERR_FC
         jmp     ERROR
 
 ; SETEXP: FACEXP <- the exponent X (high) A (low), from a computation that
@@ -761,13 +763,13 @@ FFLTU16: ldx    #0
 FFLT16: ldx     #0
         cmp     #$80
         bcc     Flt16
-        sta     TMP             ; negative: take the magnitude
+        sta     FPT0             ; negative: take the magnitude
         tya
         eor     #$FF
         clc
         adc     #1
         tay
-        lda     TMP
+        lda     FPT0
         eor     #$FF
         adc     #0
         ldx     #$80
@@ -837,7 +839,7 @@ FFIX16: jsr     FIXMAG
         jmp     FixOut
 @pos:   lda     FPINT+1
         bpl     FixOut
-FixFC:  jmp     FCERR
+FixFC:  jmp     FPFC
 
 ; FFIXU16: the same, unsigned: illegal function call outside 0..65535.
 FFIXU16: jsr    FIXMAG
@@ -860,10 +862,10 @@ FFIXU8: jsr     FFIXU16
         tax
         rts
 
-; FINT: FAC <- the largest integer not above FAC. Leaves TMP2 non-zero when
+; FINT: FAC <- the largest integer not above FAC. Leaves FPT1 non-zero when
 ; FAC had a fraction (for FPOW).
 FINT:   jsr     FROUND
-        sta     TMP2
+        sta     FPT1
         lda     FACEXP
         cmp     #$98
         bcs     @ret            ; 2^23 and above: an integer already
@@ -871,7 +873,7 @@ FINT:   jsr     FROUND
         bcs     @frac
         tax                     ; below 1
         beq     @ret
-        sta     TMP2
+        sta     FPT1
         lda     FACSGN
         bmi     :+
         jmp     FZERO
@@ -888,8 +890,8 @@ FINT:   jsr     FROUND
         sbc     #8
         tay
         lda     FACM,x
-        ora     TMP2
-        sta     TMP2
+        ora     FPT1
+        sta     FPT1
         lda     #0
         sta     FACM,x
         dex
@@ -902,19 +904,19 @@ FINT:   jsr     FROUND
 :       asl
         dey
         bne     :-
-@mask:  sta     TMP
+@mask:  sta     FPT0
         eor     #$FF
         and     FACM,x
-        ora     TMP2
-        sta     TMP2
+        ora     FPT1
+        sta     FPT1
         lda     FACM,x
-        and     TMP
+        and     FPT0
         sta     FACM,x
         lda     FACSGN
         bpl     @ret
-        lda     TMP2
+        lda     FPT1
         beq     @ret
-        lda     TMP             ; negative with a fraction: one more in
+        lda     FPT0             ; negative with a fraction: one more in
         eor     #$FF            ; magnitude, at the lowest integer bit
         clc
         adc     #1
@@ -945,7 +947,7 @@ FIN:    ldy     #0
         sty     EXP10
         sty     FINFLG
         sty     FINSGN
-        sty     TMP2            ; bit 7: the exponent is negative
+        sty     FPT1            ; bit 7: the exponent is negative
 @blank: lda     (FPPTR),y
         iny
         cmp     #' '
@@ -972,12 +974,13 @@ FIN:    ldy     #0
         sbc     #'0'
         cmp     #10
         bcs     @notd
-        tax
+        pha
         lda     FINFLG
         ora     #$80
         sta     FINFLG
-        lda     NACC
-        cmp     #$19
+        pla
+        ldx     NACC
+        cpx     #$19
         bcs     @full
         jsr     MUL10
         bit     FINFLG
@@ -998,12 +1001,12 @@ FIN:    ldy     #0
         bne     @end
         lda     FINFLG
         beq     @end            ; no mantissa before the E
-        sty     TMP             ; just past the E
+        sty     FPT0             ; just past the E
         lda     (FPPTR),y
         iny
         cmp     #'-'
         bne     :+
-        ror     TMP2
+        ror     FPT1
         bne     @esgn
 :       cmp     #'+'
         bne     @edig1
@@ -1013,7 +1016,7 @@ FIN:    ldy     #0
         sbc     #'0'
         cmp     #10
         bcc     @edig
-        ldy     TMP             ; no digits: the E is not ours
+        ldy     FPT0             ; no digits: the E is not ours
         bne     @end
 @edig:  tax
         lda     EXP10
@@ -1048,7 +1051,7 @@ FIN:    ldy     #0
         bcc     :+
         inc     FPPTR+1
 :       lda     EXP10
-        bit     TMP2
+        bit     FPT1
         bpl     :+
         eor     #$FF
         clc
@@ -1084,67 +1087,37 @@ FIN:    ldy     #0
 @done:  clc
         rts
 
-; MUL10: NACC <- NACC * 10 + X. Changes A.
-MUL10:  lda     NACC
-        ora     NACC+1
-        ora     NACC+2
-        bne     @long
-        lda     NACC+3
-        cmp     #25
-        bcs     @long
-        asl
-        asl
-        adc     NACC+3
-        asl
-        sta     NACC+3
-        txa
-        adc     NACC+3
-        sta     NACC+3
+; MUL10: NACC <- NACC * 10 + A. Changes A, X.
+MUL10:  sta     TLO
+        jsr     SHLN            ; 2N
+        ldx     #3
+:       lda     NACC,x
+        sta     TROW,x
+        dex
+        bpl     :-
+        jsr     SHLN
+        jsr     SHLN            ; 8N
+        ldx     #3
+        clc
+:       lda     NACC,x
+        adc     TROW,x
+        sta     NACC,x
+        dex
+        bpl     :-
+        ldx     #3
+        lda     TLO
+        clc
+:       adc     NACC,x
+        sta     NACC,x
+        lda     #0
+        dex
+        bpl     :-
         rts
-@long:  asl     NACC+3
+SHLN:   asl     NACC+3
         rol     NACC+2
         rol     NACC+1
         rol     NACC
-        lda     NACC
-        pha
-        lda     NACC+1
-        pha
-        lda     NACC+2
-        pha
-        lda     NACC+3
-        pha
-        asl     NACC+3
-        rol     NACC+2
-        rol     NACC+1
-        rol     NACC
-        asl     NACC+3
-        rol     NACC+2
-        rol     NACC+1
-        rol     NACC
-        pla
-        clc
-        adc     NACC+3
-        sta     NACC+3
-        pla
-        adc     NACC+2
-        sta     NACC+2
-        pla
-        adc     NACC+1
-        sta     NACC+1
-        pla
-        adc     NACC
-        sta     NACC
-        txa
-        clc
-        adc     NACC+3
-        sta     NACC+3
-        bcc     :+
-        inc     NACC+2
-        bne     :+
-        inc     NACC+1
-        bne     :+
-        inc     NACC
-:       rts
+        rts
 
 ; SCALE10: FAC <- FAC * 10^A (A a signed byte), multiplying or dividing by
 ; exact powers of ten, at most 10^10 at a time.
@@ -1235,17 +1208,17 @@ FOUT:   jsr     FROUND
         sbc     #1              ; log10(1.5) when the mantissa is 3/4 or
         ldy     #77             ; more; 77/256 ~ log10(2)
         jsr     MUL8
-        sta     TMP
+        sta     FPT0
         txa
         bit     FACM
         bvc     :+
         clc
         adc     #45             ; 45/256 ~ log10(1.5)
         bcc     :+
-        inc     TMP
+        inc     FPT0
 :       sec
         sbc     #$80            ; less 128*77
-        lda     TMP
+        lda     FPT0
         sbc     #$26
         sta     FDEC
 @try:   lda     #<FTMP
@@ -1306,7 +1279,7 @@ FOUT:   jsr     FROUND
 @ds:    sec
         lda     FACM+2
         sbc     P10L,x
-        sta     TMP
+        sta     FPT0
         lda     FACM+1
         sbc     P10M,x
         tay
@@ -1315,7 +1288,7 @@ FOUT:   jsr     FROUND
         bcc     @dn
         sta     FACM
         sty     FACM+1
-        lda     TMP
+        lda     FPT0
         sta     FACM+2
         inc     DIGITS,x
         bne     @ds
@@ -1333,23 +1306,16 @@ FOUT:   jsr     FROUND
         bne     :-
 :       stx     LAST
         ldy     #1
-        lda     FDEC
+        lda     FDEC            ; plain from .01 (d = -2) to 999999 (5)
         clc
         adc     #2
         cmp     #8
-        bcs     @sci            ; outside .01 .. 999999
+        php                     ; carry set: E notation
+        lda     #0              ; the point after digit 0
+        bcs     @lay
         lda     FDEC
-        bmi     @frac
-        ldx     #0              ; digits 0..FDEC, then the fraction
-:       lda     DIGITS,x
-        sta     FOUTBUF,y
-        iny
-        cpx     FDEC
-        inx
-        bcc     :-
-        jsr     PutFrac
-        jmp     @fin
-@frac:  lda     #'.'            ; .0ddd or .dddd
+        bpl     @lay            ; the point after digit d
+        lda     #'.'            ; .ddd or .0ddd: no point among the digits
         sta     FOUTBUF,y
         iny
         lda     FDEC
@@ -1358,14 +1324,31 @@ FOUT:   jsr     FROUND
         lda     #'0'
         sta     FOUTBUF,y
         iny
-:       ldx     #0
-        jsr     PutDig
-        jmp     @fin
-@sci:   lda     DIGITS
+:       lda     #$FF
+@lay:   sta     FPT0             ; the digit the point follows
+        ldx     LAST            ; the last digit to write: P or LAST
+        cmp     LAST
+        bcc     :+
+        cmp     #6
+        bcs     :+
+        tax
+:       stx     FPT1
+        ldx     #0
+@dig:   lda     DIGITS,x
         sta     FOUTBUF,y
         iny
-        ldx     #1
-        jsr     PutFrac
+        cpx     FPT0
+        bne     :+
+        cpx     LAST
+        bcs     :+
+        lda     #'.'
+        sta     FOUTBUF,y
+        iny
+:       cpx     FPT1
+        inx
+        bcc     @dig
+        plp
+        bcc     @fin
         lda     #'E'
         sta     FOUTBUF,y
         iny
@@ -1400,22 +1383,6 @@ FOUT:   jsr     FROUND
 @buf:   lda     #<FOUTBUF
         ldy     #>FOUTBUF
         rts
-
-; PutFrac: when X <= LAST, appends '.' and DIGITS X..LAST at FOUTBUF,Y.
-; PutDig: appends DIGITS X..LAST. Both advance Y.
-PutFrac: cpx    LAST
-        beq     :+
-        bcs     PutRet
-:       lda     #'.'
-        sta     FOUTBUF,y
-        iny
-PutDig: lda     DIGITS,x
-        sta     FOUTBUF,y
-        iny
-        cpx     LAST
-        inx
-        bcc     PutDig
-PutRet: rts
 
 ; ---------------------------------------------------------------- helpers
 
@@ -1507,7 +1474,7 @@ REDUCE: lda     FACM
         lsr
         tax
         lda     RES-1,x
-        sta     TMP
+        sta     FPT0
         lda     RES,x
         sta     FACM
         lda     RES+1,x
@@ -1517,24 +1484,24 @@ REDUCE: lda     FACM
         lda     RES+3,x
         sta     FACX
         lda     RES+4,x
-        sta     TMP2
+        sta     FPT1
         pla
         and     #7
         tay
         beq     @fix
-:       asl     TMP2
+:       asl     FPT1
         rol     FACX
         rol     FACM+2
         rol     FACM+1
         rol     FACM
-        rol     TMP
+        rol     FPT0
         dey
         bne     :-
 @fix:   lda     #$80
         sta     FACEXP
         lda     FACM
         asl
-        lda     TMP
+        lda     FPT0
         rts
 
 ; NEGFIX: FACM..FACX <- 1 - (FACM..FACX) as a fixed-point fraction (the
@@ -1560,7 +1527,7 @@ FSQR:   jsr     FROUND
 :
         lda     FACSGN
         bpl     :+
-        jmp     FCERR
+        jmp     FPFC
 :       lda     FACEXP
         lsr
         bcc     :+
@@ -1594,7 +1561,7 @@ FSQR:   jsr     FROUND
         clc                     ; rem - q4 - 1
         lda     T1+3
         sbc     T2+3
-        sta     TMP
+        sta     FPT0
         lda     T1+2
         sbc     T2+2
         tay
@@ -1607,7 +1574,7 @@ FSQR:   jsr     FROUND
         sta     T1
         stx     T1+1
         sty     T1+2
-        lda     TMP
+        lda     FPT0
         sta     T1+3
 @no:    php
         asl     T2+3
@@ -1646,7 +1613,7 @@ FLOG:   jsr     FROUND
         bmi     @fc
         lda     FACEXP
         bne     :+
-@fc:    jmp     FCERR
+@fc:    jmp     FPFC
 :       sec
         sbc     #$80
         tax                     ; e
@@ -1666,66 +1633,39 @@ FLOG:   jsr     FROUND
         lda     #$81
 @high:  sta     FACEXP
         stx     FQ
-        ldx     #<T1
-        ldy     #>T1
-        jsr     FSTFAC
-        lda     #<KONE
-        ldy     #>KONE
-        jsr     FSUBM           ; 1 - m, exact
-        ldx     #<T2
-        ldy     #>T2
-        jsr     FSTFAC
-        lda     #<T1
-        ldy     #>T1
-        jsr     FLDFAC
-        lda     #<KONE
-        ldy     #>KONE
-        jsr     FADDM
-        lda     #<T2
-        ldy     #>T2
-        jsr     FDIVM           ; u
-        lda     #<PLOG
-        ldy     #>PLOG
-        jsr     ODDPOLY
+        jsr     FPRUN           ; u = (1-m)/(1+m); 1-m is exact
+        .byte   S_ST+O_T1, S_SUB+O_ONE, S_ST+O_T2, S_LD+O_T1
+        .byte   S_ADD+O_ONE, S_DIV+O_T2, S_OPOLY+O_PLOG, 0
         lda     FQ
         beq     @ret
-        ldx     #<T1
-        ldy     #>T1
-        jsr     FSTFAC
+        jsr     FPRUN
+        .byte   S_ST+O_T1, 0
         ldy     FQ
         lda     #0
         cpy     #$80
         bcc     :+
         lda     #$FF
 :       jsr     FFLT16
-        lda     #<KLN2
-        ldy     #>KLN2
-        jsr     FMULM
-        lda     #<T1
-        ldy     #>T1
-        jmp     FADDM
+        jsr     FPRUN
+        .byte   S_MUL+O_LN2, S_ADD+O_T1, 0
 @ret:   rts
 
 ; ODDPOLY: FAC <- u P(u^2) for u = FAC and the polynomial at (A,Y).
 ; Uses T1 (u) and T2 (u^2).
-ODDPOLY: pha
-        tya
-        pha
-        ldx     #<T1
-        ldy     #>T1
-        jsr     FSTFAC
-        jsr     FTOARG
-        jsr     FMUL
-        ldx     #<T2
-        ldy     #>T2
-        jsr     FSTFAC
-        pla
-        tay
-        pla
+ODDPOLY: sta    CPTR
+        sty     CPTR+1
+        jsr     FPRUN
+        .byte   S_ST+O_T1, S_SQR, S_ST+O_T2, 0
+        lda     CPTR
+        ldy     CPTR+1
         jsr     POLY
-        lda     #<T1
-        ldy     #>T1
-        jmp     FMULM
+        jsr     FPRUN
+        .byte   S_MUL+O_T1, 0
+        rts
+
+; SQUARE: FAC <- FAC * FAC.
+SQUARE: jsr     FTOARG
+        jmp     FMUL
 
 ; FEXP: FAC <- e^FAC. x log2(e) = N + g with g in [-1/2, 1/2]; e^x =
 ; 2^N P(g). Overflow error above about 88.7; 0 below about -89.4.
@@ -1762,12 +1702,8 @@ FEXP:   jsr     FROUND
         ldx     FACEXP
         beq     :+
         sta     FACSGN
-:       ldx     #<T2
-        ldy     #>T2
-        jsr     FSTFAC
-        lda     #<PEXP
-        ldy     #>PEXP
-        jsr     POLY
+:       jsr     FPRUN
+        .byte   S_ST+O_T2, S_POLY+O_PEXP, 0
         lda     FFLG
         bmi     @neg
         lda     FACEXP
@@ -1823,20 +1759,11 @@ Trig:   sta     FQ              ; the quadrant to add
         lda     FQ
         lsr
         bcs     @cos
-        lda     #<PSIN
-        ldy     #>PSIN
-        jsr     ODDPOLY
+        jsr     FPRUN
+        .byte   S_OPOLY+O_PSIN, 0
         jmp     @sign
-@cos:   ldx     #<T2
-        ldy     #>T2
-        jsr     FTOARG
-        jsr     FMUL
-        ldx     #<T2
-        ldy     #>T2
-        jsr     FSTFAC
-        lda     #<PCOS
-        ldy     #>PCOS
-        jsr     POLY
+@cos:   jsr     FPRUN
+        .byte   S_SQR, S_ST+O_T2, S_POLY+O_PCOS, 0
 @sign:  lda     FQ              ; quadrants 2 and 3 are negative
         and     #2
         beq     :+
@@ -1849,20 +1776,9 @@ Trig:   sta     FQ              ; the quadrant to add
 :       rts
 
 ; FTAN: FAC <- the tangent of FAC: sin x / cos x.
-FTAN:   ldx     #<T3
-        ldy     #>T3
-        jsr     FSTFAC
-        jsr     FSIN
-        ldx     #<T4
-        ldy     #>T4
-        jsr     FSTFAC
-        lda     #<T3
-        ldy     #>T3
-        jsr     FLDFAC
-        jsr     FCOS
-        lda     #<T4
-        ldy     #>T4
-        jmp     FDIVM
+FTAN:   jsr     FPRUN
+        .byte   S_ST+O_T3, S_SIN, S_ST+O_T4, S_LD+O_T3, S_COS, S_DIV+O_T4, 0
+        rts
 
 ; FATN: FAC <- the arctangent of FAC (radians). For |x| > 1, pi/2 -
 ; atn(1/x); above tan(pi/12), pi/6 + atn((x sqrt3 - 1)/(x + sqrt3)); the
@@ -1876,53 +1792,30 @@ FATN:   jsr     FROUND
         lda     FACEXP
         cmp     #$81
         bcc     @le1
-        lda     #<KONE
-        ldy     #>KONE
-        jsr     FDIVM
+        jsr     FPRUN
+        .byte   S_DIV+O_ONE, 0
         lda     #$80
         sta     FQ
 @le1:   lda     #<KTAN15
         ldy     #>KTAN15
         jsr     FCMPM
         bmi     @small
-        ldx     #<T1
-        ldy     #>T1
-        jsr     FSTFAC
-        lda     #<KSQR3
-        ldy     #>KSQR3
-        jsr     FMULM
-        lda     #<KONE
-        ldy     #>KONE
-        jsr     FSUBM
-        jsr     FNEG            ; x sqrt3 - 1
-        ldx     #<T2
-        ldy     #>T2
-        jsr     FSTFAC
-        lda     #<T1
-        ldy     #>T1
-        jsr     FLDFAC
-        lda     #<KSQR3
-        ldy     #>KSQR3
-        jsr     FADDM
-        lda     #<T2
-        ldy     #>T2
-        jsr     FDIVM
+        jsr     FPRUN
+        .byte   S_ST+O_T1, S_MUL+O_SQR3, S_SUB+O_ONE, S_NEG, S_ST+O_T2
+        .byte   S_LD+O_T1, S_ADD+O_SQR3, S_DIV+O_T2, 0
         lda     FQ
         ora     #$40
         sta     FQ
-@small: lda     #<PATN
-        ldy     #>PATN
-        jsr     ODDPOLY
+@small: jsr     FPRUN
+        .byte   S_OPOLY+O_PATN, 0
         bit     FQ
         bvc     :+
-        lda     #<KPI6
-        ldy     #>KPI6
-        jsr     FADDM
+        jsr     FPRUN
+        .byte   S_ADD+O_PI6, 0
 :       bit     FQ
         bpl     :+
-        lda     #<KPI2
-        ldy     #>KPI2
-        jsr     FSUBM
+        jsr     FPRUN
+        .byte   S_SUB+O_PI2, 0
 :       lda     FACEXP
         beq     :+
         lda     FFLG
@@ -1930,12 +1823,13 @@ FATN:   jsr     FROUND
         sta     FACSGN
 :       rts
 
-; FPOW: FAC <- ARG ^ FAC. An integer power up to 255 is a chain of
-; multiplications (exact where the result fits: 3^2 = 9); a negative one
-; takes the reciprocal, of the base first when the power itself would
-; overflow. Any other power is e^(y ln x); a negative base needs an
-; integer power (illegal function call otherwise). 0^0 = 1; 0 to a negative
-; power is a division by zero.
+; FPOW: FAC <- ARG ^ FAC. An integer power below 65536 is a chain of
+; squarings and multiplications (exact where the result fits: 3^2 = 9,
+; K^2 is one multiplication); a negative one takes the reciprocal at the
+; end, or of the base first when the power itself could leave the range.
+; Any other power is e^(y ln |x|), negative for a negative x and an odd y;
+; a negative x with a y that is not an integer is an illegal function call.
+; 0^0 = 1; 0 to a negative power is a division by zero.
 FPOW:   jsr     FROUND
         lda     FACEXP
         bne     :+
@@ -1947,11 +1841,11 @@ FPOW:   jsr     FROUND
         jmp     FZERO
 :       ldx     #ERR_DZ
         jmp     ERROR
-@x:     ldx     #<T4            ; y
+@x:     ldx     #<T4            ; T4 = y, T3 = x, FAC = y
         ldy     #>T4
         jsr     FSTFAC
         jsr     ARGFAC
-        ldx     #<T3            ; x
+        ldx     #<T3
         ldy     #>T3
         jsr     FSTFAC
         lda     #<T4
@@ -1961,116 +1855,189 @@ FPOW:   jsr     FROUND
         sta     PSGN
         lda     FACEXP
         cmp     #$81
-        bcs     :+
-        jmp     @real
-:
+        bcc     @real
         jsr     FINT
-        lda     TMP2
-        beq     :+
-        jmp     @real
-:
+        lda     FPT1
+        bne     @real
         lda     FACEXP
-        cmp     #$89
-        bcs     @bigint
-        jsr     FIXMAG
-        lda     FPINT
-        sta     FQ              ; n = |y|, 1..255
-        lda     #0
-        sta     FFLG            ; bit 7: take the reciprocal at the end
-        lda     FACSGN
-        bpl     @pow
-        lda     T3              ; y < 0: reciprocal at the end, unless
-        sec                     ; |x|^n could leave the range: that is
-        sbc     #$80            ; when (|e|+1) n >= 126
-        bcs     :+
-        eor     #$FF
-        adc     #1
-:       clc
-        adc     #1
-        ldy     FQ
-        jsr     MUL8
-        cmp     #0
-        bne     @inv
-        cpx     #126
-        bcs     @inv
-        lda     #$80
-        sta     FFLG
-        bne     @pow
-@inv:   lda     #<T3            ; base 1/x
-        ldy     #>T3
-        jsr     FLDFAC
-        lda     #<KONE
-        ldy     #>KONE
-        jsr     FDIVM
-        ldx     #<T3
-        ldy     #>T3
-        jsr     FSTFAC
-@pow:   lda     #<T3
-        ldy     #>T3
-        jsr     FLDFAC
-        ldx     #8
-:       dex
-        asl     FQ
-        bcc     :-
-        stx     PCNT            ; the bits below the leading 1
-@sq:    dec     PCNT
-        bmi     @sqd
-        jsr     FTOARG
-        jsr     FMUL
-        asl     FQ
-        bcc     @sq
-        lda     #<T3
-        ldy     #>T3
-        jsr     FMULM
-        jmp     @sq
-@sqd:   bit     FFLG
-        bpl     :+
-        lda     #<KONE
-        ldy     #>KONE
-        jmp     FDIVM
-:       rts
-@bigint: lda    T3+1            ; x < 0 and y odd: negative
-        bpl     @log
-        lda     FACEXP
+        cmp     #$91
+        bcc     @int
         cmp     #$99
-        bcs     @log
-        sbc     #$80            ; carry clear: the units bit's place
-        pha
-        lsr
-        lsr
-        lsr
+        bcs     @log            ; 2^24 and above: even
+        lda     #$98            ; odd? shift the units bit down
+        sec
+        sbc     FACEXP
         tax
-        pla
-        and     #7
-        tay
-        lda     #$80
-:       dey
-        bmi     :+
-        lsr
+        beq     @par
+:       lsr     FACM
+        ror     FACM+1
+        ror     FACM+2
+        dex
         bne     :-
-:       and     FACM,x
-        beq     @log
-        lda     #$80
+@par:   lda     FACM+2
+        lsr
+        bcc     @log
+        lda     T3+1
+        and     #$80
         sta     PSGN
-        bne     @log
+        jmp     @log
 @real:  lda     T3+1
         bpl     @log
-        jmp     FCERR
-@log:   lda     #<T3
-        ldy     #>T3
-        jsr     FLDFAC
-        lda     #0
-        sta     FACSGN
-        jsr     FLOG
-        lda     #<T4
-        ldy     #>T4
-        jsr     FMULM
-        jsr     FEXP
+        jmp     FPFC
+@log:   jsr     FPRUN
+        .byte   S_LD+O_T3, S_ABS, S_LOG, S_MUL+O_T4, S_EXP, 0
         lda     FACEXP
         beq     :+
         lda     PSGN
         sta     FACSGN
 :       rts
+@int:   jsr     FIXMAG          ; n = |y|, 1..65535
+        lda     #0
+        sta     FFLG
+        lda     FACSGN
+        bpl     @pow
+        lda     FPINT+1         ; y < 0: the reciprocal at the end, unless
+        bne     @inv            ; |x|^n could leave the range, that is
+        lda     T3              ; when (|e|+1) n >= 126
+        sec
+        sbc     #$80
+        bcs     :+
+        eor     #$FF
+        adc     #1
+:       clc
+        adc     #1
+        ldy     FPINT
+        jsr     MUL8
+        cmp     #0
+        bne     @inv
+        cpx     #126
+        bcs     @inv
+        dec     FFLG
+        bne     @pow
+@inv:   jsr     FPRUN           ; the base 1/x
+        .byte   S_LD+O_T3, S_DIV+O_ONE, S_ST+O_T3, 0
+@pow:   lda     #<T3
+        ldy     #>T3
+        jsr     FLDFAC
+        ldx     #16
+        lda     FPINT+1
+        bne     :+
+        lda     FPINT           ; below 256: skip a byte
+        sta     FPINT+1
+        lda     #0
+        sta     FPINT
+        ldx     #8
+:       dex
+        asl     FPINT
+        rol     FPINT+1
+        bcc     :-
+        stx     PCNT            ; the bits below the leading 1
+@sq:    dec     PCNT
+        bmi     @sqd
+        jsr     SQUARE
+        asl     FPINT
+        rol     FPINT+1
+        bcc     @sq
+        jsr     FPRUN
+        .byte   S_MUL+O_T3, 0
+        jmp     @sq
+@sqd:   bit     FFLG
+        bpl     :+
+        jsr     FPRUN
+        .byte   S_DIV+O_ONE, 0
+:       rts
+
+; FPRUN: runs the arithmetic steps in the bytes that follow its JSR, then
+; returns after them. A step is one byte: 0 ends the steps; 1..15 calls
+; native routine n (NATLO/NATHI); $10 r + k calls routine r (OPRLO/OPRHI)
+; with the address of operand k (OPNLO/OPNHI) in A and X (low) and Y
+; (high). The step pointer is kept on the stack across each call, so the
+; routines may run steps of their own.
+FPRUN:  pla
+        sta     SPTR
+        pla
+        sta     SPTR+1
+@step:  inc     SPTR
+        bne     :+
+        inc     SPTR+1
+:       lda     SPTR+1
+        pha
+        lda     SPTR
+        pha
+        ldy     #0
+        lda     (SPTR),y
+        bne     :+
+        rts                     ; 0: return after the steps
+:       cmp     #$10
+        bcs     @opnd
+        tax
+        lda     NATLO-1,x
+        sta     FPJV
+        lda     NATHI-1,x
+        sta     FPJV+1
+        bcc     @call
+@opnd:  pha
+        lsr
+        lsr
+        lsr
+        lsr
+        tax
+        lda     OPRLO-1,x
+        sta     FPJV
+        lda     OPRHI-1,x
+        sta     FPJV+1
+        pla
+        and     #$0F
+        tax
+        lda     OPNHI,x
+        tay
+        lda     OPNLO,x
+        tax
+@call:  jsr     @go
+        pla
+        sta     SPTR
+        pla
+        sta     SPTR+1
+        jmp     @step
+@go:    jmp     (FPJV)
+
+S_NEG   = 1                     ; the native routines
+S_SQR   = 2
+S_SIN   = 3
+S_COS   = 4
+S_LOG   = 5
+S_EXP   = 6
+S_ABS   = 7
+NATLO:  .lobytes FNEG, SQUARE, FSIN, FCOS, FLOG, FEXP, FABS
+NATHI:  .hibytes FNEG, SQUARE, FSIN, FCOS, FLOG, FEXP, FABS
+S_LD    = $10                   ; the routines with an operand
+S_ST    = $20
+S_ADD   = $30
+S_SUB   = $40
+S_MUL   = $50
+S_DIV   = $60
+S_POLY  = $70
+S_OPOLY = $80
+OPRLO:  .lobytes FLDFAC, FSTFAC, FADDM, FSUBM, FMULM, FDIVM, POLY, ODDPOLY
+OPRHI:  .hibytes FLDFAC, FSTFAC, FADDM, FSUBM, FMULM, FDIVM, POLY, ODDPOLY
+O_T1    = 0                     ; the operands
+O_T2    = 1
+O_T3    = 2
+O_T4    = 3
+O_ONE   = 4
+O_LN2   = 5
+O_SQR3  = 6
+O_PI6   = 7
+O_PI2   = 8
+O_PLOG  = 9
+O_PATN  = 10
+O_PSIN  = 11
+O_PCOS  = 12
+O_PEXP  = 13
+OPNLO:  .lobytes T1, T2, T3, T4, KONE, KLN2, KSQR3, KPI6, KPI2, PLOG, PATN
+        .lobytes PSIN, PCOS, PEXP
+OPNHI:  .hibytes T1, T2, T3, T4, KONE, KLN2, KSQR3, KPI6, KPI2, PLOG, PATN
+        .hibytes PSIN, PCOS, PEXP
 
 ; FRND: FAC <- RND(FAC) (see basic.inc). The generator is a 32-bit
 ; xorshift (period 2^32-1); a number is the whole state as a fraction,
@@ -2114,50 +2081,35 @@ RndOut: lda     RNDS+3
 
 ; XSTEP: RNDS <- the next xorshift state: x ^= x<<13; x ^= x>>17;
 ; x ^= x<<5. Uses TROW (least significant byte first here).
-XSTEP:  lda     RNDS
-        sta     TROW+1
-        lda     RNDS+1
-        sta     TROW+2
-        lda     RNDS+2
-        sta     TROW+3
-        ldx     #5
-:       asl     TROW+1
-        rol     TROW+2
-        rol     TROW+3
-        dex
+XSTEP:  ldy     #13
+        jsr     XSHL
+        ldy     #17
+        jsr     XCOPY
+:       lsr     TROW+3
+        ror     TROW+2
+        ror     TROW+1
+        ror     TROW
+        dey
         bne     :-
-        ldx     #2
-:       lda     RNDS+1,x
-        eor     TROW+1,x
-        sta     RNDS+1,x
-        dex
-        bpl     :-
-        lda     RNDS+3
-        lsr
-        tax
-        lda     RNDS+2
-        ror
-        eor     RNDS
-        sta     RNDS
-        txa
-        eor     RNDS+1
-        sta     RNDS+1
-        ldx     #3
-:       lda     RNDS,x
-        sta     TROW,x
-        dex
-        bpl     :-
+        jsr     XXOR
         ldy     #5
+XSHL:   jsr     XCOPY
 :       asl     TROW
         rol     TROW+1
         rol     TROW+2
         rol     TROW+3
         dey
         bne     :-
-        ldx     #3
+XXOR:   ldx     #3
 :       lda     RNDS,x
         eor     TROW,x
         sta     RNDS,x
+        dex
+        bpl     :-
+        rts
+XCOPY:  ldx     #3
+:       lda     RNDS,x
+        sta     TROW,x
         dex
         bpl     :-
         rts
