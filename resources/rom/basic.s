@@ -25,6 +25,7 @@
 ; ---------------------------------------------------------------- RAM
 
 ROOMN   = $00           ; ROOM: bytes asked for (2)
+GAPN    = $02           ; OPENGAP, CLOSEGAP: size of the gap
 
 ; Zero page $06..$0C: fixed places that programs of the period use.
 HLPFIX  = $06           ; address of FIXINT: FAC -> integer A (high), Y (low)
@@ -70,10 +71,8 @@ GCP     = $4C           ; reclaiming string space
 GCT     = $4E
 GCD     = $50
 BTMP     = $52           ; 4 bytes of scratch
-FORLIM  = $56           ; FOR: limit and step, packed
-FORSTP  = $5A
-FORVAR  = $5E           ; FOR: the variable's value address
-FORNAM  = $60           ; FOR: its name
+FORREC  = $56           ; FOR: its record as it goes on the stack (17 bytes)
+; LIST and tokenising use some of the same bytes (never at the same time).
 LSTHI   = $62           ; LIST: last line number to show
 CRX     = $64           ; tokenising: input index
 CRY     = $65           ; tokenising: output index
@@ -378,31 +377,22 @@ INLINE: ldx     #0
 ; ---------------------------------------------------------------- output
 
 ; Writes the character in A, keeping the column: Return starts a new row,
-; a printable character moves one column on (the screen wraps after 32),
-; Backspace one back. Preserves A, X and Y.
+; a printable character moves one column on (the screen wraps after 32).
+; Preserves A, X and Y.
 OUTCH:  jsr     ROM_OUTPUT
+        pha
+        cmp     #$0D
+        beq     @cr
         cmp     #$20
-        bcc     @ctl
-        inc     TERMX           ; after column 31 the screen has wrapped
-        pha
-        lda     TERMX
+        bcc     @done
+        lda     TERMX           ; (carry set: + 1)
+        adc     #0
         and     #ROWLEN-1
+        .byte   $2C
+@cr:    lda     #0
         sta     TERMX
-        pla
+@done:  pla
         rts
-@ctl:   cmp     #$0D
-        bne     @bs
-        pha
-        lda     #0
-        sta     TERMX
-        pla
-        rts
-@bs:    cmp     #$08
-        bne     @rts
-        dec     TERMX
-        bpl     @rts
-        inc     TERMX
-@rts:   rts
 
 ; Starts a new row unless the column is 0. Changes A.
 CRIFNEED:
@@ -432,9 +422,14 @@ PRTU16: jsr     FFLTU16
         bne     PRTZX
 
 ; INDEX += 1. Changes A.
-INCIDX: inc     INDEX
-        bne     @rts
-        inc     INDEX+1
+INCIDX: lda     #1
+        ldx     #INDEX
+; The address in zero page X += A. Changes A.
+ADDZP:  clc
+        adc     0,x
+        sta     0,x
+        bcc     @rts
+        inc     1,x
 @rts:   rts
 
 ; Prints " IN n" when a program line is running (LINEPTR). Changes A, X, Y.
@@ -442,16 +437,12 @@ PRTIN:  ldy     #2
         lda     (LINEPTR),y
         cmp     #$FF
         beq     CRRTS
+        pha
         lda     #<INMSG
         ldy     #>INMSG
         jsr     PRTZ
         ldy     #1
         lda     (LINEPTR),y
-        tax
-        iny
-        lda     (LINEPTR),y
-        pha
-        txa
         tay
         pla
         jmp     PRTU16

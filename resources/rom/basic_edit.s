@@ -261,91 +261,34 @@ EDLINE: jsr     LINGET
         sta     LINNUM+1
         jsr     STKRST          ; FOR and GOSUB records may point anywhere now
         jsr     CLEARV
-        jsr     FNDLIN
-        lda     #0              ; BTMP: length of the line replaced
-        bcc     @old
-        ldy     #0
-        lda     (INDEX),y
-@old:   sta     BTMP
-        lda     CRBUF           ; room: VARTAB + new - old below MEMSIZ
-        cmp     #5
-        bcc     @delete
+        lda     CRBUF           ; room for the new line? (OMERR, nothing lost)
         clc
         adc     VARTAB
         tax
         lda     VARTAB+1
         adc     #0
-        tay
-        txa
-        sec
-        sbc     BTMP
-        tax
-        tya
-        sbc     #0
         cpx     #<MEMSIZ
         sbc     #>MEMSIZ
-        bcc     @delete
+        bcc     @room
         jmp     OMERR
-@delete:
-        lda     BTMP
-        beq     @insert
-        clc                     ; move what follows down over the old line
-        adc     INDEX
-        sta     MSRC
-        lda     INDEX+1
-        adc     #0
-        sta     MSRC+1
-        lda     INDEX
-        sta     MDST
-        lda     INDEX+1
-        sta     MDST+1
-        lda     VARTAB
-        sec
-        sbc     MSRC
-        sta     MCNT
-        lda     VARTAB+1
-        sbc     MSRC+1
-        sta     MCNT+1
-        jsr     MOVDN
-        lda     VARTAB
-        sec
-        sbc     BTMP
-        sta     VARTAB
-        bcs     @insert
-        dec     VARTAB+1
+@room:  jsr     FNDLIN
+        bcc     @insert
+        ldy     #0              ; the old line goes
+        lda     (INDEX),y
+        ldx     #VARTAB
+        jsr     CLOSEGAP
 @insert:
         lda     CRBUF
         cmp     #5
         bcc     @done           ; only a number: the line is gone
-@room:  lda     INDEX
-        sta     MSRC
-        clc
-        adc     CRBUF
-        sta     MDST
-        lda     INDEX+1
-        sta     MSRC+1
-        adc     #0
-        sta     MDST+1
-        lda     VARTAB
-        sec
-        sbc     INDEX
-        sta     MCNT
-        lda     VARTAB+1
-        sbc     INDEX+1
-        sta     MCNT+1
-        jsr     MOVUP
+        ldx     #VARTAB
+        jsr     OPENGAP
         ldy     #0
 @copy:  lda     CRBUF,y
         sta     (INDEX),y
         iny
         cpy     CRBUF
         bcc     @copy
-        lda     VARTAB
-        clc
-        adc     CRBUF
-        sta     VARTAB
-        bcc     @done
-        inc     VARTAB+1
 @done:  jsr     CLEARV
         jmp     MAIN
 
@@ -383,29 +326,18 @@ FNDFROM:
 @no:    clc
         rts
 
-; Block moves of MCNT bytes from MSRC to MDST. MOVDN for a destination
-; below the source (copies upwards), MOVUP for one above (copies
-; downwards). They change A, X, Y, MSRC, MDST.
-MOVDN:  ldy     #0
-        ldx     MCNT+1
-        beq     @part
-@page:  lda     (MSRC),y
-        sta     (MDST),y
-        iny
-        bne     @page
-        inc     MSRC+1
-        inc     MDST+1
-        dex
-        bne     @page
-@part:  ldx     MCNT
-        beq     @done
-@byte:  lda     (MSRC),y
-        sta     (MDST),y
-        iny
-        dex
-        bne     @byte
-@done:  rts
-
+; Opens a gap of A bytes at INDEX: the memory from INDEX up to the address
+; in zero page X moves up by A, and so does that address. Changes A, X, Y,
+; MSRC, MDST, MCNT.
+OPENGAP:
+        jsr     GAPSET
+        lda     0,x
+        clc
+        adc     GAPN
+        sta     0,x
+        bcc     MOVUP
+        inc     1,x
+; Moves MCNT bytes from MSRC up to MDST (above it), the last byte first.
 MOVUP:  lda     MSRC+1
         clc
         adc     MCNT+1
@@ -427,6 +359,64 @@ MOVUP:  lda     MSRC+1
         dec     MDST+1
         dex
         bne     @loop
+        rts
+
+; Closes a gap of A bytes at INDEX: the memory after it, up to the address
+; in zero page X, moves down by A, and so does that address. Changes A, X,
+; Y, MSRC, MDST, MCNT.
+CLOSEGAP:
+        jsr     GAPSET
+        lda     MCNT
+        sec
+        sbc     GAPN
+        sta     MCNT
+        bcs     @c1
+        dec     MCNT+1
+@c1:    lda     0,x
+        sec
+        sbc     GAPN
+        sta     0,x
+        bcs     @c2
+        dec     1,x
+@c2:    ldy     #0              ; from MDST down to MSRC, the first byte first
+        ldx     MCNT+1
+        beq     @part
+@page:  lda     (MDST),y
+        sta     (MSRC),y
+        iny
+        bne     @page
+        inc     MSRC+1
+        inc     MDST+1
+        dex
+        bne     @page
+@part:  ldx     MCNT
+        beq     @done
+@byte:  lda     (MDST),y
+        sta     (MSRC),y
+        iny
+        dex
+        bne     @byte
+@done:  rts
+
+; GAPN = A, MSRC = INDEX, MDST = INDEX + A, MCNT = the address in zero
+; page X - INDEX.
+GAPSET: sta     GAPN
+        lda     INDEX
+        sta     MSRC
+        clc
+        adc     GAPN
+        sta     MDST
+        lda     INDEX+1
+        sta     MSRC+1
+        adc     #0
+        sta     MDST+1
+        lda     0,x
+        sec
+        sbc     INDEX
+        sta     MCNT
+        lda     1,x
+        sbc     INDEX+1
+        sta     MCNT+1
         rts
 
 ; LIST [n][-[m]]: shows the lines from n to m. Ctrl-C breaks it.

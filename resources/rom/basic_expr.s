@@ -612,38 +612,19 @@ LOOKUP: lda     VARTAB
         sta     VARPNT+1
         rts
 @create:
-        lda     #6              ; move the arrays up by 6
+        lda     #6              ; 6 bytes at ARYTAB: the arrays move up
         ldy     #0
         jsr     ROOM
-        lda     ARYTAB
-        sta     MSRC
-        clc
-        adc     #6
-        sta     MDST
-        lda     ARYTAB+1
-        sta     MSRC+1
-        adc     #0
-        sta     MDST+1
-        lda     STREND
-        sec
-        sbc     ARYTAB
-        sta     MCNT
-        lda     STREND+1
-        sbc     ARYTAB+1
-        sta     MCNT+1
-        jsr     MOVUP
-        lda     ARYTAB          ; VARPNT is the old ARYTAB
-        clc
-        adc     #6
-        sta     ARYTAB
-        bcc     @a2
-        inc     ARYTAB+1
-@a2:    lda     STREND
-        clc
-        adc     #6
-        sta     STREND
-        bcc     @s2
-        inc     STREND+1
+        lda     VARPNT
+        sta     INDEX
+        lda     VARPNT+1
+        sta     INDEX+1
+        lda     #6
+        ldx     #STREND
+        jsr     OPENGAP
+        lda     #6
+        ldx     #ARYTAB
+        jsr     ADDZP
 @s2:    ldy     #0
         lda     NAME1
         sta     (VARPNT),y

@@ -1,19 +1,17 @@
 ; Tessaly BASIC: the statements. Each handler is entered with the character
 ; after its keyword read (CHRGOT) and NEWSTT as its return address.
 
-; END: stops quietly; CONT goes on after it.
-END:    pla
+; END stops quietly, STOP with "BREAK IN n"; CONT goes on after either.
+END:    lda     #0
+        .byte   $2C
+STOP:   lda     #1
+        tax
+        pla
         pla
         lda     #0
         sta     OLDKND
+        txa
         jmp     STOPEND
-
-; STOP: stops with "BREAK IN n"; CONT goes on after it.
-STOP:   pla
-        pla
-        lda     #0
-        sta     OLDKND
-        jmp     BRKNOW
 
 ; CONT: goes on where the program stopped.
 CONT:   lda     OLDTXT+1
@@ -334,39 +332,35 @@ IF:     jsr     FRMNUM
         jmp     EXECCH
 @rts:   rts
 
-; FOR v = a TO b [STEP c]: a record of 17 bytes on the stack:
-;   +0 TK_FOR, +1 name (2), +3 address of the value (2), +5 step (4),
-;   +9 limit (4), +13 text pointer after the FOR (2), +15 line pointer (2).
+; FOR v = a TO b [STEP c]: a record of 17 bytes on the stack, built in
+; FORREC: +0 TK_FOR, +1 address of the value (2), +3 name (2), +5 step (4),
+; +9 limit (4), +13 text pointer after the FOR (2), +15 line pointer (2).
 ; A FOR of the same variable further down is dropped with all above it.
 FOR:    jsr     PTRNAME
         cmp     #'('
-        bne     @simple
-        jmp     SNERR
-@simple:
+        beq     @sn
         lda     VALTYP
         beq     @num
         jmp     TMERR
+@sn:    jmp     SNERR
 @num:   lda     #$80
         sta     PTRMODE
         jsr     LOOKUP
-        lda     VARPNT
-        sta     FORVAR
-        lda     VARPNT+1
-        sta     FORVAR+1
-        lda     NAME1
-        sta     FORNAM
-        lda     NAME2
-        sta     FORNAM+1
+        ldx     #3              ; VARPNT and NAME1, NAME2
+@var:   lda     VARPNT,x
+        sta     FORREC+1,x
+        dex
+        bpl     @var
         lda     #'='
         jsr     SYNCHR
         jsr     FRMNUM
-        ldx     FORVAR
-        ldy     FORVAR+1
+        ldx     FORREC+1
+        ldy     FORREC+2
         jsr     FSTFAC
         lda     #TK_TO
         jsr     SYNCHR
         jsr     FRMNUM
-        ldx     #<FORLIM
+        ldx     #<(FORREC+9)
         ldy     #0
         jsr     FSTFAC
         jsr     CHRGOT
@@ -378,70 +372,53 @@ FOR:    jsr     PTRNAME
 @one:   lda     #<ONE
         ldy     #>ONE
         jsr     FLDFAC
-@step:  ldx     #<FORSTP
+@step:  ldx     #<(FORREC+5)
         ldy     #0
         jsr     FSTFAC
         jsr     CHRGOT          ; the statement must end here
         cmp     #0
         beq     @end
         cmp     #':'
-        beq     @end
-        jmp     SNERR
-@end:   pla
+        bne     @sn
+@end:   lda     TXTPTR
+        sta     FORREC+13
+        lda     TXTPTR+1
+        sta     FORREC+14
+        lda     LINEPTR
+        sta     FORREC+15
+        lda     LINEPTR+1
+        sta     FORREC+16
+        lda     #TK_FOR
+        sta     FORREC
+        pla
         pla
         tsx
 @scan:  lda     $0101,x
         cmp     #TK_FOR
         bne     @push
-        lda     $0104,x
-        cmp     FORVAR
-        bne     @skip
-        lda     $0105,x
-        cmp     FORVAR+1
-        bne     @skip
-        txa                     ; the same variable: drop it and all above
+        txa
         clc
         adc     #17
-        tax
+        ldy     $0102,x
+        cpy     FORREC+1
+        bne     @skip
+        ldy     $0103,x
+        cpy     FORREC+2
+        bne     @skip
+        tax                     ; the same variable: drop it and all above
         txs
-        jmp     @push
-@skip:  txa
-        clc
-        adc     #17
-        tax
+        bne     @push
+@skip:  tax
         bne     @scan
 @push:  tsx
         cpx     #STKREC+17
         bcs     @room
         jmp     OMERR
-@room:  lda     LINEPTR+1
-        pha
-        lda     LINEPTR
-        pha
-        lda     TXTPTR+1
-        pha
-        lda     TXTPTR
-        pha
-        ldx     #3
-@lim:   lda     FORLIM,x
+@room:  ldx     #16
+@rec:   lda     FORREC,x
         pha
         dex
-        bpl     @lim
-        ldx     #3
-@stp:   lda     FORSTP,x
-        pha
-        dex
-        bpl     @stp
-        lda     FORVAR+1
-        pha
-        lda     FORVAR
-        pha
-        lda     FORNAM+1
-        pha
-        lda     FORNAM
-        pha
-        lda     #TK_FOR
-        pha
+        bpl     @rec
         jmp     NEWSTT
 
 ; NEXT [v[,v...]]: adds the step; goes round again unless the limit is
@@ -462,10 +439,10 @@ NEXT:   pla
         jmp     NFERR
 @for:   lda     NAME1
         beq     @found
-        cmp     $0102,x
+        cmp     $0104,x
         bne     @skip
         lda     NAME2
-        cmp     $0103,x
+        cmp     $0105,x
         beq     @found
 @skip:  txa
         clc
@@ -474,9 +451,9 @@ NEXT:   pla
         bne     @scan
 @found: txs
         stx     BTMP+3
-        lda     $0104,x
+        lda     $0102,x
         sta     VARPNT
-        ldy     $0105,x
+        ldy     $0103,x
         sty     VARPNT+1
         jsr     FLDFAC
         lda     BTMP+3
