@@ -101,7 +101,7 @@ LDSC    = $98           ; a left operand's string descriptor
 VALPTR  = $9A           ; VAL: where it ended the text with 0 (hi 0: none)
 VALBYT  = $9C           ; VAL: the byte that was there
 GCO     = $9D           ; reclaiming: the descriptor of a block
-GCLEN   = $9F           ; reclaiming: a length
+GCB     = $03           ; reclaiming: address of the string found (2)
 
 ; Page 2 ($0230..$024F belong to the arithmetic).
 BUF     = $0250         ; the line being typed, ended by 0

@@ -4,11 +4,9 @@
 ; Variables and array elements hold descriptors; the result of a string
 ; operation gets a temporary descriptor in TEMPST until it is used. The
 ; characters live in the program (strings in quotes, DATA), or in the
-; string space, which grows down from MEMSIZ to FRETOP. Each block there
-; is the characters followed by a trailer of 3 bytes: the length and, while
-; the space is reclaimed, the address of the one descriptor that uses it.
-; No two descriptors share a block: assignment copies unless the value is
-; a fresh temporary.
+; string space, which grows down from MEMSIZ to FRETOP. No two descriptors
+; share characters there: assignment copies unless the value is a fresh
+; temporary, which is what lets GARBAG move each string by itself.
 
 ; Pushes a temporary descriptor: length A, address INDEX. DSCPTR points to
 ; it, VALTYP is set. STERR when all are in use.
@@ -59,18 +57,9 @@ FRETMP: ldy     #0
         lda     INDEX+1
         cmp     FRETOP+1
         bne     @done
-        lda     FRETOP          ; give the block back: length + 3
-        sec
-        adc     TLEN
-        sta     FRETOP
-        bcc     @fr2
-        inc     FRETOP+1
-@fr2:   lda     FRETOP
-        clc
-        adc     #2
-        sta     FRETOP
-        bcc     @done
-        inc     FRETOP+1
+        lda     TLEN            ; give its bytes back
+        ldx     #FRETOP
+        jsr     ADDZP
 @done:  lda     TLEN
         rts
 
@@ -95,31 +84,17 @@ ISTOP:  lda     DSCPTR+1
 ; INDEX = their address (TLEN2 = A). OMERR when they do not fit. With A = 0
 ; nothing is taken and INDEX = FRETOP.
 ALLOC:  sta     TLEN2
-        cmp     #0
-        beq     @zero
         jsr     @try
         bcc     @rts
         jsr     GARBAG
         jsr     @try
         bcc     @rts
         jmp     OMERR
-@zero:  lda     FRETOP
-        sta     INDEX
-        lda     FRETOP+1
-        sta     INDEX+1
-@rts:   rts
-@try:   lda     FRETOP          ; FRETOP - length - 3 >= STREND?
-        clc
+@try:   lda     FRETOP          ; FRETOP - length >= STREND?
+        sec
         sbc     TLEN2
         tax
         lda     FRETOP+1
-        sbc     #0
-        tay
-        txa
-        sec
-        sbc     #2
-        tax
-        tya
         sbc     #0
         bcc     @no
         tay
@@ -130,11 +105,8 @@ ALLOC:  sta     TLEN2
         sty     FRETOP+1
         stx     INDEX
         sty     INDEX+1
-        ldy     TLEN2           ; the trailer's length
-        lda     TLEN2
-        sta     (INDEX),y
         clc
-        rts
+@rts:   rts
 @no:    sec
         rts
 
@@ -446,32 +418,29 @@ MIDS:   lda     #2
 
 ; ---------------------------------------------------------------- reclaiming
 
-; Reclaims the string space: every block that no descriptor uses is
-; dropped and the others are moved up against MEMSIZ, their descriptors
-; following them. Linear in the space and the descriptors.
-GARBAG: lda     #<MEMSIZ        ; 1: clear every trailer's owner
-        sta     GCP
+; Reclaims the string space: the strings that descriptors use are moved up
+; against MEMSIZ, highest first, their descriptors following them; the rest
+; is free. Each pass finds the highest string below those already moved.
+GARBAG: lda     #<MEMSIZ
+        sta     GCT             ; GCT: the strings from here up are done
+        sta     GCP             ; GCP: where the next one ends
         lda     #>MEMSIZ
+        sta     GCT+1
         sta     GCP+1
-@clr:   jsr     GCPREV
-        bcs     @mark
-        lda     #0
-        ldy     #1
-        sta     (GCT),y
-        iny
-        sta     (GCT),y
-        jmp     @clr
-@mark:  lda     VARTAB          ; 2: each descriptor marks its block
+@pass:  lda     #0
+        sta     GCO+1           ; GCO: the descriptor found (hi 0: none)
+        lda     FRETOP
+        sta     GCB             ; GCB: its string's address
+        lda     FRETOP+1
+        sta     GCB+1
+        lda     VARTAB          ; the simple variables
         sta     GCD
         lda     VARTAB+1
         sta     GCD+1
-@var:   lda     GCD
-        cmp     ARYTAB
-        bne     @var1
-        lda     GCD+1
-        cmp     ARYTAB+1
+@var:   ldx     #ARYTAB
+        jsr     GCDEND
         beq     @arys
-@var1:  ldy     #0
+        ldy     #0
         lda     (GCD),y
         bmi     @vnext          ; a function
         iny
@@ -479,27 +448,24 @@ GARBAG: lda     #<MEMSIZ        ; 1: clear every trailer's owner
         bpl     @vnext          ; a number
         lda     #2
         jsr     GCADD
-        jsr     GCMARK
+        jsr     GCSEE
         lda     #4
         bne     @vadd
 @vnext: lda     #6
 @vadd:  jsr     GCADD
         jmp     @var
-@arys:  lda     GCD+1
-        cmp     STREND+1
-        bne     @ary1
-        lda     GCD
-        cmp     STREND
+@arys:  ldx     #STREND         ; the arrays
+        jsr     GCDEND
         beq     @temps
-@ary1:  ldy     #2              ; GCP: the next array
+        ldy     #2              ; MSRC: the next array
         lda     (GCD),y
         clc
         adc     GCD
-        sta     GCP
+        sta     MSRC
         iny
         lda     (GCD),y
         adc     GCD+1
-        sta     GCP+1
+        sta     MSRC+1
         ldy     #1
         lda     (GCD),y
         bpl     @anext          ; numbers
@@ -507,157 +473,98 @@ GARBAG: lda     #<MEMSIZ        ; 1: clear every trailer's owner
         lda     (GCD),y
         asl     a
         adc     #5
-        jsr     GCADD
-@elem:  lda     GCD
-        cmp     GCP
-        bne     @el1
-        lda     GCD+1
-        cmp     GCP+1
+@elem:  jsr     GCADD
+        ldx     #MSRC
+        jsr     GCDEND
         beq     @anext
-@el1:   jsr     GCMARK
+        jsr     GCSEE
         lda     #3
-        jsr     GCADD
-        jmp     @elem
-@anext: lda     GCP
+        bne     @elem
+@anext: lda     MSRC
         sta     GCD
-        lda     GCP+1
+        lda     MSRC+1
         sta     GCD+1
         jmp     @arys
-@temps: lda     #0
+@temps: lda     #0              ; the temporaries
         sta     GCD+1
-        ldx     #0
-@tmp:   cpx     TEMPPT
+        lda     #TEMPST
+@tmp:   sta     GCD
+        sec
+        sbc     #TEMPST
+        cmp     TEMPPT
         bcs     @move
-        txa
+        jsr     GCSEE
+        lda     GCD
         clc
-        adc     #TEMPST
-        sta     GCD
-        txa
-        pha
-        jsr     GCMARK
-        pla
-        tax
-        inx
-        inx
-        inx
+        adc     #3
         bne     @tmp
-@move:  lda     #<MEMSIZ        ; 3: move the blocks in use up
+@move:  lda     GCO+1
+        beq     @done
+        ldy     #0              ; move it: GCP -= length, copied down to up
+        lda     (GCO),y
+        tay
+        eor     #$FF
+        sec
+        adc     GCP
         sta     GCP
-        sta     GCD
-        lda     #>MEMSIZ
-        sta     GCP+1
-        sta     GCD+1
-@blk:   lda     GCP             ; GCD: where the next kept block ends
-        pha
-        lda     GCP+1
-        pha
-        jsr     GCPREV
-        pla
-        sta     MCNT+1          ; (the old end, for the size)
-        pla
-        sta     MCNT
-        bcs     @done
-        ldy     #2
-        lda     (GCT),y
-        beq     @blk            ; not in use
-        sta     GCO+1
-        dey
-        lda     (GCT),y
-        sta     GCO
-        lda     MCNT            ; size = old end - start
-        sec
-        sbc     GCP
-        sta     MCNT
-        lda     MCNT+1
-        sbc     GCP+1
-        sta     MCNT+1
-        lda     GCD             ; new start = GCD - size
-        sec
-        sbc     MCNT
-        sta     MDST
-        sta     GCD
-        lda     GCD+1
-        sbc     MCNT+1
-        sta     MDST+1
-        sta     GCD+1
-        ldy     #1              ; the descriptor follows
-        lda     MDST
+        bcs     @m1
+        dec     GCP+1
+@m1:    dey
+        lda     (GCB),y
+        sta     (GCP),y
+        tya
+        bne     @m1
+        ldy     #1              ; the descriptor follows it
+        lda     GCP
         sta     (GCO),y
         iny
-        lda     MDST+1
-        sta     (GCO),y
-        lda     GCP
-        sta     MSRC
         lda     GCP+1
-        sta     MSRC+1
-        jsr     MOVUP
-        jmp     @blk
-@done:  lda     GCD
+        sta     (GCO),y
+        lda     GCB             ; and what is below it comes next
+        sta     GCT
+        lda     GCB+1
+        sta     GCT+1
+        jmp     @pass
+@done:  lda     GCP
         sta     FRETOP
-        lda     GCD+1
+        lda     GCP+1
         sta     FRETOP+1
         rts
 
-; Steps GCP back over the block that ends at GCP: GCT = its trailer, GCP =
-; its start. Carry set (nothing done) when GCP is at FRETOP.
-GCPREV: lda     GCP
-        cmp     FRETOP
-        bne     @back
-        lda     GCP+1
-        cmp     FRETOP+1
-        bne     @back
-        sec
-        rts
-@back:  lda     GCP
-        sec
-        sbc     #3
-        sta     GCT
-        lda     GCP+1
-        sbc     #0
-        sta     GCT+1
-        ldy     #0
-        lda     GCT
-        sec
-        sbc     (GCT),y
-        sta     GCP
-        lda     GCT+1
-        sbc     #0
-        sta     GCP+1
-        clc
-        rts
-
-; GCD += A.
-GCADD:  clc
-        adc     GCD
-        sta     GCD
-        bcc     @rts
-        inc     GCD+1
+; Z set when GCD equals the address in zero page X. Changes A.
+GCDEND: lda     GCD
+        cmp     0,x
+        bne     @rts
+        lda     GCD+1
+        cmp     1,x
 @rts:   rts
 
-; The descriptor at GCD marks its block in the string space as its own.
-; Preserves GCD.
-GCMARK: ldy     #0
+; GCD += A.
+GCADD:  ldx     #GCD
+        jmp     ADDZP
+
+; The descriptor at GCD, if its string lies in the string space below GCT
+; and above the best found so far, becomes the best (GCO, GCB).
+GCSEE:  ldy     #0
         lda     (GCD),y
         beq     @rts
-        sta     GCLEN
         iny
         lda     (GCD),y
-        sta     INDEX
+        tax
         iny
         lda     (GCD),y
-        sta     INDEX+1
-        jsr     INSPACE
+        cpx     GCB
+        sbc     GCB+1
+        bcc     @rts
+        lda     (GCD),y
+        cpx     GCT
+        sbc     GCT+1
         bcs     @rts
-        lda     INDEX           ; the trailer: length, owner
-        clc
-        adc     GCLEN
-        sta     INDEX
-        bcc     @t
-        inc     INDEX+1
-@t:     ldy     #1
+        lda     (GCD),y
+        sta     GCB+1
+        stx     GCB
         lda     GCD
-        sta     (INDEX),y
-        iny
+        sta     GCO
         lda     GCD+1
-        sta     (INDEX),y
+        sta     GCO+1
 @rts:   rts
