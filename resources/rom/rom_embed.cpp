@@ -1,11 +1,15 @@
 // Build-time tool: turns binary images into a C++ source file of constant
 // byte arrays, checking each image's size on the way.
 //
-//   rom_embed OUT.cpp NAME FILE SIZE [NAME FILE SIZE ...]
+//   rom_embed OUT.cpp NAME FILE[+PART@OFFSET...] SIZE [NAME FILE SIZE ...]
 //
 // For each triple it defines `const uint8_t abNAME[SIZE]` and
-// `const size_t cbNAME`. An image that cannot be read or whose size is not
-// exactly SIZE fails the build; nothing is written then.
+// `const size_t cbNAME`. A file may be followed by parts to place into the
+// image at hexadecimal offsets: the BASIC ROM's code that lives in the System
+// ROM's spare space is assembled with BASIC and placed into the System ROM
+// this way. A part may only land on bytes the image leaves zero. An image that
+// cannot be read, whose size is not exactly SIZE, or whose part would overlap
+// its code fails the build; nothing is written then.
 #include <cstdio>
 #include <cstdlib>
 #include <fstream>
@@ -14,10 +18,57 @@
 #include <string>
 #include <vector>
 
+static bool read_image(const std::string& file, std::vector<unsigned char>& image)
+{
+    std::ifstream in(file, std::ios::binary);
+    if (!in) {
+        fprintf(stderr, "rom_embed: unable to open '%s'\n", file.c_str());
+        return false;
+    }
+    image.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+    return true;
+}
+
+// Places each "+PART@OFFSET" of spec into image; false after a fault.
+static bool place_parts(const std::string& spec, std::vector<unsigned char>& image)
+{
+    for (size_t plus = spec.find('+'); plus != std::string::npos;) {
+        size_t next = spec.find('+', plus + 1);
+        std::string part =
+            spec.substr(plus + 1, next == std::string::npos ? next : next - plus - 1);
+        plus = next;
+        size_t at = part.rfind('@');
+        char* end = nullptr;
+        unsigned long offset =
+            at == std::string::npos ? 0 : strtoul(part.c_str() + at + 1, &end, 16);
+        if (at == std::string::npos || *end) {
+            fprintf(stderr, "rom_embed: bad part '%s'\n", part.c_str());
+            return false;
+        }
+        std::vector<unsigned char> bytes;
+        if (!read_image(part.substr(0, at), bytes))
+            return false;
+        if (offset > image.size() || bytes.size() > image.size() - offset) {
+            fprintf(stderr, "rom_embed: '%s' does not fit its image\n", part.c_str());
+            return false;
+        }
+        for (size_t j = 0; j < bytes.size(); j++) {
+            if (bytes[j] && image[offset + j]) {
+                fprintf(stderr, "rom_embed: '%s' overlaps code at offset 0x%zx\n", part.c_str(),
+                        offset + j);
+                return false;
+            }
+            image[offset + j] |= bytes[j];
+        }
+    }
+    return true;
+}
+
 int main(int argc, char** argv)
 {
     if (argc < 5 || (argc - 2) % 3 != 0) {
-        fprintf(stderr, "usage: rom_embed OUT.cpp NAME FILE SIZE [NAME FILE SIZE ...]\n");
+        fprintf(stderr,
+                "usage: rom_embed OUT.cpp NAME FILE[+PART@OFFSET...] SIZE [NAME FILE SIZE ...]\n");
         return 2;
     }
     std::ostringstream out;
@@ -26,25 +77,24 @@ int main(int argc, char** argv)
            "#include <cstdint>\n";
     for (int i = 2; i < argc; i += 3) {
         const char* name = argv[i];
-        const char* file = argv[i + 1];
+        std::string spec = argv[i + 1];
+        std::string file = spec.substr(0, spec.find('+'));
         char* end;
         unsigned long size = strtoul(argv[i + 2], &end, 0);
         if (*end || size == 0) {
             fprintf(stderr, "rom_embed: bad size '%s'\n", argv[i + 2]);
             return 2;
         }
-        std::ifstream in(file, std::ios::binary);
-        if (!in) {
-            fprintf(stderr, "rom_embed: unable to open '%s'\n", file);
+        std::vector<unsigned char> image;
+        if (!read_image(file, image))
             return 1;
-        }
-        std::vector<unsigned char> image{std::istreambuf_iterator<char>(in),
-                                         std::istreambuf_iterator<char>()};
         if (image.size() != size) {
-            fprintf(stderr, "rom_embed: '%s' holds %zu bytes, expected %lu\n", file, image.size(),
-                    size);
+            fprintf(stderr, "rom_embed: '%s' holds %zu bytes, expected %lu\n", file.c_str(),
+                    image.size(), size);
             return 1;
         }
+        if (!place_parts(spec, image))
+            return 1;
         out << "\nextern const uint8_t ab" << name << "[" << size << "] = {";
         for (size_t j = 0; j < image.size(); j++) {
             char hex[8];

@@ -19,8 +19,9 @@
 ;
 ; Layout: each page that holds a fixed entry point is filled from that entry
 ; on: $FD00 keyboard and cassette input, $FE00 the monitor, $FF00 reset, BRK
-; and the Ctrl-C check. The rest (the screen driver, the key table, monitor
-; helpers) lies in $FA00..$FCFF. $F800..$F9FF is free (system.cfg).
+; and the Ctrl-C check. The rest (the screen driver, LOAD and SAVE, the rest
+; of the keyboard, monitor helpers) lies in $FA00..$FCFF. $F800..$F9FF is
+; free (system.cfg).
 
         .setcpu "6502"
         .include "c1p.inc"
@@ -93,13 +94,6 @@ INCH:   stx     ISX
         ldy     ISY
         rts
 
-; KEYIN: waits for a key from the keyboard; gives it in A and at LASTKEY.
-; Changes X and Y.
-KEYIN:  jsr     KSCAN
-        beq     KEYIN
-        sta     LASTKEY
-        rts
-
 ; KSCAN: one pass over the keyboard matrix, rows 7 down to 0, leaving row 0
 ; selected. Gives in A the character of a key that has gone down since it
 ; was last taken (Z clear), or 0 (Z set) when there is none. Changes X, Y.
@@ -111,17 +105,20 @@ KEYIN:  jsr     KSCAN
 ; time is still new on the next pass. Shift, Ctrl and shift lock are read
 ; from row 0 after the key's own row in the same pass, so that they are the
 ; ones that came with the key.
+;
+; A row whose keys differ from the ones taken is read a second time before
+; anything counts: the keyboard's bytes are refreshed whenever a host key
+; arrives, and a read that meets such a refresh can return another row's
+; keys. Such a read would count a key that is not there or take a held key
+; for released; the second read comes after the refresh and is the row's
+; own. Rows that have not changed, the common case, are read once.
 KSCAN:  lda     #$FF
         sta     KFOUND
         ldx     #7
-@row:   lda     BITS,x
-        eor     #$FF
-        sta     KBD             ; select row X
-        lda     KBD
-        eor     #$FF            ; 1 bits: keys down
-        cpx     #0
-        bne     @keys
-        and     #$20            ; row 0: only Escape is a key of its own
+@row:   jsr     KROW
+        cmp     KPREV,x
+        beq     @keys
+        jsr     KROW            ; changed: read again
 @keys:  sta     KTMP
         and     KPREV,x         ; a key seen up is no longer taken
         sta     KPREV,x
@@ -147,6 +144,8 @@ KSCAN:  lda     #$FF
         bpl     @row
         ldy     KFOUND
         bmi     @none
+        ldx     #0              ; row 0 once more, selected afresh for the
+        jsr     KROW            ; same reason as the second reads
         lda     KEYTAB,y
         beq     @none           ; an empty position
         sta     KTMP
@@ -195,33 +194,17 @@ KSCAN:  lda     #$FF
 @none:  lda     #0
         rts
 
-; The bit of each column (and, inverted, the select byte of each row).
-BITS:   .byte   $01, $02, $04, $08, $10, $20, $40, $80
-
-; LOAD ($FFF4): input comes from the cassette from now on (INCH).
-; Preserves A, X and Y.
-LOAD:   pha
-        lda     #1
-        sta     LOADFLG
-        pla
-        rts
-
-; SAVE ($FFF7): output goes to the cassette too from now on (OUTCH) and
-; carry is clear; when the interface cannot send (status bit 1 clear) carry
-; is set and nothing changes. Looks at the status once and never waits.
-; Preserves A, X and Y.
-SAVE:   pha
-        lda     CASSTAT
-        and     #$02
-        beq     @no
-        lda     #1
-        sta     SAVEFLG
-        pla
-        clc
-        rts
-@no:    pla
-        sec
-        rts
+; KROW: selects row X of the keyboard; gives in A its keys that are down as
+; 1 bits (of row 0 only Escape: its other keys are modifiers). Changes A.
+KROW:   lda     BITS,x
+        eor     #$FF
+        sta     KBD
+        lda     KBD
+        eor     #$FF
+        cpx     #0
+        bne     @keys
+        and     #$20
+@keys:  rts
 
 ; ============================================================ $FE00: monitor
 
@@ -438,7 +421,7 @@ RESET:  cld
 
 PROMPT: .byte   "C/W/M ?", 0
 
-; ECHOLN: prints the character in A and starts a new line.
+; ECHOLN: prints the character in A and starts a new line. Changes A.
 ECHOLN: jsr     OUTCH
         jmp     NEWLN
 
@@ -516,6 +499,7 @@ HEXVAL: cmp     #'0'
 NEWLN:  lda     #CH_CR
         jmp     OUTCH
 
+; The monitor's messages, shown beside its row; ended by 0.
 MSGS:
 MSGBAD  = * - MSGS
         .byte   "?", 0
@@ -699,7 +683,7 @@ ROWHOME:
 ; cursor at its start; the start of the line moves up with its text (it
 ; stops at the top left when the line's first row has gone). The copy goes
 ; column by column with the 31 row moves written out, so a scroll costs
-; about 2,100 instructions. Changes A and X; keeps Y.
+; about 2,150 instructions. Changes A and X; keeps Y.
 SCROLL: ldx     #ROWLEN-1
 @col:
         .repeat ROWLEN-1, R
@@ -729,6 +713,61 @@ SCROLL: ldx     #ROWLEN-1
         lda     #>SCREEN
         sta     LINE+1
 @x:     rts
+
+; LOAD ($FFF4): input comes from the cassette from now on (INCH).
+; Preserves A, X and Y.
+LOAD:   pha
+        lda     #1
+        sta     LOADFLG
+        pla
+        rts
+
+; SAVE ($FFF7): output goes to the cassette too from now on (OUTCH) and
+; carry is clear; when the interface cannot send (status bit 1 clear) carry
+; is set and nothing changes. Looks at the status once and never waits.
+; Preserves A, X and Y.
+SAVE:   pha
+        lda     CASSTAT
+        and     #$02
+        beq     @no
+        lda     #1
+        sta     SAVEFLG
+        pla
+        clc
+        rts
+@no:    pla
+        sec
+        rts
+
+; KEYIN: waits for a key from the keyboard; gives it in A and at LASTKEY.
+; Changes X and Y.
+;
+; Before it returns it waits, reading only the key's row, until the key is
+; up: the keyboard releases a typed key only when its row is selected, and
+; the program that gets the key may run for long without reading the
+; keyboard. The wait ends as soon as the row changes in any way (a new key
+; in it is left for the next read), and after 256 reads at the most, so a
+; key held down cannot stop it.
+KEYIN:  jsr     KSCAN
+        beq     KEYIN
+        sta     LASTKEY
+        pha
+        lda     KFOUND
+        lsr     a
+        lsr     a
+        lsr     a
+        tax                     ; the key's row
+        ldy     #0
+@wait:  jsr     KROW
+        cmp     KPREV,x
+        bne     @done
+        dey
+        bne     @wait
+@done:  pla
+        rts
+
+; The bit of each column (and, inverted, the select byte of each row).
+BITS:   .byte   $01, $02, $04, $08, $10, $20, $40, $80
 
 ; The character of each matrix position, row by row, bit 0 first. Row 0
 ; holds only Escape (its other keys are modifiers). Row 6 bit 2 is the
