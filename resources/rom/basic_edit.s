@@ -194,23 +194,19 @@ KWMATCH:
         rts
 
 ; Reads the decimal digits at BUF,X into LINNUM; X moves past them. Carry
-; set when the number is above 63999 (or no digit stands there).
+; set when the number is above 63999.
 LINGET: lda     #0
         sta     LINNUM
         sta     LINNUM+1
-        lda     BUF,x
-        cmp     #'0'
-        bcc     @none
-        cmp     #'9'+1
-        bcs     @none
 @digit: lda     BUF,x
-        cmp     #'0'
-        bcc     @done
-        cmp     #'9'+1
+        sec
+        sbc     #'0'
+        cmp     #10
         bcs     @done
-        lda     LINNUM+1
-        cmp     #$19            ; 6400 and more: too large once times 10
-        bcs     @none
+        ldy     LINNUM+1
+        cpy     #$19            ; 6400 and more: too large once times 10
+        bcs     @rts
+        pha
         asl     LINNUM
         rol     LINNUM+1
         lda     LINNUM
@@ -219,15 +215,12 @@ LINGET: lda     #0
         rol     LINNUM+1
         asl     LINNUM
         rol     LINNUM+1
-        clc
-        adc     LINNUM
+        adc     LINNUM          ; (carry clear: no number here is that big)
         sta     LINNUM
         tya
         adc     LINNUM+1
         sta     LINNUM+1
-        lda     BUF,x
-        and     #$0F
-        clc
+        pla
         adc     LINNUM
         sta     LINNUM
         bcc     @next
@@ -235,9 +228,7 @@ LINGET: lda     #0
 @next:  inx
         bne     @digit
 @done:  clc
-        rts
-@none:  sec
-        rts
+@rts:   rts
 
 ; Stores the line typed in BUF (its number first): replaces a line of the
 ; same number, or deletes it when nothing follows the number. The variables
@@ -421,38 +412,40 @@ GAPSET: sta     GAPN
 
 ; LIST [n][-[m]]: shows the lines from n to m. Ctrl-C breaks it.
 LIST:   jsr     STMTSTART
-        lda     #0
-        sta     BTMP
-        sta     BTMP+1
-        lda     #$FF
-        sta     LSTHI
-        sta     LSTHI+1
+        ldx     #$FF            ; all lines unless told
+        stx     LSTHI
+        stx     LSTHI+1
+        inx
+        stx     LINNUM
+        stx     LINNUM+1
         jsr     GETLIN
         bcs     @dash
+        jsr     @hi             ; n alone: that line only
+@dash:  lda     LINNUM+1
+        pha
         lda     LINNUM
-        sta     BTMP
-        sta     LSTHI
-        lda     LINNUM+1
-        sta     BTMP+1
-        sta     LSTHI+1
-@dash:  jsr     CHRGOT
+        pha
+        jsr     CHRGOT
         cmp     #'-'
         bne     @go
-        lda     #$FF
+        lda     #$FF            ; n-: to the end, n-m: to m
         sta     LSTHI
         sta     LSTHI+1
         jsr     CHRGET
         jsr     GETLIN
         bcs     @go
-        lda     LINNUM
+        jsr     @hi
+@go:    pla
+        sta     LINNUM
+        pla
+        sta     LINNUM+1
+        jsr     FNDLIN
+        jmp     LISTFROM
+@hi:    lda     LINNUM          ; LSTHI = LINNUM
         sta     LSTHI
         lda     LINNUM+1
         sta     LSTHI+1
-@go:    lda     BTMP
-        sta     LINNUM
-        lda     BTMP+1
-        sta     LINNUM+1
-        jsr     FNDLIN
+        rts
 LISTFROM:
 @line:  ldy     #0
         lda     (INDEX),y
