@@ -10,124 +10,55 @@
 ; Rounding is deferred rather than done at once so that FIN and FOUT can
 ; scale a number by a power of ten and still see the bits below the 24th.
 ;
-; Multiplication uses quarter squares: a*b = f(a+b) - f(a-b) with
-; f(x) = floor(x*x/4), from four 512-byte tables that FINIT builds at the
-; top of RAM (FP_RAMTOP). A table is reached through a zero-page pointer
-; whose low byte is the multiplier, so (pointer),Y with Y = the multiplicand
-; reads f(a+b) directly; the second pair of tables holds f(x-255) and is
-; reached with the multiplier complemented, giving f(b-a).
+; The functions are written as short scripts of these operations (FPRUN),
+; which keeps them small; the operations themselves are plain code.
 
 ; ---------------------------------------------------------------- RAM
 
-SQ1LO   = $9800         ; f(x) for x = 0..511, low bytes
-SQ1HI   = $9A00         ; and high bytes
-SQ2LO   = $9C00         ; f(|x-255|) for x = 0..510, low bytes
-SQ2HI   = $9E00         ; and high bytes
-FP_RAMTOP = SQ1LO
+FP_RAMTOP = $A000       ; no tables in RAM
 
-QL1     = $AB           ; 2: pointer into SQ1LO (low byte: the multiplier)
-QH1     = $AD           ; 2: pointer into SQ1HI
-QL2     = $AF           ; 2: pointer into SQ2LO (low byte: multiplier EOR $FF)
-QH2     = $B1           ; 2: pointer into SQ2HI
-RESP0   = $B3           ; always 0: the byte above RES
-RES     = $B4           ; 9: product (most significant byte first), or
+RES     = $AB           ; 6: product (most significant byte first), or
                         ; the remainder of a division
-RESP1   = $BD           ; always 0: the byte below RES
-TROW    = $BE           ; 4: one row of a product (MROW)
-TLO     = $C2           ; MROW's scratch
-ARGX    = $C3           ; FADD: ARG's guard byte while it is aligned
-ARGX2   = $C4           ; FADD: bits shifted out below ARGX (sticky)
-QBYTE   = $C5           ; FDIV: the quotient byte being built
-TEXP    = $C6           ; 2: FDIV: the result's exponent (low, high)
-FPT0     = $C8           ; scratch of the conversions, FINT, FOUT
-FPT1    = $C9
-SCNT    = $CA           ; SCALE10: the power of ten still to apply
-; $CB..$D9 are shared: FIN, FOUT and the functions never run inside one
+TROW    = $B1           ; 4: scratch of MUL10 and XSTEP
+TLO     = $B5           ; MUL10's digit
+ARGX    = $B6           ; FADD: ARG's guard byte while it is aligned
+ARGX2   = $B7           ; FADD: bits shifted out below ARGX (sticky)
+QBYTE   = $B8           ; FDIV: the quotient byte being built
+TEXP    = $B9           ; 2: FDIV: the result's exponent (low, high)
+FPT0    = $BB           ; scratch of the conversions and FOUT
+FPT1    = $BC           ; also: FINT leaves it non-zero for a fraction
+SCNT    = $BD           ; SCALE10: the power of ten still to apply
+; $BE..$CA are shared: FIN, FOUT and the functions never run inside one
 ; another.
-NACC    = $CB           ; FIN: 4: the digits as an integer (most sig. first)
-DEXP    = $CF           ; FIN: the decimal exponent of NACC
-EXP10   = $D0           ; FIN: the number after E
-FINFLG  = $D1           ; FIN: bit 7 a digit seen, bit 6 a point seen
-FINSGN  = $D2           ; FIN: bit 7 the number is negative
-FTMP    = $CB           ; FOUT: 4: the number being printed (packed)
-FDEC    = $CF           ; FOUT: its decimal exponent
-LAST    = $D0           ; FOUT: the index of its last digit that is not 0
-T1      = $CB           ; functions: 4: packed temporaries
-T2      = $CF
-CPTR    = $D3           ; 2: POLY's coefficients, REDUCE's constant
-PCNT    = $D5           ; POLY: coefficients left; FPOW: bits left
-FFLG    = $D6           ; flags of a function
-FQ      = $D7           ; a function's quadrant or exponent
+NACC    = $BE           ; FIN: 4: the digits as an integer (most sig. first)
+DEXP    = $C2           ; FIN: the decimal exponent of NACC
+EXP10   = $C3           ; FIN: the number after E
+FINFLG  = $C4           ; FIN: bit 7 a digit seen, bit 6 a point seen
+FINSGN  = $C5           ; FIN: bit 7 the number is negative
+FTMP    = $BE           ; FOUT: 4: the number being printed (packed)
+FDEC    = $C2           ; FOUT: its decimal exponent
+LAST    = $C3           ; FOUT: the index of its last digit that is not 0
+T1      = $BE           ; functions: 4: packed temporaries
+T2      = $C2
+CPTR    = $C6           ; 2: POLY's coefficients
+PCNT    = $C8           ; POLY, FSQR, FPOW: a count
+FFLG    = $C9           ; flags of a function
+FQ      = $CA           ; a function's quadrant or exponent
+SPTR    = $CB           ; 2: FPRUN's step pointer
 PTR     = $DE           ; 2: the packed number being loaded or stored
 T3      = $0240         ; 4: TAN and ^ keep their operands here
 T4      = $0244         ; 4
 PSGN    = $0248         ; ^: bit 7 the result is negative
 FPJV    = $0249         ; 2: FPRUN's jump vector
-SPTR    = $D8           ; 2: FPRUN's step pointer
+FISGN   = $024B         ; FINT: the number's sign
 RNDS    = $024C         ; 4: the state of RND, least significant byte first
 DIGITS  = FOUTBUF+10    ; FOUT: the six digits (the text never reaches them
                         ; before they are used)
 
 ; ---------------------------------------------------------------- start
 
-; FINIT: builds the quarter-square tables and seeds RND. Takes a few
-; thousand instructions; changes A, X, Y.
-FINIT:  lda     #>SQ1LO
-        sta     QL1+1
-        lda     #>SQ1HI
-        sta     QH1+1
-        ldy     #0
-        sty     QL1
-        sty     QH1
-        sty     FPT0             ; f(x), low
-        sty     FPT1            ; f(x), high
-        sty     TEXP            ; x+1, low
-        sty     TEXP+1          ; x+1, high
-@sq1:   lda     FPT0
-        sta     (QL1),y
-        lda     FPT1
-        sta     (QH1),y
-        inc     TEXP            ; f(x+1) = f(x) + floor((x+1)/2)
-        bne     :+
-        inc     TEXP+1
-:       lda     TEXP+1
-        lsr
-        lda     TEXP
-        ror
-        clc
-        adc     FPT0
-        sta     FPT0
-        bcc     :+
-        inc     FPT1
-:       iny
-        bne     @sq1
-        inc     QL1+1
-        inc     QH1+1
-        lda     QL1+1
-        cmp     #>SQ1LO+2
-        bne     @sq1
-        ldx     #255            ; SQ2[255-k] = SQ2[255+k] = f(k)
-@sq2:   lda     SQ1LO,y
-        sta     SQ2LO,x
-        sta     SQ2LO+255,y
-        lda     SQ1HI,y
-        sta     SQ2HI,x
-        sta     SQ2HI+255,y
-        dex
-        iny
-        bne     @sq2
-        lda     #>SQ1LO
-        sta     QL1+1
-        lda     #>SQ1HI
-        sta     QH1+1
-        lda     #>SQ2LO
-        sta     QL2+1
-        lda     #>SQ2HI
-        sta     QH2+1
-        lda     #0
-        sta     RESP0
-        sta     RESP1
-        ldx     #3              ; RND's first sequence
+; FINIT: seeds RND. Changes A, X.
+FINIT:  ldx     #3
 :       lda     RNDSEED,x
         sta     RNDS,x
         dex
@@ -443,90 +374,60 @@ AddRet: rts
 
 ; ---------------------------------------------------------------- * /
 
-; MROW: TROW (4 bytes, most significant first) <- A * ARGM (3 bytes).
-; Changes A, Y; keeps X.
-MROW:   sta     QL1
-        sta     QH1
-        eor     #$FF
-        sta     QL2
-        sta     QH2
-        ldy     ARGM+2
-        sec
-        lda     (QL1),y
-        sbc     (QL2),y
-        sta     TROW+3
-        lda     (QH1),y
-        sbc     (QH2),y
-        sta     TROW+2
-        ldy     ARGM+1
-        sec
-        lda     (QL1),y
-        sbc     (QL2),y
-        sta     TLO
-        lda     (QH1),y
-        sbc     (QH2),y
-        sta     TROW+1
-        lda     TLO
-        clc
-        adc     TROW+2
-        sta     TROW+2
-        bcc     :+
-        inc     TROW+1
-:       ldy     ARGM
-        sec
-        lda     (QL1),y
-        sbc     (QL2),y
-        sta     TLO
-        lda     (QH1),y
-        sbc     (QH2),y
-        sta     TROW
-        lda     TLO
-        clc
-        adc     TROW+1
-        sta     TROW+1
-        bcc     :+
-        inc     TROW
-:       rts
-
-; ADDROW: RES[X..X+3] += TROW, carrying into RES[X-1] (which the callers
-; have left 0 or 1 below). Changes A; keeps X.
-ADDROW: clc
-        lda     RES+3,x
-        adc     TROW+3
-        sta     RES+3,x
-        lda     RES+2,x
-        adc     TROW+2
-        sta     RES+2,x
-        lda     RES+1,x
-        adc     TROW+1
-        sta     RES+1,x
-        lda     RES,x
-        adc     TROW
-        sta     RES,x
-        bcc     :+
-        inc     RES-1,x
-:       rts
-
 ; FMULM: FAC <- the packed number at (A,Y) times FAC.
 FMULM:  jsr     FLDARG
-; FMUL: FAC <- ARG * FAC. The 48-bit product is exact; FAC keeps its top
-; 32 bits.
+; FMUL: FAC <- ARG * FAC. Shift and add: FAC's mantissa, the multiplier,
+; fills the low half of a 48-bit register that shifts right as ARG's
+; mantissa is added into its high half; a zero multiplier byte is a shift
+; by 8 at once. The product is exact; FAC keeps its top 32 bits.
 FMUL:   jsr     FROUND
         lda     FACEXP
         beq     @zero
         lda     ARGEXP
-        beq     @zero
+        bne     :+
+@zero:  jmp     FZERO
+:       ldx     #2
+:       lda     FACM,x
+        sta     RES+3,x
         lda     #0
-        ldx     #5
-:       sta     RES,x
+        sta     RES,x
         dex
         bpl     :-
-        ldx     #2
-@row:   lda     FACM,x
-        jsr     MROW
-        jsr     ADDROW
+        ldy     #3
+@byte:  lda     RES+5
+        bne     @bits
+        ldx     #4
+:       lda     RES,x
+        sta     RES+1,x
         dex
-        bpl     @row
+        bpl     :-
+        inx
+        stx     RES
+        beq     @next
+@bits:  ldx     #8
+@bit:   lda     RES+5
+        lsr
+        bcc     @shift
+        clc
+        lda     RES+2
+        adc     ARGM+2
+        sta     RES+2
+        lda     RES+1
+        adc     ARGM+1
+        sta     RES+1
+        lda     RES
+        adc     ARGM
+        sta     RES
+@shift: ror     RES
+        ror     RES+1
+        ror     RES+2
+        ror     RES+3
+        ror     RES+4
+        ror     RES+5
+        dex
+        bne     @bit
+@next:  dey
+        bne     @byte
         lda     FACSGN
         eor     ARGSGN
         sta     FACSGN
@@ -557,7 +458,6 @@ FMUL:   jsr     FROUND
         bcs     :+
         dex
 :       jmp     SETEXP
-@zero:  jmp     FZERO
 
 ; FDIVM: FAC <- the packed number at (A,Y) divided by FAC.
 FDIVM:  jsr     FLDARG
@@ -862,76 +762,36 @@ FFIXU8: jsr     FFIXU16
         tax
         rts
 
-; FINT: FAC <- the largest integer not above FAC. Leaves FPT1 non-zero when
-; FAC had a fraction (for FPOW).
+; FINT: FAC <- the largest integer not above FAC: |x| + 2^23 - 2^23 rounds
+; |x| to an integer, which is then moved one towards minus infinity when
+; it went the wrong way. Leaves FPT1 non-zero when FAC had a fraction.
 FINT:   jsr     FROUND
         sta     FPT1
         lda     FACEXP
         cmp     #$98
         bcs     @ret            ; 2^23 and above: an integer already
-        cmp     #$81
-        bcs     @frac
-        tax                     ; below 1
-        beq     @ret
-        sta     FPT1
         lda     FACSGN
-        bmi     :+
-        jmp     FZERO
-:       jsr     FONE            ; -1
-        lda     #$80
-        sta     FACSGN
-@ret:   rts
-@frac:  lda     #$98            ; A: the number of fraction bits, 1..23
-        sec
-        sbc     FACEXP
-        ldx     #2
-@bytes: cmp     #8
-        bcc     @bits
-        sbc     #8
-        tay
-        lda     FACM,x
-        ora     FPT1
-        sta     FPT1
+        sta     FISGN
         lda     #0
-        sta     FACM,x
-        dex
-        tya
-        bpl     @bytes
-@bits:  tay                     ; mask of the integer bits of byte X
-        lda     #$FF
-        cpy     #0
-        beq     @mask
-:       asl
-        dey
-        bne     :-
-@mask:  sta     FPT0
-        eor     #$FF
-        and     FACM,x
-        ora     FPT1
+        sta     FACSGN
+        jsr     FPRUN
+        .byte   S_ST+O_T1, S_ADD+O_2P23, S_ADD+O_M2P23, 0
+        lda     #<T1
+        ldy     #>T1
+        jsr     FCMPM           ; the sign of r - |x|
         sta     FPT1
-        lda     FACM,x
-        and     FPT0
-        sta     FACM,x
-        lda     FACSGN
-        bpl     @ret
-        lda     FPT1
-        beq     @ret
-        lda     FPT0             ; negative with a fraction: one more in
-        eor     #$FF            ; magnitude, at the lowest integer bit
-        clc
-        adc     #1
-        adc     FACM,x
-        sta     FACM,x
-        bcc     @ret
-@carry: dex
-        bmi     @wrap
-        inc     FACM,x
-        beq     @carry
-        rts
-@wrap:  lda     #$80
-        sta     FACM
-        inc     FACEXP
-        rts
+        bit     FISGN
+        bmi     @neg
+        cmp     #1
+        bne     @ret
+        jsr     FPRUN           ; r above x: one less
+        .byte   S_ADD+O_M1, 0
+@ret:   rts
+@neg:   cmp     #$FF
+        bne     :+
+        jsr     FPRUN           ; r below |x|: one more, then negated
+        .byte   S_ADD+O_ONE, 0
+:       jmp     FNEG
 
 ; ---------------------------------------------------------------- text in
 
@@ -1164,18 +1024,20 @@ TENPTR: asl
         iny
 :       rts
 
-; MUL8: A (high) X (low) <- A * Y. Changes Y's table pointers only.
-MUL8:   sta     QL1
-        sta     QH1
-        eor     #$FF
-        sta     QL2
-        sta     QH2
-        sec
-        lda     (QL1),y
-        sbc     (QL2),y
-        tax
-        lda     (QH1),y
-        sbc     (QH2),y
+; MUL8: A (high) X (low) <- A * Y. Changes FPT0, FPT1.
+MUL8:   sta     FPT0
+        sty     FPT1
+        lda     #0
+        ldx     #8
+        lsr     FPT1
+@bit:   bcc     :+
+        clc
+        adc     FPT0
+:       ror
+        ror     FPT1
+        dex
+        bne     @bit
+        ldx     FPT1
         rts
 
 ; ---------------------------------------------------------------- text out
@@ -1415,198 +1277,44 @@ POLY:   sta     CPTR
         bne     @loop
         rts
 
-; REDUCE: y <- FAC (positive: 0.M x 2^E) times the constant at CPTR (an
-; exponent byte c, then 6 mantissa bytes K: K = 0.K x 2^c), exactly, then
-; split into integer and fraction. When y < 1/2 (s = E + c < 0): A = 0,
-; carry clear, FAC = y normalised. Otherwise A = the low 8 bits of the
-; integer part, carry = the fraction is 1/2 or more, and FAC = the fraction
-; in fixed point (FACEXP $80, the mantissa FACM..FACX not normalised). For
-; s above 47 the bits below the product are taken as 0.
-REDUCE: lda     FACM
-        sta     ARGM
-        lda     FACM+1
-        sta     ARGM+1
-        lda     FACM+2
-        sta     ARGM+2
-        lda     #0
-        ldx     #8
-:       sta     RES,x
-        dex
-        bpl     :-
-        ldx     #5
-@row:   txa
-        tay
-        iny
-        lda     (CPTR),y
-        jsr     MROW
-        jsr     ADDROW
-        dex
-        bpl     @row
-        ldy     #0
-        lda     (CPTR),y
-        clc
-        adc     FACEXP
-        sec
-        sbc     #$80
-        bpl     @int
-        clc                     ; y < 1/2: a float
-        adc     #$80
-        sta     FACEXP
-        lda     RES
-        sta     FACM
-        lda     RES+1
-        sta     FACM+1
-        lda     RES+2
-        sta     FACM+2
-        lda     RES+3
-        sta     FACX
-        jsr     NORM
-        lda     #0
-        clc
-        rts
-@int:   cmp     #48
-        bcc     :+
-        and     #7
-        ora     #40
-:       pha
-        lsr
-        lsr
-        lsr
-        tax
-        lda     RES-1,x
-        sta     FPT0
-        lda     RES,x
-        sta     FACM
-        lda     RES+1,x
-        sta     FACM+1
-        lda     RES+2,x
-        sta     FACM+2
-        lda     RES+3,x
-        sta     FACX
-        lda     RES+4,x
-        sta     FPT1
-        pla
-        and     #7
-        tay
-        beq     @fix
-:       asl     FPT1
-        rol     FACX
-        rol     FACM+2
-        rol     FACM+1
-        rol     FACM
-        rol     FPT0
-        dey
-        bne     :-
-@fix:   lda     #$80
-        sta     FACEXP
-        lda     FACM
-        asl
-        lda     FPT0
-        rts
+; FHALF: FAC <- FAC / 2.
+FHALF:  lda     FACEXP
+        beq     :+
+        dec     FACEXP
+:       rts
 
-; NEGFIX: FACM..FACX <- 1 - (FACM..FACX) as a fixed-point fraction (the
-; fraction is not 0). Changes A, X.
-NEGFIX: ldx     #3
-        sec
-:       lda     #0
-        sbc     FACM,x
-        sta     FACM,x
-        dex
-        bpl     :-
-        rts
+; SQUARE: FAC <- FAC * FAC.
+SQUARE: jsr     FTOARG
+        jmp     FMUL
 
 ; ---------------------------------------------------------------- functions
 
-; FSQR: FAC <- the square root of FAC; illegal function call below 0. The
-; 25-bit root of the mantissa is found bit by bit (exact, then rounded):
-; rem holds the remainder, q4 four times the root so far.
+; FSQR: FAC <- the square root of FAC; illegal function call below 0.
+; Newton's iteration y = (y + x/y)/2 from y = x with its exponent halved
+; (within a factor sqrt 2): four steps reach the last bit.
 FSQR:   jsr     FROUND
         lda     FACEXP
-        bne     :+
-        rts
-:
+        beq     @ret
         lda     FACSGN
         bpl     :+
         jmp     FPFC
-:       lda     FACEXP
-        lsr
-        bcc     :+
-        lsr     FACM            ; odd exponent: take half the mantissa
-        ror     FACM+1
-        ror     FACM+2
-        ror     FACX
-:       lda     FACEXP
+:       jsr     FPRUN
+        .byte   S_ST+O_T1, 0
+        lda     FACEXP
         clc
         adc     #$81
         ror
         sta     FACEXP
-        lda     #0
-        ldx     #7
-:       sta     T1,x            ; rem = T1, q4 = T2
-        dex
-        bpl     :-
-        lda     #25
+        lda     #4
         sta     PCNT
-@loop:  ldy     #2
-:       asl     FACX
-        rol     FACM+2
-        rol     FACM+1
-        rol     FACM
-        rol     T1+3
-        rol     T1+2
-        rol     T1+1
-        rol     T1
-        dey
-        bne     :-
-        clc                     ; rem - q4 - 1
-        lda     T1+3
-        sbc     T2+3
-        sta     FPT0
-        lda     T1+2
-        sbc     T2+2
-        tay
-        lda     T1+1
-        sbc     T2+1
-        tax
-        lda     T1
-        sbc     T2
-        bcc     @no
-        sta     T1
-        stx     T1+1
-        sty     T1+2
-        lda     FPT0
-        sta     T1+3
-@no:    php
-        asl     T2+3
-        rol     T2+2
-        rol     T2+1
-        rol     T2
-        plp
-        bcc     :+
-        lda     T2+3
-        ora     #4
-        sta     T2+3
-:       dec     PCNT
+@loop:  jsr     FPRUN
+        .byte   S_ST+O_T2, S_DIV+O_T1, S_ADD+O_T2, S_HALF, 0
+        dec     PCNT
         bne     @loop
-        ldx     #5              ; q4 has 27 bits: the top 24 and the
-:       asl     T2+3            ; rounding bit to FACM..FACX
-        rol     T2+2
-        rol     T2+1
-        rol     T2
-        dex
-        bne     :-
-        lda     T2
-        sta     FACM
-        lda     T2+1
-        sta     FACM+1
-        lda     T2+2
-        sta     FACM+2
-        lda     T2+3
-        sta     FACX
 @ret:   rts
 
 ; FLOG: FAC <- the natural logarithm of FAC; illegal function call for 0
-; or less. x = 2^e m with m in [sqrt(1/2), sqrt(2)); ln m = u P(u^2) with
+; or less. x = 2^e m with m in [sqrt(1/2), sqrt(2)); ln m = u L(u^2) with
 ; u = (1-m)/(1+m); ln x = ln m + e ln 2.
 FLOG:   jsr     FROUND
         lda     FACSGN
@@ -1633,9 +1341,10 @@ FLOG:   jsr     FROUND
         lda     #$81
 @high:  sta     FACEXP
         stx     FQ
-        jsr     FPRUN           ; u = (1-m)/(1+m); 1-m is exact
-        .byte   S_ST+O_T1, S_SUB+O_ONE, S_ST+O_T2, S_LD+O_T1
-        .byte   S_ADD+O_ONE, S_DIV+O_T2, S_OPOLY+O_PLOG, 0
+        jsr     FPRUN           ; u = (1-m)/(1+m), 1-m exact; u L(u^2)
+        .byte   S_ST+O_T1, S_SUB+O_ONE, S_ST+O_T2, S_LD+O_T1, S_ADD+O_ONE
+        .byte   S_DIV+O_T2, S_ST+O_T1, S_SQR, S_ST+O_T2, S_POLY+O_PLOG
+        .byte   S_MUL+O_T1, 0
         lda     FQ
         beq     @ret
         jsr     FPRUN
@@ -1650,82 +1359,38 @@ FLOG:   jsr     FROUND
         .byte   S_MUL+O_LN2, S_ADD+O_T1, 0
 @ret:   rts
 
-; ODDPOLY: FAC <- u P(u^2) for u = FAC and the polynomial at (A,Y).
-; Uses T1 (u) and T2 (u^2).
-ODDPOLY: sta    CPTR
-        sty     CPTR+1
-        jsr     FPRUN
-        .byte   S_ST+O_T1, S_SQR, S_ST+O_T2, 0
-        lda     CPTR
-        ldy     CPTR+1
-        jsr     POLY
-        jsr     FPRUN
-        .byte   S_MUL+O_T1, 0
-        rts
-
-; SQUARE: FAC <- FAC * FAC.
-SQUARE: jsr     FTOARG
-        jmp     FMUL
-
-; FEXP: FAC <- e^FAC. x log2(e) = N + g with g in [-1/2, 1/2]; e^x =
-; 2^N P(g). Overflow error above about 88.7; 0 below about -89.4.
+; FEXP: FAC <- e^FAC. n = INT(x log2(e) + 1/2), r = x - n ln2 (ln2 in two
+; parts, the first short enough that n times it is exact), e^x = 2^n E(r).
+; Overflow error above about 88.7; 0 below about -89.4.
 FEXP:   jsr     FROUND
         lda     FACEXP
-        cmp     #$68
-        bcs     :+
-        jmp     FONE            ; |x| < 2^-24
-:       cmp     #$88
+        cmp     #$88
         bcc     @red
         lda     FACSGN          ; |x| >= 128
         bmi     :+
         jmp     OVERFL
 :       jmp     FZERO
-@red:   lda     FACSGN
+@red:   jsr     FPRUN
+        .byte   S_ST+O_T2, S_MUL+O_LOG2E, S_ADD+O_HALF, S_INT, S_ST+O_T1, 0
+        jsr     FFIX16          ; n, -185..185
+        sty     FQ
         sta     FFLG
-        lda     #0
-        sta     FACSGN
-        lda     #<KLOG2E
-        sta     CPTR
-        lda     #>KLOG2E
-        sta     CPTR+1
-        jsr     REDUCE
-        sta     FQ              ; n
-        lda     #0
-        bcc     :+
-        inc     FQ              ; f >= 1/2: n+1 and g = -(1-f)
-        jsr     NEGFIX
-        lda     #$80
-:       eor     FFLG            ; g is negative for a negative x
-        pha
-        jsr     NORM
-        pla
-        ldx     FACEXP
-        beq     :+
-        sta     FACSGN
-:       jsr     FPRUN
-        .byte   S_ST+O_T2, S_POLY+O_PEXP, 0
-        lda     FFLG
-        bmi     @neg
-        lda     FACEXP
+        jsr     FPRUN
+        .byte   S_MUL+O_L1, S_SUB+O_T2, S_ST+O_T2, S_LD+O_T1, S_MUL+O_L2
+        .byte   S_SUB+O_T2, S_ST+O_T2, S_POLY+O_PEXP, 0
+        lda     FACEXP          ; times 2^n
         clc
         adc     FQ
-        ldx     #0
+        ldx     FFLG
         bcc     :+
         inx
 :       jmp     SETEXP
-@neg:   lda     FACEXP
-        sec
-        sbc     FQ
-        ldx     #0
-        bcs     :+
-        dex
-:       jmp     SETEXP
 
-; FSIN, FCOS: FAC <- the sine or cosine of FAC (radians). x 2/pi = n + f
-; (exactly, with a 48-bit 2/pi); by the quadrant n and by f below or above
-; 1/2, the result is +-S(g) or +-C(g) with g = f or 1-f in [0, 1/2],
-; S(g) = sin(g pi/2) and C(g) = cos(g pi/2).
-FCOS:   lda     #1              ; cos x = sin(x + pi/2), and even
+; FSIN, FCOS: FAC <- the sine or cosine of FAC (radians). n = INT(x 2/pi +
+; 1/2), r = x - n pi/2 (pi/2 in two parts, the first short enough that n
+; times it is exact up to n = 4095), then by the quadrant n: +-S(r) or
+; +-C(r), S(r) = r S(r^2) ~ sin r and C(r) ~ cos r for |r| <= pi/4.
+FCOS:   lda     #1              ; cos x = sin(|x| + pi/2)
         ldx     #0
         beq     Trig
 FSIN:   lda     #0
@@ -1735,32 +1400,23 @@ Trig:   sta     FQ              ; the quadrant to add
         jsr     FROUND
         sta     FACSGN
         lda     FACEXP
-        cmp     #$68
-        bcs     @red
-        lda     FQ              ; |x| < 2^-24: sin x = x, cos x = 1
-        beq     @sign
-        jmp     FONE
-@red:   lda     #<K2OPI
-        sta     CPTR
-        lda     #>K2OPI
-        sta     CPTR+1
-        jsr     REDUCE
-        php
+        cmp     #$80
+        bcc     @small          ; |x| < 1/2: r = x
+        jsr     FPRUN
+        .byte   S_ST+O_T2, S_MUL+O_2OPI, S_ADD+O_HALF, S_INT, S_ST+O_T1, 0
+        jsr     FIXMAG          ; the quadrant (0 past 65535)
+        lda     FPINT
         clc
         adc     FQ
         sta     FQ
-        plp
-        bcc     :+
-        jsr     NEGFIX          ; f >= 1/2: g = 1-f, the other function
-        lda     FQ
-        eor     #1
-        sta     FQ
-:       jsr     NORM
-        lda     FQ
+        jsr     FPRUN
+        .byte   S_MUL+O_P1, S_SUB+O_T2, S_ST+O_T2, S_LD+O_T1, S_MUL+O_P2
+        .byte   S_SUB+O_T2, 0
+@small: lda     FQ
         lsr
         bcs     @cos
         jsr     FPRUN
-        .byte   S_OPOLY+O_PSIN, 0
+        .byte   S_ST+O_T1, S_SQR, S_ST+O_T2, S_POLY+O_PSIN, S_MUL+O_T1, 0
         jmp     @sign
 @cos:   jsr     FPRUN
         .byte   S_SQR, S_ST+O_T2, S_POLY+O_PCOS, 0
@@ -1770,6 +1426,7 @@ Trig:   sta     FQ              ; the quadrant to add
         lda     #$80
 :       eor     FFLG
         and     #$80
+        eor     FACSGN
         ldx     FACEXP
         beq     :+
         sta     FACSGN
@@ -1782,7 +1439,7 @@ FTAN:   jsr     FPRUN
 
 ; FATN: FAC <- the arctangent of FAC (radians). For |x| > 1, pi/2 -
 ; atn(1/x); above tan(pi/12), pi/6 + atn((x sqrt3 - 1)/(x + sqrt3)); the
-; rest is u P(u^2) for |u| <= tan(pi/12).
+; rest is u A(u^2) for |u| <= tan(pi/12).
 FATN:   jsr     FROUND
         lda     FACSGN
         sta     FFLG
@@ -1807,7 +1464,7 @@ FATN:   jsr     FROUND
         ora     #$40
         sta     FQ
 @small: jsr     FPRUN
-        .byte   S_OPOLY+O_PATN, 0
+        .byte   S_ST+O_T1, S_SQR, S_ST+O_T2, S_POLY+O_PATN, S_MUL+O_T1, 0
         bit     FQ
         bvc     :+
         jsr     FPRUN
@@ -1825,10 +1482,9 @@ FATN:   jsr     FROUND
 
 ; FPOW: FAC <- ARG ^ FAC. An integer power below 65536 is a chain of
 ; squarings and multiplications (exact where the result fits: 3^2 = 9,
-; K^2 is one multiplication); a negative one takes the reciprocal at the
-; end, or of the base first when the power itself could leave the range.
-; Any other power is e^(y ln |x|), negative for a negative x and an odd y;
-; a negative x with a y that is not an integer is an illegal function call.
+; K^2 is one multiplication); a negative one uses the powers of 1/x. Any
+; other power is e^(y ln |x|), negative for a negative x and an odd y; a
+; negative x with a y that is not an integer is an illegal function call.
 ; 0^0 = 1; 0 to a negative power is a division by zero.
 FPOW:   jsr     FROUND
         lda     FACEXP
@@ -1841,30 +1497,21 @@ FPOW:   jsr     FROUND
         jmp     FZERO
 :       ldx     #ERR_DZ
         jmp     ERROR
-@x:     ldx     #<T4            ; T4 = y, T3 = x, FAC = y
-        ldy     #>T4
-        jsr     FSTFAC
-        jsr     ARGFAC
-        ldx     #<T3
-        ldy     #>T3
-        jsr     FSTFAC
-        lda     #<T4
-        ldy     #>T4
-        jsr     FLDFAC
+@x:     jsr     FPRUN           ; T4 = y, T3 = x, FAC = y, an integer?
+        .byte   S_ST+O_T4, S_ARGF, S_ST+O_T3, S_LD+O_T4, S_INT, 0
         lda     #0
         sta     PSGN
-        lda     FACEXP
-        cmp     #$81
-        bcc     @real
-        jsr     FINT
         lda     FPT1
-        bne     @real
-        lda     FACEXP
-        cmp     #$91
-        bcc     @int
+        beq     @intg
+        lda     T3+1            ; not an integer: x must be positive
+        bpl     @log
+        jmp     FPFC
+@intg:  jsr     FIXMAG
+        bcc     @mul
+        lda     FACEXP          ; 65536 and above: odd only below 2^24
         cmp     #$99
-        bcs     @log            ; 2^24 and above: even
-        lda     #$98            ; odd? shift the units bit down
+        bcs     @log
+        lda     #$98
         sec
         sbc     FACEXP
         tax
@@ -1880,10 +1527,6 @@ FPOW:   jsr     FROUND
         lda     T3+1
         and     #$80
         sta     PSGN
-        jmp     @log
-@real:  lda     T3+1
-        bpl     @log
-        jmp     FPFC
 @log:   jsr     FPRUN
         .byte   S_LD+O_T3, S_ABS, S_LOG, S_MUL+O_T4, S_EXP, 0
         lda     FACEXP
@@ -1891,34 +1534,12 @@ FPOW:   jsr     FROUND
         lda     PSGN
         sta     FACSGN
 :       rts
-@int:   jsr     FIXMAG          ; n = |y|, 1..65535
-        lda     #0
-        sta     FFLG
-        lda     FACSGN
-        bpl     @pow
-        lda     FPINT+1         ; y < 0: the reciprocal at the end, unless
-        bne     @inv            ; |x|^n could leave the range, that is
-        lda     T3              ; when (|e|+1) n >= 126
-        sec
-        sbc     #$80
-        bcs     :+
-        eor     #$FF
-        adc     #1
-:       clc
-        adc     #1
-        ldy     FPINT
-        jsr     MUL8
-        cmp     #0
-        bne     @inv
-        cpx     #126
-        bcs     @inv
-        dec     FFLG
-        bne     @pow
-@inv:   jsr     FPRUN           ; the base 1/x
+@mul:   lda     FACSGN
+        bpl     :+
+        jsr     FPRUN           ; a negative power: the base 1/x
         .byte   S_LD+O_T3, S_DIV+O_ONE, S_ST+O_T3, 0
-@pow:   lda     #<T3
-        ldy     #>T3
-        jsr     FLDFAC
+:       jsr     FPRUN
+        .byte   S_LD+O_T3, 0
         ldx     #16
         lda     FPINT+1
         bne     :+
@@ -1933,7 +1554,7 @@ FPOW:   jsr     FROUND
         bcc     :-
         stx     PCNT            ; the bits below the leading 1
 @sq:    dec     PCNT
-        bmi     @sqd
+        bmi     @ret
         jsr     SQUARE
         asl     FPINT
         rol     FPINT+1
@@ -1941,18 +1562,14 @@ FPOW:   jsr     FROUND
         jsr     FPRUN
         .byte   S_MUL+O_T3, 0
         jmp     @sq
-@sqd:   bit     FFLG
-        bpl     :+
-        jsr     FPRUN
-        .byte   S_DIV+O_ONE, 0
-:       rts
+@ret:   rts
 
 ; FPRUN: runs the arithmetic steps in the bytes that follow its JSR, then
-; returns after them. A step is one byte: 0 ends the steps; 1..15 calls
-; native routine n (NATLO/NATHI); $10 r + k calls routine r (OPRLO/OPRHI)
-; with the address of operand k (OPNLO/OPNHI) in A and X (low) and Y
-; (high). The step pointer is kept on the stack across each call, so the
-; routines may run steps of their own.
+; returns after them. A step is one byte: 0 ends the steps; 1..31 calls
+; native routine n (NATLO/NATHI); $20 r + k (r = 1..7) calls routine r
+; (OPRLO/OPRHI) with the address of operand k (OPNLO/OPNHI) in A and X
+; (low) and Y (high). The step pointer is kept on the stack across each
+; call, so the routines may run steps of their own.
 FPRUN:  pla
         sta     SPTR
         pla
@@ -1968,31 +1585,31 @@ FPRUN:  pla
         lda     (SPTR),y
         bne     :+
         rts                     ; 0: return after the steps
-:       cmp     #$10
-        bcs     @opnd
-        tax
-        lda     NATLO-1,x
+:       tax
+        and     #$E0
+        beq     @nat
+        lsr
+        lsr
+        lsr
+        lsr
+        lsr
+        tay
+        lda     OPRLO-1,y
         sta     FPJV
-        lda     NATHI-1,x
+        lda     OPRHI-1,y
         sta     FPJV+1
-        bcc     @call
-@opnd:  pha
-        lsr
-        lsr
-        lsr
-        lsr
-        tax
-        lda     OPRLO-1,x
-        sta     FPJV
-        lda     OPRHI-1,x
-        sta     FPJV+1
-        pla
-        and     #$0F
+        txa
+        and     #$1F
         tax
         lda     OPNHI,x
         tay
         lda     OPNLO,x
         tax
+        jmp     @call
+@nat:   lda     NATLO-1,x
+        sta     FPJV
+        lda     NATHI-1,x
+        sta     FPJV+1
 @call:  jsr     @go
         pla
         sta     SPTR
@@ -2008,36 +1625,50 @@ S_COS   = 4
 S_LOG   = 5
 S_EXP   = 6
 S_ABS   = 7
-NATLO:  .lobytes FNEG, SQUARE, FSIN, FCOS, FLOG, FEXP, FABS
-NATHI:  .hibytes FNEG, SQUARE, FSIN, FCOS, FLOG, FEXP, FABS
-S_LD    = $10                   ; the routines with an operand
-S_ST    = $20
-S_ADD   = $30
-S_SUB   = $40
-S_MUL   = $50
-S_DIV   = $60
-S_POLY  = $70
-S_OPOLY = $80
-OPRLO:  .lobytes FLDFAC, FSTFAC, FADDM, FSUBM, FMULM, FDIVM, POLY, ODDPOLY
-OPRHI:  .hibytes FLDFAC, FSTFAC, FADDM, FSUBM, FMULM, FDIVM, POLY, ODDPOLY
+S_ARGF  = 8
+S_INT   = 9
+S_HALF  = 10
+NATLO:  .lobytes FNEG, SQUARE, FSIN, FCOS, FLOG, FEXP, FABS, ARGFAC, FINT, FHALF
+NATHI:  .hibytes FNEG, SQUARE, FSIN, FCOS, FLOG, FEXP, FABS, ARGFAC, FINT, FHALF
+S_LD    = $20                   ; the routines with an operand
+S_ST    = $40
+S_ADD   = $60
+S_SUB   = $80
+S_MUL   = $A0
+S_DIV   = $C0
+S_POLY  = $E0
+OPRLO:  .lobytes FLDFAC, FSTFAC, FADDM, FSUBM, FMULM, FDIVM, POLY
+OPRHI:  .hibytes FLDFAC, FSTFAC, FADDM, FSUBM, FMULM, FDIVM, POLY
 O_T1    = 0                     ; the operands
 O_T2    = 1
 O_T3    = 2
 O_T4    = 3
 O_ONE   = 4
-O_LN2   = 5
-O_SQR3  = 6
-O_PI6   = 7
-O_PI2   = 8
-O_PLOG  = 9
-O_PATN  = 10
-O_PSIN  = 11
-O_PCOS  = 12
-O_PEXP  = 13
-OPNLO:  .lobytes T1, T2, T3, T4, KONE, KLN2, KSQR3, KPI6, KPI2, PLOG, PATN
-        .lobytes PSIN, PCOS, PEXP
-OPNHI:  .hibytes T1, T2, T3, T4, KONE, KLN2, KSQR3, KPI6, KPI2, PLOG, PATN
-        .hibytes PSIN, PCOS, PEXP
+O_HALF  = 5
+O_M1    = 6
+O_2P23  = 7
+O_M2P23 = 8
+O_LN2   = 9
+O_LOG2E = 10
+O_L1    = 11
+O_L2    = 12
+O_2OPI  = 13
+O_P1    = 14
+O_P2    = 15
+O_SQR3  = 16
+O_PI6   = 17
+O_PI2   = 18
+O_PSIN  = 19
+O_PCOS  = 20
+O_PEXP  = 21
+O_PLOG  = 22
+O_PATN  = 23
+OPNLO:  .lobytes T1, T2, T3, T4, KONE, KHALF, KM1, K2P23, KM2P23, KLN2
+        .lobytes KLOG2E, KL1, KL2, K2OPI, KP1, KP2, KSQR3, KPI6, KPI2
+        .lobytes PSIN, PCOS, PEXP, PLOG, PATN
+OPNHI:  .hibytes T1, T2, T3, T4, KONE, KHALF, KM1, K2P23, KM2P23, KLN2
+        .hibytes KLOG2E, KL1, KL2, K2OPI, KP1, KP2, KSQR3, KPI6, KPI2
+        .hibytes PSIN, PCOS, PEXP, PLOG, PATN
 
 ; FRND: FAC <- RND(FAC) (see basic.inc). The generator is a 32-bit
 ; xorshift (period 2^32-1); a number is the whole state as a fraction,
@@ -2117,13 +1748,21 @@ XCOPY:  ldx     #3
 ; ---------------------------------------------------------------- constants
 
 KONE:   .byte   $81,$00,$00,$00         ; 1
+KHALF:  .byte   $80,$00,$00,$00         ; 1/2
+KM1:    .byte   $81,$80,$00,$00         ; -1
+K2P23:  .byte   $98,$00,$00,$00         ; 2^23
+KM2P23: .byte   $98,$80,$00,$00         ; -2^23
 KLN2:   .byte   $80,$31,$72,$18         ; ln 2
+KLOG2E: .byte   $81,$38,$AA,$3B         ; log2 e
+KL1:    .byte   $80,$31,$70,$00         ; ln 2, its first 12 bits
+KL2:    .byte   $72,$05,$FD,$F4         ; and the rest
+K2OPI:  .byte   $80,$22,$F9,$83         ; 2/pi
+KP1:    .byte   $81,$49,$00,$00         ; pi/2, its first 12 bits
+KP2:    .byte   $75,$7D,$AA,$22         ; and the rest
 KSQR3:  .byte   $81,$5D,$B3,$D7         ; sqrt 3
 KPI6:   .byte   $80,$06,$0A,$92         ; pi/6
 KPI2:   .byte   $81,$49,$0F,$DB         ; pi/2
 KTAN15: .byte   $7F,$09,$30,$A3         ; tan(pi/12)
-K2OPI:  .byte   0, $A2,$F9,$83,$6E,$4E,$44      ; 2/pi, 48 bits
-KLOG2E: .byte   1, $B8,$AA,$3B,$29,$5C,$18      ; log2(e)/2, x 2
 
 PTEN:   .byte   $84,$20,$00,$00         ; 10
         .byte   $87,$48,$00,$00         ; 100
@@ -2143,27 +1782,27 @@ P10H:   .byte   $01,$00,$00,$00,$00
 
 ; Polynomials (near-minimax for relative error, fitted offline): a count
 ; n, then n+1 coefficients, the highest power first.
-; sin(g pi/2) = g S(g^2), 0 <= g <= 1/2
+; sin r = r S(r^2), |r| <= pi/4
 PSIN:   .byte   3
-        .byte   $79,$96,$C9,$81         ; -0.004601657887
-        .byte   $7D,$23,$2F,$49         ; 0.07968003279
-        .byte   $80,$A5,$5D,$DD         ; -0.6459634602
-        .byte   $81,$49,$0F,$DB         ; 1.570796322
-; cos(g pi/2) = C(g^2), 0 <= g <= 1/2
-PCOS:   .byte   4
-        .byte   $76,$6C,$CF,$AA         ; 0.0009033629913
-        .byte   $7B,$AA,$E2,$75         ; -0.02085993604
-        .byte   $7F,$01,$E0,$ED         ; 0.2536691826
-        .byte   $81,$9D,$E9,$E6         ; -1.23370054
+        .byte   $74,$CC,$7D,$5A         ; -0.0001950165255
+        .byte   $7A,$08,$83,$01         ; 0.008332015135
+        .byte   $7E,$AA,$AA,$A0         ; -0.166666502
         .byte   $81,$00,$00,$00         ; 1
-; 2^g, -1/2 <= g <= 1/2
+; cos r = C(r^2), |r| <= pi/4
+PCOS:   .byte   4
+        .byte   $71,$4C,$73,$77         ; 2.437246252e-05
+        .byte   $77,$B6,$03,$74         ; -0.001388652675
+        .byte   $7C,$2A,$AA,$9C         ; 0.04166661315
+        .byte   $80,$80,$00,$00         ; -0.5
+        .byte   $81,$00,$00,$00         ; 1
+; e^r, |r| <= ln2/2
 PEXP:   .byte   6
-        .byte   $74,$20,$E9,$9A         ; 0.000153458121
-        .byte   $77,$2F,$A2,$B6         ; 0.001339993154
-        .byte   $7A,$1D,$96,$DE         ; 0.00961848896
-        .byte   $7C,$63,$57,$6A         ; 0.05550328776
-        .byte   $7E,$75,$FD,$ED         ; 0.2402264689
-        .byte   $80,$31,$72,$18         ; 0.6931472057
+        .byte   $77,$35,$5C,$94         ; 0.001383679415
+        .byte   $7A,$09,$36,$B3         ; 0.008374857275
+        .byte   $7C,$2A,$AC,$4E         ; 0.04166822869
+        .byte   $7E,$2A,$AA,$05         ; 0.1666641968
+        .byte   $7F,$7F,$FF,$FD         ; 0.4999999206
+        .byte   $81,$00,$00,$00         ; 1
         .byte   $81,$00,$00,$00         ; 1
 ; ln m = u L(u^2), u = (1-m)/(1+m), u^2 <= 0.0295
 PLOG:   .byte   3
