@@ -41,9 +41,8 @@ VARTAB  = $1D           ; simple variables: 6 bytes each, after the program
 ARYTAB  = $1F           ; arrays, after the simple variables
 STREND  = $21           ; end of the arrays
 FRETOP  = $23           ; lowest byte in use of the string space
-DATLP   = $25           ; READ: the line of the last DATA item (hi 0: none)
-DATOFF  = $27           ; READ: offset in that line of the last byte read
-DATFLG  = $28           ; READ: non-zero when a ',' ends the last item
+DATLP   = $25           ; READ: the line of the last DATA item
+DATPTR  = $27           ; READ: the byte after the last DATA item read
 OLDTXT  = $29           ; CONT: text pointer (hi 0: cannot continue)
 OLDLP   = $2B           ; CONT: line pointer
 OLDKND  = $2D           ; CONT: 0 at a statement's end, 1 at its start
@@ -269,9 +268,10 @@ CLEARV: lda     VARTAB
         lda     #0
         sta     TEMPPT
         sta     OLDTXT+1
-RESTOR: lda     #0
-        sta     DATLP+1
-        sta     DATFLG
+RESTOR: lda     #<(TXTTAB-1)
+        sta     DATPTR
+        lda     #>(TXTTAB-1)
+        sta     DATPTR+1
         rts
 
 ; Empties the stack but for the caller's return address and the bottom

@@ -267,8 +267,7 @@ PRIMARY:
 @sn:    jmp     SNERR
 @paren: jsr     CHRGET
         jsr     FRMEVL
-        lda     #')'
-        jmp     SYNCHR
+        jmp     CHKCLS
 @neg:   jsr     CHRGET
         lda     #7
         jsr     EXPR
@@ -318,20 +317,16 @@ PRIMARY:
 
 ; '(' number ')' after a function's keyword.
 PARNUM: jsr     CHRGET
-        lda     #'('
-        jsr     SYNCHR
+        jsr     CHKOPN
         jsr     FRMNUM
-        lda     #')'
-        jmp     SYNCHR
+        jmp     CHKCLS
 
 ; '(' string ')': gives TLEN and INDEX of the string (released).
 PARSTR: jsr     CHRGET
-        lda     #'('
-        jsr     SYNCHR
+        jsr     CHKOPN
         jsr     FRMEVL
         jsr     CHKSTR
-        lda     #')'
-        jsr     SYNCHR
+        jsr     CHKCLS
         jmp     FRETMP
 
 ; A function: those of one number go straight to their routine (entered
@@ -354,11 +349,9 @@ FUNC:   cmp     #TK_MID+1
 
 ; FRE(x): free memory in bytes, after reclaiming the string space.
 FRE:    jsr     CHRGET
-        lda     #'('
-        jsr     SYNCHR
+        jsr     CHKOPN
         jsr     FRMEVL
-        lda     #')'
-        jsr     SYNCHR
+        jsr     CHKCLS
         lda     VALTYP
         beq     @num
         jsr     FRETMP
@@ -455,11 +448,9 @@ FNCALL: jsr     CHRGET
         pha
         dey
         bpl     @ent
-        lda     #'('
-        jsr     SYNCHR
+        jsr     CHKOPN
         jsr     FRMNUM
-        lda     #')'
-        jsr     SYNCHR
+        jsr     CHKCLS
         pla
         sta     INDEX
         pla
@@ -699,8 +690,7 @@ ARRAY:  lda     DIMFLG
         jsr     CHRGOT
         cmp     #','
         beq     @sub
-        lda     #')'
-        jsr     SYNCHR
+        jsr     CHKCLS
         jsr     SUB1X           ; the saved name lies above the subscripts
         lda     $0102,x
         sta     NAME1

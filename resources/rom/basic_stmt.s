@@ -126,8 +126,17 @@ SKIPCON:
         inc     TXTPTR+1
 @rts:   rts
 
-; Checks that the character at TXTPTR is A and reads the next one; SNERR
-; when it is not.
+; A number 0..255 at the current character into A (and X).
+GETBYT: jsr     FRMNUM
+        jmp     FFIXU8
+
+; Checks that the character at TXTPTR is A (or '(', ')', ',') and reads the
+; next one; SNERR when it is not.
+CHKOPN: lda     #'('
+        .byte   $2C
+CHKCLS: lda     #')'
+        .byte   $2C
+CHKCOM: lda     #','
 SYNCHR: sta     SYNTMP
         jsr     CHRGOT
         cmp     SYNTMP
@@ -265,43 +274,32 @@ RETURN: pla
         jmp     NEWSTT
 
 ; ON x GOTO / GOSUB list
-ON:     jsr     FRMNUM
-        jsr     FFIXU8
+ON:     jsr     GETBYT
         sta     ONCNT
         jsr     CHRGOT
+        sta     ONTOK
         cmp     #TK_GOTO
-        beq     @tok
+        beq     @next
         cmp     #TK_GOSUB
-        beq     @tok
-        jmp     SNERR
-@tok:   sta     ONTOK
+        bne     @sn
 @next:  jsr     CHRGET          ; past the keyword or the comma
+        cmp     #$01
+        bne     @sn
         dec     ONCNT
         beq     @take
-        cmp     #$03
-        bcc     @skip
-        jmp     SNERR
-@skip:  jsr     SKIPCON
+        jsr     SKIPCON
         jsr     CHRGET
         cmp     #','
         beq     @next
         rts                     ; no such entry: on with the next statement
+@sn:    jmp     SNERR
 @take:  lda     ONTOK
         cmp     #TK_GOSUB
         beq     @gosub
         jmp     GOTO
-@gosub: jsr     GETTGT          ; then the end of the list is the return point
-@rest:  jsr     CHRGOT
-        cmp     #','
-        bne     @ret
-        jsr     CHRGET
-        cmp     #$03
-        bcc     @sk2
-        jmp     SNERR
-@sk2:   jsr     SKIPCON
-        jsr     CHRGET
-        jmp     @rest
-@ret:   lda     TXTPTR
+@gosub: jsr     GETTGT          ; the end of the statement is the return point
+        jsr     STSKIP
+        lda     TXTPTR
         sta     RETPT
         lda     TXTPTR+1
         sta     RETPT+1
@@ -559,10 +557,8 @@ POKE:   jsr     FRMNUM
         pha
         tya
         pha
-        lda     #','
-        jsr     SYNCHR
-        jsr     FRMNUM
-        jsr     FFIXU8
+        jsr     CHKCOM
+        jsr     GETBYT
         tax
         pla
         sta     INDEX
@@ -581,10 +577,8 @@ WAIT:   jsr     STMTSTART
         pha
         tya
         pha
-        lda     #','
-        jsr     SYNCHR
-        jsr     FRMNUM
-        jsr     FFIXU8
+        jsr     CHKCOM
+        jsr     GETBYT
         pha
         lda     #0
         pha
@@ -592,8 +586,7 @@ WAIT:   jsr     STMTSTART
         cmp     #','
         bne     @go
         jsr     CHRGET
-        jsr     FRMNUM
-        jsr     FFIXU8
+        jsr     GETBYT
         tax
         pla
         txa
@@ -659,8 +652,7 @@ DEF:    jsr     DIRCHK
         sta     FNENT
         lda     VARPNT+1
         sta     FNENT+1
-        lda     #'('
-        jsr     SYNCHR
+        jsr     CHKOPN
         jsr     PTRNAME
         cmp     #'('
         beq     @err
@@ -669,8 +661,7 @@ DEF:    jsr     DIRCHK
         lda     #$80
         sta     PTRMODE
         jsr     LOOKUP
-        lda     #')'
-        jsr     SYNCHR
+        jsr     CHKCLS
         cmp     #'='
         bne     @err
         ldy     #0
@@ -751,11 +742,9 @@ PRINT:  jsr     CHRGOT
         bne     @more
 @tab:   pha
         jsr     CHRGET
-        jsr     FRMNUM
-        jsr     FFIXU8
+        jsr     GETBYT
         sta     BTMP
-        lda     #')'
-        jsr     SYNCHR
+        jsr     CHKCLS
         pla
         cmp     #TK_SPC
         beq     @spc
@@ -1002,21 +991,27 @@ FIELD:  sta     BTMP
 ; a syntax error reported in the DATA line.
 READ:
 @var:   jsr     PTRGETC
+        lda     TXTPTR+1        ; (DATNXT moves TXTPTR)
+        pha
+        lda     TXTPTR
+        pha
         jsr     DATNXT
-        lda     DATLP
+        pla
+        sta     TXTPTR
+        pla
+        sta     TXTPTR+1
+        lda     DATPTR
         sta     INDEX
-        lda     DATLP+1
+        lda     DATPTR+1
         sta     INDEX+1
         lda     #':'
         sta     BTMP+2
+        ldy     #1
         jsr     ASGFLD
         bcs     @bad
-        sty     DATOFF
-        ldx     #0
-        cmp     #','
-        bne     @nc
-        inx
-@nc:    stx     DATFLG
+        tya                     ; DATPTR onto the character after the item
+        ldx     #DATPTR
+        jsr     ADDZP
         jsr     CHRGOT
         cmp     #','
         bne     @rts
@@ -1029,66 +1024,39 @@ READ:
         jmp     SNERR
 @rts:   rts
 
-; Finds the next DATA item: gives Y = its offset in the line at DATLP.
-; ODERR when no DATA is left.
-DATNXT: lda     DATLP+1
-        bne     @cont
-        lda     #<TXTTAB        ; after RESTORE: from the program's start
-        sta     DATLP
-        lda     #>TXTTAB
-        sta     DATLP+1
+; Moves DATPTR onto the ',' or DATA before the next DATA item (DATLP: its
+; line). ODERR when no DATA is left. Changes TXTPTR.
+DATNXT: ldy     #0
+        lda     (DATPTR),y
+        cmp     #','
+        beq     @rts
+        lda     DATPTR
+        sta     TXTPTR
+        lda     DATPTR+1
+        sta     TXTPTR+1
+@stmt:  jsr     STSKIP          ; to the statement's end
         ldy     #0
-        lda     (DATLP),y
+        lda     (TXTPTR),y
+        bne     @next           ; a ':'
+        iny                     ; the end of a line: the next one
+        lda     (TXTPTR),y
         beq     @out
-        ldy     #3
-        bne     @scan
-@cont:  ldy     DATOFF
-        lda     DATFLG
-        beq     @next
-        iny                     ; after a ','
-        rts
-@next:  lda     (DATLP),y
-        beq     @line
-        iny
-@scan:  lda     (DATLP),y
-        beq     @line
-        cmp     #TK_DATA
-        beq     @found
-        cmp     #'"'
-        beq     @quote
-        cmp     #$03
-        bcs     @nxt
-        tya                     ; a constant
+        lda     TXTPTR
         clc
-        adc     #5
-        tay
-        lda     (DATLP),y
-        sec
-        adc     #0
-        sta     BTMP
-        tya
-        clc
-        adc     BTMP
-        tay
-        bne     @scan
-@quote: iny
-        lda     (DATLP),y
-        beq     @line
-        cmp     #'"'
-        bne     @quote
-@nxt:   iny
-        bne     @scan
-@line:  ldy     #0
-        lda     (DATLP),y
-        clc
-        adc     DATLP
+        adc     #1
         sta     DATLP
-        bcc     @l2
-        inc     DATLP+1
-@l2:    lda     (DATLP),y
-        beq     @out
-        ldy     #3
-        bne     @scan
-@found: iny
-        rts
+        lda     TXTPTR+1
+        adc     #0
+        sta     DATLP+1
+        lda     #3
+        ldx     #TXTPTR
+        jsr     ADDZP
+@next:  jsr     CHRGET
+        cmp     #TK_DATA
+        bne     @stmt
+        lda     TXTPTR
+        sta     DATPTR
+        lda     TXTPTR+1
+        sta     DATPTR+1
+@rts:   rts
 @out:   jmp     ODERR

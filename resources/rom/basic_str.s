@@ -321,18 +321,15 @@ RIGHTS: lda     #1
 MIDS:   lda     #2
         pha
         jsr     CHRGET
-        lda     #'('
-        jsr     SYNCHR
+        jsr     CHKOPN
         jsr     FRMEVL
         jsr     CHKSTR
         lda     DSCPTR+1
         pha
         lda     DSCPTR
         pha
-        lda     #','
-        jsr     SYNCHR
-        jsr     FRMNUM
-        jsr     FFIXU8
+        jsr     CHKCOM
+        jsr     GETBYT
         pha                     ; n, or m for MID$
         lda     #255
         pha
@@ -344,14 +341,12 @@ MIDS:   lda     #2
         cmp     #','
         bne     @close
         jsr     CHRGET
-        jsr     FRMNUM
-        jsr     FFIXU8
+        jsr     GETBYT
         tax
         pla
         txa
         pha
-@close: lda     #')'
-        jsr     SYNCHR
+@close: jsr     CHKCLS
         pla
         sta     BTMP+3           ; MID$'s length
         pla
