@@ -154,9 +154,8 @@ COLD:   cld
         lda     #>FQERR
         sta     USRADR+1
         jsr     SCRNEW
-        lda     #<GREET
-        ldy     #>GREET
-        jsr     PRTZ
+        lda     #GREET-MSGS
+        jsr     PRTMSG
         lda     #<MEMSIZ
         sec
         sbc     VARTAB
@@ -164,9 +163,8 @@ COLD:   cld
         lda     #>MEMSIZ
         sbc     VARTAB+1
         jsr     PRTU16
-        lda     #<BYTESF
-        ldy     #>BYTESF
-        jsr     PRTZ
+        lda     #BYTESF-MSGS
+        jsr     PRTMSG
         jmp     READY
 
 ; Warm start: keeps the program when it is sound (else starts a new one);
@@ -295,9 +293,8 @@ STKRST: pla
 
 ; Prints "OK" on a line of its own, then reads and runs lines.
 READY:  jsr     CRIFNEED
-        lda     #<OKMSG
-        ldy     #>OKMSG
-        jsr     PRTZ
+        lda     #OKMSG-MSGS
+        jsr     PRTMSG
 ; Reads a line: a line starting with a number is stored in the program (or
 ; deleted when nothing follows the number); any other is run at once.
 MAIN:   lda     #0
@@ -402,6 +399,14 @@ CRDO:   lda     #$0D
         jmp     OUTCH
 CRRTS:  rts
 
+; Prints message A (its offset in MSGS), ended by 0. Changes A and Y.
+PRTMSG: tay
+@loop:  lda     MSGS,y
+        beq     CRRTS
+        jsr     OUTCH
+        iny
+        bne     @loop
+
 ; Prints the string at A (low), Y (high), ended by 0. Changes A and Y.
 PRTZ:   ldx     #0
 PRTZX:  sta     BJVEC            ; (from offset X)
@@ -438,9 +443,8 @@ PRTIN:  ldy     #2
         cmp     #$FF
         beq     CRRTS
         pha
-        lda     #<INMSG
-        ldy     #>INMSG
-        jsr     PRTZ
+        lda     #INMSG-MSGS
+        jsr     PRTMSG
         ldy     #1
         lda     (LINEPTR),y
         tay
@@ -500,9 +504,8 @@ ERROR:  txa
         jsr     OUTCH
         lda     ERRMSG+1,x
         jsr     OUTCH
-        lda     #<ERRWRD
-        ldy     #>ERRWRD
-        jsr     PRTZ
+        lda     #ERRWRD-MSGS
+        jsr     PRTMSG
         jsr     PRTIN
         lda     #0
         sta     OLDTXT+1
@@ -623,9 +626,8 @@ STOPEND:
 @msg:   lda     BTMP
         beq     @ready
         jsr     CRIFNEED
-        lda     #<BRKMSG
-        ldy     #>BRKMSG
-        jsr     PRTZ
+        lda     #BRKMSG-MSGS
+        jsr     PRTMSG
         jsr     PRTIN
 @ready: jmp     READY
 

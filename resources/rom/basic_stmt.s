@@ -623,9 +623,8 @@ LOAD:   jsr     ROM_LOAD
 SAVE:   jsr     ROM_SAVE
         bcc     @save
         jsr     CRIFNEED
-        lda     #<NOSAVE
-        ldy     #>NOSAVE
-        jmp     PRTZ
+        lda     #NOSAVE-MSGS
+        jmp     PRTMSG
 @save:  jsr     STMTSTART
         lda     #$FF
         sta     LSTHI
@@ -791,16 +790,14 @@ INPUT:  jsr     STMTSTART
         sta     INVARS
         lda     TXTPTR+1
         sta     INVARS+1
-@ask:   lda     #<QMSG
-        ldy     #>QMSG
+@ask:   lda     #QMSG-MSGS
         jsr     INREAD
 @var:   jsr     PTRGETC
 @field: jsr     BUFIDX
         ldy     INBUFP
         jsr     SKIPBL
         bne     @have
-        lda     #<QQMSG         ; no more fields on this line: ask for more
-        ldy     #>QQMSG
+        lda     #QQMSG-MSGS     ; no more fields on this line: ask for more
         jsr     INREAD
         jmp     @field
 @have:  lda     #0              ; (':' does not end a field here)
@@ -819,22 +816,20 @@ INPUT:  jsr     STMTSTART
         ldy     INBUFP
         jsr     SKIPBL
         beq     @rts
-        lda     #<EXTRA
-        ldy     #>EXTRA
-        jmp     PRTZ
+        lda     #EXTRA-MSGS
+        jmp     PRTMSG
 @redo:  lda     INVARS
         sta     TXTPTR
         lda     INVARS+1
         sta     TXTPTR+1
-        lda     #<REDO
-        ldy     #>REDO
-        jsr     PRTZ
+        lda     #REDO-MSGS
+        jsr     PRTMSG
         jmp     @ask
 @rts:   rts
 
-; Prints the message A (low), Y (high), reads a line into BUF (Ctrl-C
-; breaks), and starts taking fields at its first character.
-INREAD: jsr     PRTZ
+; Prints message A (PRTMSG), reads a line into BUF (Ctrl-C breaks), and
+; starts taking fields at its first character.
+INREAD: jsr     PRTMSG
         inc     INFLAG
         jsr     INLINE
         lda     #0

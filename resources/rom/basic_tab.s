@@ -126,6 +126,8 @@ FUNTAB:
 ; showed them.
 ERRMSG: .byte   "NF", "SN", "RG", "OD", "FC", "OV", "OM", "UL", "BS", "DD", "/0", "ID", "TM", "LS", "ST", "CN", "UF", "LL"
 
+; The messages (PRTMSG): all within 256 bytes of MSGS.
+MSGS:
 GREET:  .byte   "TESSALY BASIC", $0D, 0
 BYTESF: .byte   " BYTES FREE", $0D, 0
 OKMSG:  .byte   "OK", $0D, 0
