@@ -315,19 +315,17 @@ PRIMARY:
         jmp     CHRGET          ; past the closing quote
 @srts:  rts
 
-; '(' number ')' after a function's keyword.
-PARNUM: jsr     CHRGET
-        jsr     CHKOPN
-        jsr     FRMNUM
-        jmp     CHKCLS
-
-; '(' string ')': gives TLEN and INDEX of the string (released).
-PARSTR: jsr     CHRGET
+; '(' expression ')' after a function's keyword; PARNUM for a number,
+; PARSTR for a string (released: TLEN, A and INDEX as FRETMP gives them).
+PARNUM: jsr     PAREXP
+        jmp     CHKNUM
+PARSTR: jsr     PAREXP
+        jsr     CHKSTR
+        jmp     FRETMP
+PAREXP: jsr     CHRGET
         jsr     CHKOPN
         jsr     FRMEVL
-        jsr     CHKSTR
-        jsr     CHKCLS
-        jmp     FRETMP
+        jmp     CHKCLS
 
 ; A function: those of one number go straight to their routine (entered
 ; by RTS with the argument in FAC), the others are entered on the keyword.
@@ -348,10 +346,7 @@ FUNC:   cmp     #TK_MID+1
 @rts:   rts
 
 ; FRE(x): free memory in bytes, after reclaiming the string space.
-FRE:    jsr     CHRGET
-        jsr     CHKOPN
-        jsr     FRMEVL
-        jsr     CHKCLS
+FRE:    jsr     PAREXP
         lda     VALTYP
         beq     @num
         jsr     FRETMP
