@@ -28,8 +28,8 @@ struct Program {
     double original; // instructions of the 1977 BASIC
 };
 
-#define HEAD "300 PRINT\"S\"\n"
-#define TAIL "700 PRINT\"E\"\n800 END\n"
+#define HEAD  "300 PRINT\"S\"\n"
+#define TAIL  "700 PRINT\"E\"\n800 END\n"
 #define COUNT "400 K=0\n500 K=K+1\n"
 #define UNTIL "600 IF K<1000 THEN 500\n"
 

@@ -104,7 +104,7 @@ GCB     = $03           ; reclaiming: address of the string found (2)
 
 ; Page 2 ($0230..$024F belong to the arithmetic).
 BUF     = $0250         ; the line being typed, ended by 0
-BUFLEN  = 80            ; characters a line may hold
+BUFLEN  = 88            ; characters a line may hold
 
 ; The program from $0301 ($0300 holds 0: the end of a line before it).
 TXTTAB  = $0301
