@@ -1,4 +1,4 @@
-; Tessaly System ROM (0xF800..0xFFFF).
+; Tessaly System ROM (0xFB97..0xFFFF of the 2 KB at 0xF800).
 ;
 ; The boot prompt, the screen driver, the keyboard scanner, the machine-
 ; language monitor and cassette input, with the conventional entry points
@@ -12,16 +12,16 @@
 ; No interrupt is ever raised: the firmware polls the keyboard and the
 ; cassette. BRK (the only way through the IRQ vector) enters the monitor.
 ;
-; RAM: zero page $E0..$FA holds all of the firmware's own state, so that a
+; RAM: zero page $E0..$FC holds all of the firmware's own state, so that a
 ; tape that loads into page 2 cannot upset the screen, the keyboard or the
 ; monitor while it loads. Of page 2 only the four flags that programs poke
 ; and peek are used (c1p.inc).
 ;
 ; Layout: each page that holds a fixed entry point is filled from that entry
-; on: $FD00 keyboard and cassette input, $FE00 the monitor, $FF00 reset, BRK
-; and the Ctrl-C check. The rest (the screen driver, LOAD and SAVE, the rest
-; of the keyboard, monitor helpers) lies in $FA00..$FCFF. $F800..$F9FF is
-; free (system.cfg).
+; on: $FD00 keyboard and cassette input, $FE00 the monitor, $FF00 reset, BRK,
+; the Ctrl-C check, LOAD and SAVE; small helpers fill the pages' tails. The
+; rest (most of the screen driver, the key table) ends at $FCFF, and all
+; below it, $F800..$FB96, is left free for BASIC (system.cfg).
 
         .setcpu "6502"
         .include "c1p.inc"
@@ -50,13 +50,14 @@ OSY:    .res    1
 ISX:    .res    1       ; INCH and KEYGET: the caller's X and Y
 ISY:    .res    1
 KPREV:  .res    8       ; per row: the keys taken and not yet seen released
-KFOUND: .res    1       ; KSCAN: row * 8 + bit of the new key, $FF for none
+KROWN:  .res    1       ; KSCAN: the row of the key it found last
 KTMP:   .res    1
 MADDR:  .res    2       ; monitor: the address shown
 MMODE:  .res    1       ; monitor: 0 address mode, 1 data mode
 MDIG:   .res    1       ; monitor: a hex digit came since the last Return
 MLOAD:  .res    1       ; monitor: non-zero while it reads the cassette
 MSRC:   .res    1       ; monitor: non-zero when the key came from the tape
+SRC:    .res    2       ; SCROLL: the row being moved up
 
 ; ============================================= $FD00: keyboard and cassette
 
@@ -64,34 +65,65 @@ MSRC:   .res    1       ; monitor: non-zero when the key came from the tape
 
 ; KEYGET ($FD00): waits for a key from the keyboard (never the cassette).
 ; Gives the key in A and at LASTKEY; preserves X and Y.
-KEYGET: stx     ISX
-        sty     ISY
-        jsr     KEYIN
-        ldx     ISX
-        ldy     ISY
-        rts
+KEYGET: clc
+        bcc     INPUT           ; always taken
 
 ; INCH ($FFEB): reads one character into A, waiting for it, without echo.
 ; While LOADFLG is set the character is the next byte of the cassette; when
 ; the tape has ended, or a key goes down (the key is dropped: it only stops
 ; the tape), LOADFLG is cleared and input comes from the keyboard again.
 ; Preserves X and Y.
-INCH:   stx     ISX
+INCH:   lda     LOADFLG
+        cmp     #1              ; carry set: from the cassette
+INPUT:  stx     ISX
         sty     ISY
-        lda     LOADFLG
-        beq     @key
+        jsr     GETCH
+        ldx     ISX
+        ldy     ISY
+        rts
+
+; GETCH: with carry clear, waits for a key (KEYIN) and gives X = 0. With
+; carry set, gives the next byte of the cassette and X = 1; but when the
+; tape has ended or a key goes down (the key is dropped: it only stops the
+; tape), it clears LOADFLG and MLOAD and waits for a key instead. Gives the
+; character in A; changes Y.
+GETCH:  bcc     @key
         jsr     KSCAN
         bne     @stop
         lda     CASSTAT
         lsr     a
         bcc     @stop           ; nothing waiting: the end of the tape
         lda     CASDATA
-        bcs     @out            ; always taken
+        ldx     #1
+        rts
 @stop:  lda     #0
         sta     LOADFLG
+        sta     MLOAD
 @key:   jsr     KEYIN
-@out:   ldx     ISX
-        ldy     ISY
+        ldx     #0
+        rts
+
+; KEYIN: waits for a key from the keyboard; gives it in A and at LASTKEY.
+; Changes X and Y.
+;
+; Before it returns it waits, reading only the key's row, until the key is
+; up: the keyboard releases a typed key only when its row is selected, and
+; the program that gets the key may run for long without reading the
+; keyboard. The wait ends as soon as the row changes in any way (a new key
+; in it is left for the next read), and after 256 reads at the most, so a
+; key held down cannot stop it.
+KEYIN:  jsr     KSCAN
+        beq     KEYIN
+        sta     LASTKEY
+        pha
+        ldx     KROWN           ; the key's row
+        ldy     #0
+@wait:  jsr     KROW
+        cmp     KPREV,x
+        bne     @done
+        dey
+        bne     @wait
+@done:  pla
         rts
 
 ; KSCAN: one pass over the keyboard matrix, rows 7 down to 0, leaving row 0
@@ -101,10 +133,13 @@ INCH:   stx     ISX
 ; A typed key stays down only for a few selections of its row before the
 ; keyboard releases it, so a key counts on the pass that first sees it down;
 ; KPREV remembers it until a pass sees it up, and only then can it count
-; again. One new key is taken per pass; another that went down at the same
-; time is still new on the next pass. Shift, Ctrl and shift lock are read
-; from row 0 after the key's own row in the same pass, so that they are the
-; ones that came with the key.
+; again. One new key is taken per pass, and the pass ends with it: another
+; key that went down at the same time, in its row or in a row the pass did
+; not reach, is still new on the next pass. Shift, Ctrl and shift lock are
+; read from row 0 after the key's own row in the same pass, so that they are
+; the ones that came with the key. They count as keys of their own too, at
+; empty positions of the key table: a pass that finds one of them new gives
+; no character.
 ;
 ; A row whose keys differ from the ones taken is read a second time before
 ; anything counts: the keyboard's bytes are refreshed whenever a host key
@@ -112,9 +147,13 @@ INCH:   stx     ISX
 ; keys. Such a read would count a key that is not there or take a held key
 ; for released; the second read comes after the refresh and is the row's
 ; own. Rows that have not changed, the common case, are read once.
-KSCAN:  lda     #$FF
-        sta     KFOUND
-        ldx     #7
+;
+; The character: Ctrl with a letter gives its control code. Shift follows
+; the keys' legends: with , - . / it gives < = > ?, with 1..9 : ; it gives
+; ! .. ) * +, with K L M N P it gives [ \ ] ^ @ (all of these flip bit 4
+; of the code), and with O it rubs out (backspace); other letters come in
+; upper case with Shift or while shift lock is down, else in lower case.
+KSCAN:  ldx     #7
 @row:   jsr     KROW
         cmp     KPREV,x
         beq     @keys
@@ -123,88 +162,77 @@ KSCAN:  lda     #$FF
         and     KPREV,x         ; a key seen up is no longer taken
         sta     KPREV,x
         eor     KTMP            ; down and not taken: new
-        beq     @next
-        ldy     KFOUND
-        bpl     @next           ; one key per pass
-        ldy     #$FF
+        bne     @new
+        dex
+        bpl     @row
+        inx                     ; no new key: gives 0
+@ret:   txa                     ; the key as it is (Z clear but for 0)
+        rts
+@new:   ldy     #$FF
 @bit:   iny
         lsr     a
         bcc     @bit            ; Y = the lowest new key's bit
         lda     BITS,y
         ora     KPREV,x
         sta     KPREV,x         ; taken
+        stx     KROWN
         sty     KTMP
         txa
         asl     a
         asl     a
         asl     a
         ora     KTMP
-        sta     KFOUND
-@next:  dex
-        bpl     @row
-        ldy     KFOUND
-        bmi     @none
+        tay                     ; row * 8 + bit
         ldx     #0              ; row 0 once more, selected afresh for the
         jsr     KROW            ; same reason as the second reads
-        lda     KEYTAB,y
-        beq     @none           ; an empty position
-        sta     KTMP
-        ldx     KBD             ; row 0, active low: bit 0 shift lock,
+        ldx     KEYTAB,y        ; the key's character
+        beq     @ret            ; an empty position or a modifier
+        lda     KBD             ; row 0, active low: bit 0 shift lock,
                                 ; bits 1 and 2 Shift, bit 6 Ctrl
-        cmp     #'A'
-        bcc     @other
-        cmp     #'Z'+1
-        bcs     @other
-        txa                     ; a letter
-        and     #$40
-        bne     @noctl
-        lda     KTMP
+        cpx     #'A'            ; letters are the table's only codes from
+        bcc     @sym            ; 'A' up
+        asl     a               ; a letter; N: Ctrl is up
+        bmi     @noctl
+        txa
         and     #$1F            ; Ctrl with a letter: its control code
         rts
-@noctl: txa
-        and     #$06
-        cmp     #$06
-        beq     @noshf
-        lda     KTMP            ; Shift: upper case; Shift with O rubs out
-        cmp     #'O'
-        bne     @ret
-        lda     #CH_BS
-        rts
-@noshf: txa
-        lsr     a
-        bcc     @ret            ; shift lock down: upper case
-        lda     KTMP
+@noctl: lsr     a
+        lsr     a               ; carry: shift lock is up
+        and     #$03
+        eor     #$03            ; non-zero: a Shift key is down
+        bne     @letsh
+        txa
+        bcc     @x              ; shift lock down: upper case
         ora     #$20            ; lower case
-        rts
-@other: txa                     ; not a letter: Shift turns , - . / into
-        and     #$06            ; < = > ? and 1..9 : ; into ! .. ) * +
-        cmp     #$06
+@x:     rts
+@sym:   and     #$06
+        eor     #$06
+        beq     @ret            ; no Shift
+        cpx     #'0'
         beq     @ret
-        lda     KTMP
-        cmp     #','
+        cpx     #','
+        bcs     @flip           ; , - . / 1..9 : ;
+        bcc     @ret            ; always taken
+@letsh: cpx     #'O'
+        beq     @bs
+        cpx     #'K'
         bcc     @ret
-        cmp     #'<'
+        cpx     #'P'+1
         bcs     @ret
-        cmp     #'0'
-        beq     @ret
+@flip:  txa
         eor     #$10
         rts
-@ret:   lda     KTMP
-        rts
-@none:  lda     #0
+@bs:    lda     #CH_BS
         rts
 
 ; KROW: selects row X of the keyboard; gives in A its keys that are down as
-; 1 bits (of row 0 only Escape: its other keys are modifiers). Changes A.
+; 1 bits. Changes A.
 KROW:   lda     BITS,x
         eor     #$FF
         sta     KBD
         lda     KBD
         eor     #$FF
-        cpx     #0
-        bne     @keys
-        and     #$20
-@keys:  rts
+        rts
 
 ; ============================================================ $FE00: monitor
 
@@ -229,9 +257,9 @@ MONITOR:
         cld
         ldx     #$FF
         txs
-        lda     #0
-        sta     MMODE
-        sta     MDIG
+        inx
+        stx     MMODE
+        stx     MDIG
         lda     LOADFLG
         sta     MLOAD
         lda     CUR
@@ -239,7 +267,9 @@ MONITOR:
         beq     MLOOP           ; the cursor is at the start of a row
         jsr     NEWLN
 MLOOP:  jsr     SHOWLN
-MKEY:   jsr     MGET
+MKEY:   lda     MLOAD
+        cmp     #1              ; carry set: from the tape
+        jsr     GETCH
         stx     MSRC
         cmp     #CH_CR
         beq     MCR
@@ -252,7 +282,7 @@ MKEY:   jsr     MGET
         cmp     #'/'
         beq     MSLASH
         jsr     HEXVAL
-        bcc     MDIGIT
+        bcs     MDIGIT
         and     #$DF            ; letters in either case
         ldx     MSRC
         bne     @tape
@@ -267,25 +297,22 @@ MKEY:   jsr     MGET
         lda     MMODE
         bne     MBAD            ; G runs only from address mode
         jsr     NEWLN
-        lda     #>(MONRET-1)    ; a program's RTS comes back here
-        pha
-        lda     #<(MONRET-1)
-        pha
-        jmp     (MADDR)
-MONRET: jmp     MONITOR
+        jsr     @run            ; a program's RTS comes back here
+        jmp     MONITOR
+@run:   jmp     (MADDR)
 
 ; Unknown keys: "?" beside the row from the keyboard; nothing from the tape.
 MBAD:   lda     MSRC
         bne     MKEY
         ldx     #MSGBAD
-        jmp     MSHOW
+        bne     MSHOW           ; always taken
 
 ; L: reads the cassette, unless nothing is waiting on it.
 MLD:    lda     CASSTAT
         lsr     a
         bcs     @tape
         ldx     #MSGTAPE
-        jmp     MSHOW
+        bne     MSHOW           ; always taken
 @tape:  lda     #1
         sta     MLOAD
         sta     LOADFLG
@@ -314,44 +341,54 @@ MCR:    lda     MSRC
         jmp     MLOOP
 
 ; A hex digit (value in A) shifts into the address or the byte.
-MDIGIT: sta     KTMP
-        lda     #1
-        sta     MDIG
-        ldy     #0
-        lda     MMODE
+MDIGIT: ldx     #4
+        stx     MDIG            ; non-zero: a digit came
+        asl     a
+        asl     a
+        asl     a
+        asl     a               ; the digit in the high four bits
+        ldy     MMODE
+        beq     @addr
+        dey                     ; Y = 0 (MMODE is 1)
+        sta     KTMP
+        lda     (MADDR),y
+@byte:  asl     KTMP
+        rol     a
+        dex
         bne     @byte
-        ldx     #4
-@shift: asl     MADDR
+        sta     (MADDR),y
+        beq     @done           ; always taken: Z still from DEX
+@addr:  asl     a
+        rol     MADDR
         rol     MADDR+1
         dex
-        bne     @shift
-        lda     MADDR
-        ora     KTMP
-        sta     MADDR
-        jmp     MLOOP
-@byte:  lda     (MADDR),y
-        asl     a
-        asl     a
-        asl     a
-        asl     a
-        ora     KTMP
-        sta     (MADDR),y
-        jmp     MLOOP
+        bne     @addr
+@done:  jmp     MLOOP
 
-; Rewrites the row with the message at MSGS+X (ended by 0) beside it.
-MSHOW:  txa
-        pha
+; Rewrites the row and prints the message at MSGS+X beside it.
+MSHOW:  stx     KTMP
         jsr     SHOWLN
-        pla
-        tax
-        ldy     #1
-@copy:  lda     MSGS,x
-        beq     @done
-        sta     (CUR),y
-        inx
-        iny
-        bne     @copy           ; always taken
-@done:  jmp     MKEY
+        ldx     KTMP
+        jsr     PRSTR
+        jmp     MKEY
+
+; SHOWLN: rewrites the cursor's row as "AAAA DD" (or "AAAA/DD" in data
+; mode), the cursor after it. Changes A, X, Y.
+SHOWLN: jsr     ROWHOME
+        lda     MADDR+1
+        jsr     PRBYTE
+        lda     MADDR
+        jsr     PRBYTE
+        lda     #' '
+        ldx     MMODE
+        beq     @sep
+        lda     #'/'
+@sep:   jsr     OUTCH
+        ldy     #0
+        lda     (MADDR),y
+        jmp     PRBYTE
+
+        .segment "PAGEFD"       ; (the monitor's page is full)
 
 ; PRBYTE: prints A as two hex digits. Changes A.
 PRBYTE: pha
@@ -373,36 +410,27 @@ PRNIB:  cmp     #10
         .segment "PAGEFF"
 
 ; RESET ($FF00, and the reset vector): sets up the machine and shows the
-; boot prompt. C cold-starts BASIC, W warm-starts it (keeping its program),
-; M enters the monitor; either case. Other keys are ignored.
+; boot prompt on a clear screen. C cold-starts BASIC, W warm-starts it
+; (keeping its program), M enters the monitor; either case. Other keys are
+; ignored. The cursor needs no setting up: OUTCH moves one that is off the
+; screen onto it, and the prompt starts with a clear screen.
 RESET:  cld
         sei
         ldx     #$FF
         txs
-        lda     #0
-        sta     LOADFLG
-        sta     SAVEFLG
-        sta     CCDISAB
-        sta     LASTKEY
-        sta     MADDR
-        sta     MADDR+1
-        lda     #$FF            ; keys down at reset are not new keys
+        txa                     ; keys down at reset are not new keys
         ldx     #7
 @keys:  sta     KPREV,x
         dex
         bpl     @keys
-        lda     #<SCREEN        ; a valid cursor before the first OUTCH
-        sta     CUR
-        lda     #>SCREEN
-        sta     CUR+1
-        lda     #CH_FF
-        jsr     OUTCH
-        ldx     #0
-@msg:   lda     PROMPT,x
-        beq     @ask
-        jsr     OUTCH
         inx
-        bne     @msg            ; always taken
+        stx     LOADFLG
+        stx     SAVEFLG
+        stx     CCDISAB
+        stx     LASTKEY
+        stx     MADDR
+        stx     MADDR+1
+        jsr     PRSTR           ; X = 0: MSGPROMPT, which clears the screen
 @ask:   jsr     KEYIN
         and     #$DF
         cmp     #'M'
@@ -419,11 +447,31 @@ RESET:  cld
         jsr     OUTCH
         jmp     MONITOR
 
-PROMPT: .byte   "C/W/M ?", 0
-
 ; ECHOLN: prints the character in A and starts a new line. Changes A.
 ECHOLN: jsr     OUTCH
-        jmp     NEWLN
+                                ; falls through into NEWLN
+
+; NEWLN: starts a new line. Changes A.
+NEWLN:  lda     #CH_CR
+        jmp     OUTCH
+
+; PRSTR: prints the message at MSGS+X, ended by 0. Changes A and X.
+PRSTR:  lda     MSGS,x
+        beq     @x
+        jsr     OUTCH
+        inx
+        bne     PRSTR           ; always taken
+@x:     rts
+
+; The messages: the boot prompt and the monitor's, shown beside its row.
+MSGS:
+MSGPROMPT = * - MSGS
+        .byte   CH_FF, "C/W/M ?", 0
+MSGBAD  = * - MSGS
+        .byte   " ?", 0
+MSGTAPE = * - MSGS
+        .byte   " NO TAPE", 0
+        .assert MSGPROMPT = 0, error, "RESET counts on the prompt coming first"
 
 ; BRK: enters the monitor at the BRK instruction. (No interrupt is ever
 ; raised, so the IRQ vector is reached only by BRK.)
@@ -445,68 +493,73 @@ NMI:    jmp     MONITOR
 CTRLC:  pha
         lda     CCDISAB
         bne     @no
-        lda     #$FE            ; row 0: Ctrl is bit 6
+        lda     #$FE            ; row 0: Ctrl is bit 6 (0 when down)
         sta     KBD
-        lda     KBD
-        and     #$40
-        bne     @no
+        bit     KBD
+        bvs     @no
         lda     #$FB            ; row 2: C is bit 6
         sta     KBD
-        lda     KBD
-        and     #$40
-        bne     @up
         lda     KPREV+2
-        and     #$40
-        bne     @no             ; this press was reported already
-        lda     KPREV+2
-        ora     #$40
-        sta     KPREV+2
-        pla
-        sec
-        rts
-@up:    lda     KPREV+2
-        and     #$BF
+        bit     KBD
+        bvc     @down
+        and     #$BF            ; C is up: no longer taken
         sta     KPREV+2
 @no:    pla
         clc
         rts
-
-; HEXVAL: carry clear and A = its value when A holds a hex digit (either
-; case); otherwise carry set and A unchanged. Changes nothing else.
-HEXVAL: cmp     #'0'
-        bcc     @no
-        cmp     #'9'+1
-        bcc     @dec
-        pha
-        and     #$DF
-        cmp     #'A'
-        bcc     @notx
-        cmp     #'F'+1
-        bcs     @notx
-        sbc     #'A'-10-1       ; carry is clear: subtracts one more
-        sta     KTMP
+@down:  ora     #$40
+        cmp     KPREV+2
+        beq     @no             ; this press was reported already
+        sta     KPREV+2         ; taken
         pla
-        lda     KTMP
-        clc
+        sec
         rts
-@notx:  pla
-@no:    sec
+
+; HEXVAL: carry set and A = its value when A holds a hex digit (either
+; case); otherwise carry clear and A unchanged. Changes Y.
+HEXVAL: cmp     #'0'
+        bcc     @x              ; below '0' (controls $10..$19 included)
+        tay
+        ora     #$20            ; letters in lower case; digits unchanged
+        eor     #'0'            ; '0'..'9' give 0..9
+        cmp     #10
+        bcc     @dec
+        adc     #$FA-('a' .bitxor '0')-1 ; carry is set: 'a'..'f' give
+                                ; $FA..$FF
+        cmp     #$FA
+        bcc     @no
+        and     #$0F
+        rts                     ; carry is set
+@dec:   sec
         rts
-@dec:   and     #$0F
-        rts                     ; carry is clear
+@no:    tya
+@x:     rts                     ; carry is clear
 
-; NEWLN: starts a new line. Changes A.
-NEWLN:  lda     #CH_CR
-        jmp     OUTCH
+; LOAD ($FFF4): input comes from the cassette from now on (INCH).
+; Preserves A, X and Y.
+LOAD:   pha
+        lda     #1
+        sta     LOADFLG
+        pla
+        rts
 
-; The monitor's messages, shown beside its row; ended by 0.
-MSGS:
-MSGBAD  = * - MSGS
-        .byte   "?", 0
-MSGTAPE = * - MSGS
-        .byte   "NO TAPE", 0
+; SAVE ($FFF7): output goes to the cassette too from now on (OUTCH) and
+; carry is clear; when the interface cannot send (status bit 1 clear) carry
+; is set and nothing changes. Looks at the status once and never waits.
+; Preserves A, X and Y.
+SAVE:   pha
+        lda     CASSTAT
+        and     #$02
+        beq     @no
+        lsr     a               ; 1, and carry clear
+        sta     SAVEFLG
+        pla
+        rts
+@no:    pla
+        sec
+        rts
 
-; ================================= $FA00: screen driver and the rest of it
+; ================================= $FB00: screen driver and the rest of it
 
         .segment "CODE"
 
@@ -526,16 +579,13 @@ OUTCH:  php
         sty     OSY
         ldx     SAVEFLG
         beq     @scr
-        ldx     CASSTAT
-        txa
+        lda     CASSTAT
         and     #$02
-        beq     @nosave
-        lda     OCH
+        bne     @send
+        sta     SAVEFLG         ; cannot send: the screen only
+        beq     @scr            ; always taken
+@send:  lda     OCH
         sta     CASDATA
-        jmp     @scr
-@nosave:
-        lda     #0
-        sta     SAVEFLG
 @scr:   jsr     CURCHK
         ldy     #0
         lda     OCH
@@ -551,17 +601,9 @@ OUTCH:  php
         beq     @ff
 @print: sta     (CUR),y
         sty     WRAPF
-        inc     CUR
-        bne     @col
-        inc     CUR+1
-@col:   lda     CUR
-        and     #ROWLEN-1
+        jsr     ADVANCE
         bne     @place
         inc     WRAPF           ; the row is full: on to the next
-        lda     CUR+1
-        cmp     #>SCREND
-        bne     @place
-        jsr     SCROLL
 @place: jsr     CURON
 @done:  lda     OCH
         ldx     OSX
@@ -575,39 +617,30 @@ OUTCH:  php
         lda     CUR
         ora     #ROWLEN-1
         sta     CUR
-        inc     CUR
-        bne     @crscr
-        inc     CUR+1
-@crscr: lda     CUR+1
-        cmp     #>SCREND
-        bne     @crx
-        jsr     SCROLL
-@crx:   lda     CUR
-        sta     LINE
+        jsr     ADVANCE
+@crx:   ldx     CUR
         lda     CUR+1
-        sta     LINE+1
-@new:   sty     WRAPF
-        jmp     @place
+        jsr     SETPOS
+        beq     @place          ; always taken
 
-@bs:    lda     CUR
-        cmp     LINE
+@bs:    jsr     CUROFF
+        ldx     CUR
+        cpx     LINE
         bne     @bs1
         lda     CUR+1
         cmp     LINE+1
-        beq     @done           ; at the start of the line
-@bs1:   lda     CUR
+        beq     @place          ; at the start of the line
+@bs1:   txa
         bne     @bs2
         lda     CUR+1
         cmp     #>SCREEN
-        beq     @done           ; at the top left
-@bs2:   jsr     CUROFF
-        lda     CUR
-        bne     @bs3
+        beq     @place          ; at the top left
         dec     CUR+1
-@bs3:   dec     CUR
+@bs2:   dec     CUR
+        sty     WRAPF
         lda     #' '
         sta     (CUR),y
-        jmp     @new
+        bpl     @place          ; always taken: N is clear
 
 @ff:    lda     #' '
         ldx     #0
@@ -617,36 +650,50 @@ OUTCH:  php
         sta     SCREEN+$300,x
         inx
         bne     @fill
-        lda     #<SCREEN
-        sta     CUR
-        sta     LINE
-        lda     #>SCREEN
+        lda     #>SCREEN        ; X = <SCREEN
+        jsr     SETPOS
+        beq     @place          ; always taken
+
+; ADVANCE: moves the cursor on by one cell; past the last cell the screen
+; scrolls and the cursor goes to the start of the last row. Gives Z set when
+; the cursor is at the start of a row. Needs Y = 0; changes A and X.
+ADVANCE:
+        inc     CUR
+        bne     @col            ; the screen ends at a page's end
+        inc     CUR+1
+        lda     CUR+1
+        cmp     #>SCREND
+        bne     @col
+        jsr     SCROLL
+@col:   lda     CUR
+        and     #ROWLEN-1
+        rts
+
+        .segment "PAGEFD"       ; (filling the keyboard page)
+
+; SETPOS: puts the cursor and the start of the line at X (low) and A (high),
+; with no row filled. Gives Y = 0 and Z set.
+SETPOS: stx     CUR
+        stx     LINE
         sta     CUR+1
         sta     LINE+1
-        jmp     @new
+        ldy     #0
+        sty     WRAPF
+        rts
+
+        .segment "CODE"
 
 ; CURCHK: a program that used our zero page may have left the cursor
 ; anywhere; it must stay on the screen, so a cursor off it goes to the start
-; of the last row. Changes A.
+; of the last row. Changes A, X and Y.
 CURCHK: lda     CUR+1
         and     #$FC
         cmp     #>SCREEN
         beq     @ok
-        lda     #<LASTROW
-        sta     CUR
-        sta     LINE
+        ldx     #<LASTROW
         lda     #>LASTROW
-        sta     CUR+1
-        sta     LINE+1
+        jmp     SETPOS
 @ok:    rts
-
-; CURON: draws the cursor at its cell, remembering what the cell held.
-; Needs Y = 0; changes A.
-CURON:  lda     (CUR),y
-        sta     UNDER
-        lda     #CURSOR
-        sta     (CUR),y
-        rts
 
 ; CUROFF: takes the cursor off its cell, giving back what the cell held,
 ; unless a program has written over the cursor meanwhile. Gives Y = 0;
@@ -660,118 +707,87 @@ CUROFF: ldy     #0
 @x:     rts
 
 ; ROWHOME: blanks the cursor's row and puts the cursor at its start, which
-; becomes the start of the line. Gives Y = 0; changes A.
+; becomes the start of the line. Gives Y = 0; changes A and X.
 ROWHOME:
         jsr     CURCHK
         jsr     CUROFF
         lda     CUR
         and     #$100-ROWLEN
-        sta     CUR
-        sta     LINE
+        tax
         lda     CUR+1
-        sta     LINE+1
-        sty     WRAPF
+        jsr     SETPOS
+        jsr     BLANKROW
+                                ; falls through into CURON
+
+; CURON: draws the cursor at its cell, remembering what the cell held.
+; Needs Y = 0; changes A.
+CURON:  lda     (CUR),y
+        sta     UNDER
+        lda     #CURSOR
+        sta     (CUR),y
+        rts
+
+        .segment "PAGEFE"       ; (filling the monitor's page)
+
+; BLANKROW: blanks the 32 cells from the cursor on. Gives Y = 0; changes A.
+BLANKROW:
         lda     #' '
         ldy     #ROWLEN-1
 @blank: sta     (CUR),y
         dey
         bpl     @blank
         iny
-        jmp     CURON
+        rts
+
+        .segment "CODE"
 
 ; SCROLL: moves rows 1..31 up by one row, blanks the last row and puts the
 ; cursor at its start; the start of the line moves up with its text (it
-; stops at the top left when the line's first row has gone). The copy goes
-; column by column with the 31 row moves written out, so a scroll costs
-; about 2,150 instructions. Changes A and X; keeps Y.
-SCROLL: ldx     #ROWLEN-1
-@col:
-        .repeat ROWLEN-1, R
-        lda     SCREEN+(R+1)*ROWLEN,x
-        sta     SCREEN+R*ROWLEN,x
-        .endrepeat
-        lda     #' '
-        sta     LASTROW,x
-        dex
-        bmi     @moved
-        jmp     @col
-@moved: lda     #<LASTROW
+; stays in the top row once the line's first row has gone). The copy runs a
+; page of the source at a time through two pointers, with the cursor as the
+; target pointer: it starts a row before the screen, so that the first page
+; copies from its second row on, and ends at the last row. A scroll costs
+; about 4,100 instructions. Needs Y = 0; changes A and X.
+SCROLL: lda     #<(SCREEN-ROWLEN)
         sta     CUR
-        lda     #>LASTROW
+        lda     #>(SCREEN-ROWLEN)
         sta     CUR+1
-        lda     LINE
-        sec
-        sbc     #ROWLEN
-        sta     LINE
-        bcs     @top
-        dec     LINE+1
-@top:   lda     LINE+1
-        cmp     #>SCREEN
-        bcs     @x
-        lda     #<SCREEN
-        sta     LINE
+        sty     SRC
         lda     #>SCREEN
+        sta     SRC+1
+        ldy     #ROWLEN
+@copy:  lda     (SRC),y
+        sta     (CUR),y
+        iny
+        bne     @copy
+        inc     CUR+1
+        inc     SRC+1
+        ldx     SRC+1
+        cpx     #>SCREND
+        bne     @copy
+        jsr     BLANKROW        ; the cursor is at the last row; keeps carry
+        lda     LINE
+        sbc     #ROWLEN         ; carry is set (CPX above)
+        tax
+        lda     LINE+1
+        sbc     #0
+        cmp     #>SCREEN
+        bcc     @x              ; the line's first row has gone: it stays
+        stx     LINE
         sta     LINE+1
 @x:     rts
 
-; LOAD ($FFF4): input comes from the cassette from now on (INCH).
-; Preserves A, X and Y.
-LOAD:   pha
-        lda     #1
-        sta     LOADFLG
-        pla
-        rts
-
-; SAVE ($FFF7): output goes to the cassette too from now on (OUTCH) and
-; carry is clear; when the interface cannot send (status bit 1 clear) carry
-; is set and nothing changes. Looks at the status once and never waits.
-; Preserves A, X and Y.
-SAVE:   pha
-        lda     CASSTAT
-        and     #$02
-        beq     @no
-        lda     #1
-        sta     SAVEFLG
-        pla
-        clc
-        rts
-@no:    pla
-        sec
-        rts
-
-; KEYIN: waits for a key from the keyboard; gives it in A and at LASTKEY.
-; Changes X and Y.
-;
-; Before it returns it waits, reading only the key's row, until the key is
-; up: the keyboard releases a typed key only when its row is selected, and
-; the program that gets the key may run for long without reading the
-; keyboard. The wait ends as soon as the row changes in any way (a new key
-; in it is left for the next read), and after 256 reads at the most, so a
-; key held down cannot stop it.
-KEYIN:  jsr     KSCAN
-        beq     KEYIN
-        sta     LASTKEY
-        pha
-        lda     KFOUND
-        lsr     a
-        lsr     a
-        lsr     a
-        tax                     ; the key's row
-        ldy     #0
-@wait:  jsr     KROW
-        cmp     KPREV,x
-        bne     @done
-        dey
-        bne     @wait
-@done:  pla
-        rts
+        .segment "PAGEFF"       ; (filling the reset page)
 
 ; The bit of each column (and, inverted, the select byte of each row).
 BITS:   .byte   $01, $02, $04, $08, $10, $20, $40, $80
 
-; The character of each matrix position, row by row, bit 0 first. Row 0
-; holds only Escape (its other keys are modifiers). Row 6 bit 2 is the
-; host's Delete key: it rubs out like Backspace.
+        .segment "CODE"
+
+; The character of each matrix position, row by row, bit 0 first; 0 for an
+; empty position and for the modifiers of row 0 (shift lock, the Shift keys,
+; Ctrl), which give no character. Row 6 bit 2 is the host's Delete key: it
+; rubs out like Backspace. No code here is above 'Z'.
 KEYTAB: .byte   0,   0,   0,   0,   0,   CH_ESC, 0, 0
         .byte   0,   'P', ';', '/', ' ', 'Z', 'A', 'Q'
         .byte   0,   ',', 'M', 'N', 'B', 'V', 'C', 'X'
@@ -780,42 +796,6 @@ KEYTAB: .byte   0,   0,   0,   0,   0,   CH_ESC, 0, 0
         .byte   0,   0,   0,   CH_CR, 0, 'O', 'L', '.'
         .byte   0,   0,   CH_BS, '-', ':', '0', '9', '8'
         .byte   0,   '7', '6', '5', '4', '3', '2', '1'
-
-; MGET: the monitor's next key: from the cassette while MLOAD is set (X = 1),
-; else from the keyboard (X = 0). A key or the end of the tape ends the
-; reading (the key is dropped) and clears LOADFLG too.
-MGET:   lda     MLOAD
-        beq     @key
-        jsr     KSCAN
-        bne     @stop
-        lda     CASSTAT
-        lsr     a
-        bcc     @stop
-        lda     CASDATA
-        ldx     #1
-        rts
-@stop:  lda     #0
-        sta     MLOAD
-        sta     LOADFLG
-@key:   jsr     KEYIN
-        ldx     #0
-        rts
-
-; SHOWLN: rewrites the cursor's row as "AAAA DD" (or "AAAA/DD" in data
-; mode), the cursor after it. Changes A, X, Y.
-SHOWLN: jsr     ROWHOME
-        lda     MADDR+1
-        jsr     PRBYTE
-        lda     MADDR
-        jsr     PRBYTE
-        lda     #' '
-        ldx     MMODE
-        beq     @sep
-        lda     #'/'
-@sep:   jsr     OUTCH
-        ldy     #0
-        lda     (MADDR),y
-        jmp     PRBYTE
 
 ; ====================================================== entry points, vectors
 

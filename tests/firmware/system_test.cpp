@@ -49,6 +49,9 @@ const char* HUNDRED_LINES = "A9 0C 20 EE FF A9 00 85 10 F8 18 A5 10 69 01 85 10 
 const char* ENTRY_POINTS = "A9 0C 20 EE FF A2 58 A0 59 A9 41 20 EE FF 20 EE FF 20 F1 FF A9 30 "
                            "69 00 20 EE FF 20 F4 FF 20 EB FF 20 EE FF 20 F7 FF A9 30 69 00 20 "
                            "EE FF 20 00 FD 20 EE FF AD 13 02 20 EE FF 8A 20 EE FF 98 20 EE FF 60";
+// Clears the whole zero page, the firmware's variables with it (LDA #0, TAX;
+// 0303 STA $00,X, INX, BNE 0303), then prints "OK" and returns.
+const char* WIPE_ZERO_PAGE = "A9 00 AA 95 00 E8 D0 FB A9 4F 20 EE FF A9 4B 20 EE FF 60";
 // Clears the screen; 0305 JSR $FFF1, BCC 0312; LDA #'!', JSR $FFEE, JMP
 // 0305; 0312 selects the keyboard's next row itself, as a program reading
 // its own keys does (LDA $10, ASL A, ORA #1, CMP #$FF, BNE 031D, LDA #$FE;
@@ -337,7 +340,15 @@ TEST_F(SystemRom, ShiftAndShiftLockSetTheCase)
         {false, 0, "ab,1", "AB,1"}, // shift lock down: upper-case letters
         {true, 0, "ab,1", "ab,1"},  // up: lower case
         {true, 1, "AB", "AB"},      // Shift: upper case
-        {true, 2, "AB", "AB"},      {false, 1, "AB", "AB"},
+        {true, 2, "AB", "AB"},
+        {false, 1, "AB", "AB"},
+        // Shift with K L M N P gives the symbols on those keys, with shift
+        // lock down or up; the letters next to them stay letters, and
+        // Shift with O rubs out.
+        {false, 1, "KLMNP", "[\\]^@"},
+        {true, 2, "JKPQ", "J[@Q"},
+        {false, 1, "ABO", "A"},
+        {true, 0, "klmnop", "klmnop"},
     };
     ASSERT_TRUE(boot_monitor());
     ASSERT_TRUE(store_and_run(ECHO));
@@ -434,11 +445,25 @@ TEST_F(SystemRom, HundredLinesScrollKeepingTheLastRows)
     ASSERT_NE(at, std::string::npos) << log;
     unsigned count = std::stoul(log.substr(at + 22));
     printf("printing 100 lines with 69 scrolls took %u instructions\n", count);
-    EXPECT_LT(count, 400000u) << "scrolling is cheap";
+    // A scroll moves 992 cells at about four instructions a cell.
+    EXPECT_LT(count, 500000u) << "scrolling is cheap";
     EXPECT_EQ(c1p::row(0), "70" + std::string(29, '.'));
     EXPECT_EQ(c1p::row(29), "99" + std::string(29, '.'));
     EXPECT_EQ(c1p::row(30), "00" + std::string(29, '.'));
     EXPECT_EQ(c1p::row(31), "0300 A9");
+}
+
+TEST_F(SystemRom, AProgramThatWipesZeroPageStillPrints)
+{
+    ASSERT_TRUE(boot_monitor());
+    ASSERT_TRUE(store_and_run(WIPE_ZERO_PAGE));
+    ASSERT_TRUE(c1p::wait_idle());
+    // The lost cursor goes to the start of the last row; the monitor comes
+    // back below the text and takes keys again.
+    EXPECT_EQ(c1p::row(30), "OK");
+    EXPECT_EQ(c1p::row(31), "0000 00");
+    ASSERT_TRUE(c1p::type(".0300"));
+    EXPECT_EQ(c1p::last_line(), "0300 A9");
 }
 
 // ---------------------------------------------------------------- entry points
