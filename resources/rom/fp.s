@@ -19,23 +19,19 @@ FP_RAMTOP = $A000       ; no tables in RAM
 
 RES     = $AB           ; 6: product (most significant byte first), or
                         ; the remainder of a division
-TROW    = $B1           ; 4: scratch of MUL10 and XSTEP
-TLO     = $B5           ; MUL10's digit
+TROW    = $B1           ; 4: scratch of XSTEP
 ARGX    = $B6           ; FADD: ARG's guard byte while it is aligned
 ARGX2   = $B7           ; FADD: bits shifted out below ARGX (sticky)
 QBYTE   = $B8           ; FDIV: the quotient byte being built
-TEXP    = $B9           ; 2: FDIV: the result's exponent (low, high)
 FPT0    = $BB           ; scratch of the conversions and FOUT
 FPT1    = $BC           ; also: FINT leaves it non-zero for a fraction
 SCNT    = $BD           ; SCALE10: the power of ten still to apply
 ; $BE..$CA are shared: FIN, FOUT and the functions never run inside one
 ; another.
-NACC    = $BE           ; FIN: 4: the digits as an integer (most sig. first)
-DEXP    = $C2           ; FIN: the decimal exponent of NACC
+DEXP    = $C2           ; FIN: the decimal exponent of the digits
 EXP10   = $C3           ; FIN: the number after E
 FINFLG  = $C4           ; FIN: bit 7 a digit seen, bit 6 a point seen
 FINSGN  = $C5           ; FIN: bit 7 the number is negative
-FTMP    = $BE           ; FOUT: 4: the number being printed (packed)
 FDEC    = $C2           ; FOUT: its decimal exponent
 LAST    = $C3           ; FOUT: the index of its last digit that is not 0
 T1      = $BE           ; functions: 4: packed temporaries
@@ -129,29 +125,23 @@ FSTFAC: stx     PTR
         sta     (PTR),y
         rts
 
-; FTOARG: ARG <- FAC rounded (FAC is left rounded). Changes A.
+; FTOARG: ARG <- FAC rounded (FAC is left rounded). Changes A, X.
 FTOARG: jsr     FROUND
-        lda     FACEXP
-        sta     ARGEXP
-        lda     FACM
-        sta     ARGM
-        lda     FACM+1
-        sta     ARGM+1
-        lda     FACM+2
-        sta     ARGM+2
+        ldx     #3
+:       lda     FACEXP,x
+        sta     ARGEXP,x
+        dex
+        bpl     :-
         lda     FACSGN
         sta     ARGSGN
         rts
 
-; ARGFAC: FAC <- ARG. Changes A.
-ARGFAC: lda     ARGEXP
-        sta     FACEXP
-        lda     ARGM
-        sta     FACM
-        lda     ARGM+1
-        sta     FACM+1
-        lda     ARGM+2
-        sta     FACM+2
+; ARGFAC: FAC <- ARG. Changes A, X.
+ARGFAC: ldx     #3
+:       lda     ARGEXP,x
+        sta     FACEXP,x
+        dex
+        bpl     :-
         lda     ARGSGN
         sta     FACSGN
         lda     #0
@@ -209,36 +199,23 @@ SETEXP: cpx     #0
         bpl     OVERFL
 
 ; NORM: normalises FAC's 32-bit mantissa (FACM..FACX), lowering FACEXP; a
-; zero mantissa or an exponent that falls below 1 gives 0. Changes A, X.
-NORM:   ldx     #4
-@byte:  lda     FACM
+; zero mantissa or an exponent that falls below 1 gives 0. Changes A.
+NORM:   lda     FACM
+        ora     FACM+1
+        ora     FACM+2
+        ora     FACX
+        beq     @zero
+        lda     FACM
         bmi     @done
-        bne     @bits
-        dex
-        beq     FZERO
-        lda     FACM+1
-        sta     FACM
-        lda     FACM+2
-        sta     FACM+1
-        lda     FACX
-        sta     FACM+2
-        lda     #0
-        sta     FACX
-        lda     FACEXP
-        sec
-        sbc     #8
-        sta     FACEXP
-        beq     FZERO
-        bcs     @byte
-        bcc     FZERO
-@bits:  dec     FACEXP
-        beq     FZERO
+@bit:   dec     FACEXP
+        beq     @zero
         asl     FACX
         rol     FACM+2
         rol     FACM+1
         rol     FACM
-        bpl     @bits
+        bpl     @bit
 @done:  rts
+@zero:  jmp     FZERO
 
 ; ---------------------------------------------------------------- + -
 
@@ -285,14 +262,7 @@ AddAlign:                       ; A = FACEXP - ARGEXP
         ldx     #0
         stx     ARGX
         stx     ARGX2
-        cmp     #32
-        bcc     @near
-        inc     ARGX2           ; far below: only its presence counts
-        stx     ARGM
-        stx     ARGM+1
-        stx     ARGM+2
-        bcs     AddOp
-@near:  tay
+        tay
         and     #7
         beq     @bytes
         tax
@@ -378,8 +348,8 @@ AddRet: rts
 FMULM:  jsr     FLDARG
 ; FMUL: FAC <- ARG * FAC. Shift and add: FAC's mantissa, the multiplier,
 ; fills the low half of a 48-bit register that shifts right as ARG's
-; mantissa is added into its high half; a zero multiplier byte is a shift
-; by 8 at once. The product is exact; FAC keeps its top 32 bits.
+; mantissa is added into its high half. The product is exact; FAC keeps
+; its top 32 bits.
 FMUL:   jsr     FROUND
         lda     FACEXP
         beq     @zero
@@ -393,18 +363,7 @@ FMUL:   jsr     FROUND
         sta     RES,x
         dex
         bpl     :-
-        ldy     #3
-@byte:  lda     RES+5
-        bne     @bits
-        ldx     #4
-:       lda     RES,x
-        sta     RES+1,x
-        dex
-        bpl     :-
-        inx
-        stx     RES
-        beq     @next
-@bits:  ldx     #8
+        ldx     #24
 @bit:   lda     RES+5
         lsr
         bcc     @shift
@@ -426,8 +385,6 @@ FMUL:   jsr     FROUND
         ror     RES+5
         dex
         bne     @bit
-@next:  dey
-        bne     @byte
         lda     FACSGN
         eor     ARGSGN
         sta     FACSGN
@@ -461,8 +418,9 @@ FMUL:   jsr     FROUND
 
 ; FDIVM: FAC <- the packed number at (A,Y) divided by FAC.
 FDIVM:  jsr     FLDARG
-; FDIV: FAC <- ARG / FAC. Restoring division giving 25 quotient bits: the
-; 24 of the mantissa and the rounding bit (into bit 7 of FACX).
+; FDIV: FAC <- ARG / FAC. Restoring division of the mantissas, 32 quotient
+; bits: the first is 1 when the quotient is 1 or more; the next 24 make
+; the mantissa, the next the rounding bit (bit 7 of FACX).
 FDIV:   jsr     FROUND
         lda     FACEXP
         bne     :+
@@ -474,64 +432,37 @@ FDIV:   jsr     FROUND
 :       lda     FACSGN
         eor     ARGSGN
         sta     FACSGN
-        lda     ARGM+2          ; the remainder starts as ARG's mantissa
-        sta     RES+2
-        lda     ARGM+1
-        sta     RES+1
-        lda     ARGM
-        sta     RES
-        cmp     FACM
-        bne     :+
-        lda     ARGM+1
-        cmp     FACM+1
-        bne     :+
-        lda     ARGM+2
-        cmp     FACM+2
-:       bcs     @ge
-        asl     RES+2           ; quotient below 1: start from twice the
-        rol     RES+1           ; dividend (its 25th bit is 1)
-        rol     RES
-        lda     #$80
-        ldx     #1
-        bne     @exp
-@ge:    lda     #$81
-        ldx     #0
-@exp:   stx     QBYTE           ; the remainder's 25th bit
-        clc                     ; exponent ARGEXP - FACEXP + $80 or $81
-        adc     ARGEXP
-        ldx     #0
-        bcc     :+
-        inx
-:       sec
-        sbc     FACEXP
-        bcs     :+
+        ldx     #2
+:       lda     ARGM,x          ; remainder <- dividend, ARGM <- divisor
+        sta     RES,x
+        lda     FACM,x
+        sta     ARGM,x
         dex
-:       sta     TEXP
-        stx     TEXP+1
-        lsr     QBYTE           ; carry: the remainder's 25th bit
+        bpl     :-
+        inx
         lda     #1              ; sentinel: a byte is done when it
         sta     QBYTE           ; leaves QBYTE
-        ldx     #0
+        clc                     ; carry: the remainder's 25th bit
 @bit:   bcs     @sub
         lda     RES
-        cmp     FACM
+        cmp     ARGM
         bcc     @zero
         bne     @sub
         lda     RES+1
-        cmp     FACM+1
+        cmp     ARGM+1
         bcc     @zero
         bne     @sub
         lda     RES+2
-        cmp     FACM+2
+        cmp     ARGM+2
         bcc     @zero
 @sub:   lda     RES+2
-        sbc     FACM+2
+        sbc     ARGM+2
         sta     RES+2
         lda     RES+1
-        sbc     FACM+1
+        sbc     ARGM+1
         sta     RES+1
         lda     RES
-        sbc     FACM
+        sbc     ARGM
         sta     RES
         sec
 @zero:  rol     QBYTE
@@ -540,29 +471,30 @@ FDIV:   jsr     FROUND
         rol     RES+1
         rol     RES
         jmp     @bit
-@done:  lda     QBYTE           ; quotient bytes go to ARGM..ARGM+3
-        sta     ARGM,x
+@done:  lda     QBYTE           ; quotient bytes go to FACM..FACX
+        sta     FACM,x
         inx
         lda     #1
-        cpx     #3
-        bcc     @more
-        bne     @end
-        lda     #$80            ; the fourth "byte" is the rounding bit
-@more:  sta     QBYTE
+        sta     QBYTE
+        cpx     #4
         bne     @shift
-@end:   lda     ARGM
-        sta     FACM
-        lda     ARGM+1
-        sta     FACM+1
-        lda     ARGM+2
-        sta     FACM+2
-        lda     ARGM+3
-        ror
-        ror
-        sta     FACX
-        lda     TEXP
-        ldx     TEXP+1
-        jmp     SETEXP
+        lda     FACM
+        asl                     ; carry: the quotient is 1 or more
+        bcs     :+
+        asl     FACX
+        rol     FACM+2
+        rol     FACM+1
+        rol     FACM            ; carry clear
+:       lda     ARGEXP          ; exponent ARGEXP - FACEXP + $80 + carry
+        adc     #$80
+        ldx     #0
+        bcc     :+
+        inx
+:       sec
+        sbc     FACEXP
+        bcs     :+
+        dex
+:       jmp     SETEXP
 
 ; ---------------------------------------------------------------- compare
 
@@ -640,16 +572,13 @@ FABS:   lda     #0
         rts
 
 ; FSGN: FAC <- SGN(FAC): -1, 0 or 1.
-FSGN:   lda     FACEXP
-        bne     :+
-        jmp     FZERO
-:
-        lda     FACSGN
-        pha
-        jsr     FONE
-        pla
-        sta     FACSGN
-        rts
+FSGN:   jsr     FSIGN
+        tay
+        lda     #0
+        cpy     #$80
+        bcc     :+
+        lda     #$FF
+:       jmp     FFLT16
 
 ; ---------------------------------------------------------------- integers
 
@@ -699,16 +628,7 @@ FIXMAG: jsr     FROUND
         sta     FPINT+1
         lda     FACM+1
         sta     FPINT
-        cpx     #8
-        bcc     @bits
-        lda     FPINT+1
-        sta     FPINT
-        lda     #0
-        sta     FPINT+1
         txa
-        sbc     #8
-        tax
-@bits:  txa
         beq     @ok
 :       lsr     FPINT+1
         ror     FPINT
@@ -723,20 +643,17 @@ FFIX16: jsr     FIXMAG
         bcs     FixFC
         lda     FACSGN
         bpl     @pos
-        lda     FPINT+1
-        cmp     #$80
-        bcc     @neg
-        bne     FixFC
-        lda     FPINT
-        bne     FixFC
-@neg:   sec
-        lda     #0
+        sec                     ; negative: -magnitude, which must come
+        lda     #0              ; out negative, or 0 (-32768..0)
         sbc     FPINT
         sta     FPINT
         lda     #0
         sbc     FPINT+1
         sta     FPINT+1
-        jmp     FixOut
+        bmi     FixOut
+        ora     FPINT
+        beq     FixOut
+        bne     FixFC
 @pos:   lda     FPINT+1
         bpl     FixOut
 FixFC:  jmp     FPFC
@@ -762,9 +679,10 @@ FFIXU8: jsr     FFIXU16
         tax
         rts
 
-; FINT: FAC <- the largest integer not above FAC: |x| + 2^23 - 2^23 rounds
-; |x| to an integer, which is then moved one towards minus infinity when
-; it went the wrong way. Leaves FPT1 non-zero when FAC had a fraction.
+; FINT: FAC <- the largest integer not above FAC: 2^23 - (2^23 + |x|)
+; is -|x| rounded to an integer, which is then moved one towards minus
+; infinity when it went the wrong way. Leaves FPT1 non-zero when FAC had a
+; fraction.
 FINT:   jsr     FROUND
         sta     FPT1
         lda     FACEXP
@@ -772,52 +690,47 @@ FINT:   jsr     FROUND
         bcs     @ret            ; 2^23 and above: an integer already
         lda     FACSGN
         sta     FISGN
-        lda     #0
+        lda     #$80            ; -|x|
         sta     FACSGN
         jsr     FPRUN
-        .byte   S_ST+O_T1, S_ADD+O_2P23, S_ADD+O_M2P23, 0
+        .byte   S_ST+O_T1, S_SUB+O_2P23, S_SUB+O_2P23, 0
         lda     #<T1
         ldy     #>T1
-        jsr     FCMPM           ; the sign of r - |x|
+        jsr     FCMPM           ; the sign of |x| - r (r rounded)
         sta     FPT1
         bit     FISGN
-        bmi     @neg
-        cmp     #1
-        bne     @ret
-        jsr     FPRUN           ; r above x: one less
-        .byte   S_ADD+O_M1, 0
-@ret:   rts
-@neg:   cmp     #$FF
+        bpl     @pos
+        jsr     FNEG            ; x < 0: r, and r+1 when |x| is above it
+        lda     FPT1
+        eor     #$FE            ; 1 -> $FF
+        .byte   $2C             ; (skips the next instruction)
+@pos:   lda     FPT1            ; x >= 0: r-1 when r is above x
+        cmp     #$FF
         bne     :+
-        jsr     FPRUN           ; r below |x|: one more, then negated
+        jsr     FPRUN
         .byte   S_ADD+O_ONE, 0
 :       jmp     FNEG
+@ret:   rts
 
 ; ---------------------------------------------------------------- text in
 
-; FIN: reads a number at FPPTR (see basic.inc). The digits are gathered as
-; a 32-bit integer (nine or ten of them; later ones only move the decimal
-; exponent), which is then scaled by exact powers of ten.
+; FIN: reads a number at FPPTR (see basic.inc). The digits are gathered in
+; FAC as FAC*10 + digit (exact up to 2^24, rounded beyond), which is then
+; scaled by exact powers of ten.
 FIN:    ldy     #0
-        sty     NACC
-        sty     NACC+1
-        sty     NACC+2
-        sty     NACC+3
         sty     DEXP
         sty     EXP10
         sty     FINFLG
         sty     FINSGN
         sty     FPT1            ; bit 7: the exponent is negative
+        jsr     FZERO
 @blank: lda     (FPPTR),y
         iny
         cmp     #' '
         beq     @blank
-        cmp     #'-'
-        bne     @plus
-        ror     FINSGN          ; carry set by the comparison
-        bne     @next
-@plus:  cmp     #'+'
-        bne     @char
+        ldx     #FINSGN
+        jsr     SIGNCH
+        jmp     @char
 @next:  lda     (FPPTR),y
         iny
 @char:  cmp     #'.'
@@ -825,8 +738,7 @@ FIN:    ldy     #0
         bit     FINFLG
         bvc     :+
         jmp     @end            ; a second point ends the number
-:
-        lda     FINFLG
+:       lda     FINFLG
         ora     #$40
         sta     FINFLG
         bne     @next
@@ -834,49 +746,36 @@ FIN:    ldy     #0
         sbc     #'0'
         cmp     #10
         bcs     @notd
-        pha
+        sta     FQ
         lda     FINFLG
         ora     #$80
         sta     FINFLG
-        pla
-        ldx     NACC
-        cpx     #$19
-        bcs     @full
-        jsr     MUL10
         bit     FINFLG
-        bvc     @next
-        lda     DEXP            ; a digit after the point
-        cmp     #$80
-        beq     @next
-        dec     DEXP
-        jmp     @next
-@full:  bit     FINFLG          ; no room: a digit after the point is
-        bvs     @next           ; dropped, one before it scales by ten
-        lda     DEXP
-        cmp     #$7F
-        beq     @next
-        inc     DEXP
-        jmp     @next
+        bvc     :+
+        dec     DEXP            ; a digit after the point
+:       tya
+        pha
+        jsr     FPRUN           ; FAC = FAC*10 + the digit
+        .byte   S_ST+O_T1, S_LD+O_TEN, S_MUL+O_T1, S_ST+O_T1, 0
+        lda     FQ
+        jsr     FFLTU8
+        jsr     FPRUN
+        .byte   S_ADD+O_T1, 0
+        pla
+        tay
+        bne     @next
 @notd:  cmp     #'E'-'0'
         bne     @end
-        lda     FINFLG
-        beq     @end            ; no mantissa before the E
-        sty     FPT0             ; just past the E
+        sty     FQ              ; just past the E
         lda     (FPPTR),y
         iny
-        cmp     #'-'
-        bne     :+
-        ror     FPT1
-        bne     @esgn
-:       cmp     #'+'
-        bne     @edig1
-@esgn:  lda     (FPPTR),y
-        iny
-@edig1: sec
+        ldx     #FPT1
+        jsr     SIGNCH
+        sec
         sbc     #'0'
         cmp     #10
         bcc     @edig
-        ldy     FPT0             ; no digits: the E is not ours
+        ldy     FQ              ; no digits: the E is not ours
         bne     @end
 @edig:  tax
         lda     EXP10
@@ -918,65 +817,16 @@ FIN:    ldy     #0
         adc     #1
 :       clc
         adc     DEXP
-        bvc     @exp
+        bvc     :+
         lda     #$7F            ; beyond a byte: far out of range
-        bcc     @exp
+        bcc     :+
         lda     #$80
-@exp:   pha
-        lda     NACC
-        sta     FACM
-        lda     NACC+1
-        sta     FACM+1
-        lda     NACC+2
-        sta     FACM+2
-        lda     NACC+3
-        sta     FACX
-        lda     #$A0
-        sta     FACEXP
-        lda     #0
-        sta     FACSGN
-        jsr     NORM
-        pla
-        ldx     FACEXP
-        beq     @done
-        jsr     SCALE10
+:       jsr     SCALE10
         lda     FACEXP
-        beq     @done
+        beq     :+
         lda     FINSGN
         sta     FACSGN
-@done:  clc
-        rts
-
-; MUL10: NACC <- NACC * 10 + A. Changes A, X.
-MUL10:  sta     TLO
-        jsr     SHLN            ; 2N
-        ldx     #3
-:       lda     NACC,x
-        sta     TROW,x
-        dex
-        bpl     :-
-        jsr     SHLN
-        jsr     SHLN            ; 8N
-        ldx     #3
-        clc
-:       lda     NACC,x
-        adc     TROW,x
-        sta     NACC,x
-        dex
-        bpl     :-
-        ldx     #3
-        lda     TLO
-        clc
-:       adc     NACC,x
-        sta     NACC,x
-        lda     #0
-        dex
-        bpl     :-
-        rts
-SHLN:   asl     NACC+3
-        rol     NACC+2
-        rol     NACC+1
-        rol     NACC
+:       clc
         rts
 
 ; SCALE10: FAC <- FAC * 10^A (A a signed byte), multiplying or dividing by
@@ -984,12 +834,17 @@ SHLN:   asl     NACC+3
 SCALE10: sta    SCNT
 @loop:  lda     SCNT
         beq     @ret
-        bmi     @div
-        cmp     #11
+        bpl     :+
+        eor     #$FF            ; |SCNT|
+        clc
+        adc     #1
+:       cmp     #11             ; at most 10 at a time
         bcc     :+
         lda     #10
 :       tax
-        eor     #$FF
+        bit     SCNT
+        bmi     @div
+        eor     #$FF            ; SCNT - k
         sec
         adc     SCNT
         sta     SCNT
@@ -997,18 +852,12 @@ SCALE10: sta    SCNT
         jsr     TENPTR
         jsr     FMULM
         jmp     @loop
-@div:   eor     #$FF
-        clc
-        adc     #1
-        cmp     #11
-        bcc     :+
-        lda     #10
-:       tax
-        clc
+@div:   pha
+        clc                     ; SCNT + k
         adc     SCNT
         sta     SCNT
         jsr     FTOARG
-        txa
+        pla
         jsr     TENPTR
         jsr     FLDFAC
         jsr     FDIV
@@ -1023,6 +872,18 @@ TENPTR: asl
         bcc     :+
         iny
 :       rts
+
+; SIGNCH: for A = '-' or '+' (FIN's sign): sets bit 7 of the zero-page
+; byte at X for '-', and reads the next character at FPPTR,Y into A.
+SIGNCH: cmp     #'-'
+        bne     :+
+        ror     0,x             ; carry set by the comparison
+        bne     @next
+:       cmp     #'+'
+        bne     @ret
+@next:  lda     (FPPTR),y
+        iny
+@ret:   rts
 
 ; MUL8: A (high) X (low) <- A * Y. Changes FPT0, FPT1.
 MUL8:   sta     FPT0
@@ -1060,44 +921,26 @@ FOUT:   jsr     FROUND
         bpl     :+
         ldy     #'-'
 :       sty     FOUTBUF
-        lda     #0
-        sta     FACSGN
-        ldx     #<FTMP
-        ldy     #>FTMP
-        jsr     FSTFAC
-        lda     FACEXP          ; a lower bound of the decimal exponent:
-        sec                     ; log10(2^(e-1)) from the exponent, plus
-        sbc     #1              ; log10(1.5) when the mantissa is 3/4 or
-        ldy     #77             ; more; 77/256 ~ log10(2)
+        jsr     FABS
+        jsr     FPRUN
+        .byte   S_ST+O_T1, 0
+        lda     FACEXP          ; a lower bound of the decimal exponent,
+        sec                     ; log10(2^(e-1)), at most one too low:
+        sbc     #1              ; 77/256 ~ log10(2)
+        ldy     #77
         jsr     MUL8
-        sta     FPT0
-        txa
-        bit     FACM
-        bvc     :+
-        clc
-        adc     #45             ; 45/256 ~ log10(1.5)
-        bcc     :+
-        inc     FPT0
-:       sec
-        sbc     #$80            ; less 128*77
-        lda     FPT0
+        cpx     #$80            ; less 128*77
         sbc     #$26
         sta     FDEC
-@try:   lda     #<FTMP
-        ldy     #>FTMP
-        jsr     FLDFAC
+@try:   jsr     FPRUN
+        .byte   S_LD+O_T1, 0
         lda     #5
         sec
         sbc     FDEC
-        jsr     SCALE10
-        lda     FACEXP
-        cmp     #$99
-        bcs     @big
-        cmp     #$8E
-        bcc     @small
+        jsr     SCALE10         ; 10^5 .. 10^7: below 2^24
         lda     #$98            ; to an integer: shift right, rounding
-        sec                     ; by the last bit shifted out
-        sbc     FACEXP
+        sec                     ; by the last bit shifted out (all 32
+        sbc     FACEXP          ; bits of the scaled number count)
         tax
         beq     @s0
 :       lsr     FACM
@@ -1131,7 +974,7 @@ FOUT:   jsr     FROUND
         lda     FACM
         sbc     #$01
         bcs     @digits
-@small: dec     FDEC
+        dec     FDEC
         jmp     @try
 @big:   inc     FDEC
         jmp     @try
@@ -1313,8 +1156,13 @@ FSQR:   jsr     FROUND
         bne     @loop
 @ret:   rts
 
+; The other functions live in the System ROM's spare space ($F800), which the
+; BASIC build fills; they are reached only through their entry points.
+        .segment "HICODE"
+
+
 ; FLOG: FAC <- the natural logarithm of FAC; illegal function call for 0
-; or less. x = 2^e m with m in [sqrt(1/2), sqrt(2)); ln m = u L(u^2) with
+; or less. x = 2^e m with m in [0.707, 1.414); ln m = u L(u^2) with
 ; u = (1-m)/(1+m); ln x = ln m + e ln 2.
 FLOG:   jsr     FROUND
         lda     FACSGN
@@ -1326,18 +1174,10 @@ FLOG:   jsr     FROUND
         sbc     #$80
         tax                     ; e
         lda     #$80
-        ldy     FACM            ; mantissa below sqrt(1/2) ($B504F3)?
+        ldy     FACM            ; mantissa below $B5/256, about sqrt(1/2)?
         cpy     #$B5
-        bcc     @low
-        bne     @high
-        ldy     FACM+1
-        cpy     #$04
-        bcc     @low
-        bne     @high
-        ldy     FACM+2
-        cpy     #$F3
         bcs     @high
-@low:   dex
+        dex
         lda     #$81
 @high:  sta     FACEXP
         stx     FQ
@@ -1388,8 +1228,8 @@ FEXP:   jsr     FROUND
 
 ; FSIN, FCOS: FAC <- the sine or cosine of FAC (radians). n = INT(x 2/pi +
 ; 1/2), r = x - n pi/2 (pi/2 in two parts, the first short enough that n
-; times it is exact up to n = 4095), then by the quadrant n: +-S(r) or
-; +-C(r), S(r) = r S(r^2) ~ sin r and C(r) ~ cos r for |r| <= pi/4.
+; times it is exact up to n = 4095), then by the quadrant n: +-sin r or
+; +-cos r = sin(pi/2 - |r|), with sin t = t S(t^2) for |t| <= pi/2.
 FCOS:   lda     #1              ; cos x = sin(|x| + pi/2)
         ldx     #0
         beq     Trig
@@ -1399,10 +1239,11 @@ Trig:   sta     FQ              ; the quadrant to add
         stx     FFLG            ; bit 7: negate the result
         jsr     FROUND
         sta     FACSGN
-        lda     FACEXP
-        cmp     #$80
-        bcc     @small          ; |x| < 1/2: r = x
-        jsr     FPRUN
+        lda     FACEXP          ; from 2^23 on no bit is left below the
+        cmp     #$98            ; period: taken as 0 (and never beyond
+        bcc     :+              ; the range)
+        jsr     FZERO
+:       jsr     FPRUN
         .byte   S_ST+O_T2, S_MUL+O_2OPI, S_ADD+O_HALF, S_INT, S_ST+O_T1, 0
         jsr     FIXMAG          ; the quadrant (0 past 65535)
         lda     FPINT
@@ -1412,14 +1253,13 @@ Trig:   sta     FQ              ; the quadrant to add
         jsr     FPRUN
         .byte   S_MUL+O_P1, S_SUB+O_T2, S_ST+O_T2, S_LD+O_T1, S_MUL+O_P2
         .byte   S_SUB+O_T2, 0
-@small: lda     FQ
+        lda     FQ
         lsr
-        bcs     @cos
-        jsr     FPRUN
+        bcc     :+
+        jsr     FPRUN           ; an odd quadrant: cos r = sin(pi/2 - |r|)
+        .byte   S_ABS, S_SUB+O_PI2, 0
+:       jsr     FPRUN
         .byte   S_ST+O_T1, S_SQR, S_ST+O_T2, S_POLY+O_PSIN, S_MUL+O_T1, 0
-        jmp     @sign
-@cos:   jsr     FPRUN
-        .byte   S_SQR, S_ST+O_T2, S_POLY+O_PCOS, 0
 @sign:  lda     FQ              ; quadrants 2 and 3 are negative
         and     #2
         beq     :+
@@ -1427,60 +1267,40 @@ Trig:   sta     FQ              ; the quadrant to add
 :       eor     FFLG
         and     #$80
         eor     FACSGN
-        ldx     FACEXP
-        beq     :+
         sta     FACSGN
-:       rts
+        rts
 
 ; FTAN: FAC <- the tangent of FAC: sin x / cos x.
 FTAN:   jsr     FPRUN
         .byte   S_ST+O_T3, S_SIN, S_ST+O_T4, S_LD+O_T3, S_COS, S_DIV+O_T4, 0
         rts
 
-; FATN: FAC <- the arctangent of FAC (radians). For |x| > 1, pi/2 -
-; atn(1/x); above tan(pi/12), pi/6 + atn((x sqrt3 - 1)/(x + sqrt3)); the
-; rest is u A(u^2) for |u| <= tan(pi/12).
+; FATN: FAC <- the arctangent of FAC (radians): u A(u^2) for |u| <= 1,
+; and pi/2 - atn(1/x) above.
 FATN:   jsr     FROUND
         lda     FACSGN
         sta     FFLG
         lda     #0
         sta     FACSGN
-        sta     FQ              ; bit 7: 1/x taken; bit 6: pi/6 taken
+        sta     FQ              ; bit 7: 1/x taken
         lda     FACEXP
         cmp     #$81
-        bcc     @le1
+        bcc     :+
         jsr     FPRUN
         .byte   S_DIV+O_ONE, 0
-        lda     #$80
-        sta     FQ
-@le1:   lda     #<KTAN15
-        ldy     #>KTAN15
-        jsr     FCMPM
-        bmi     @small
-        jsr     FPRUN
-        .byte   S_ST+O_T1, S_MUL+O_SQR3, S_SUB+O_ONE, S_NEG, S_ST+O_T2
-        .byte   S_LD+O_T1, S_ADD+O_SQR3, S_DIV+O_T2, 0
-        lda     FQ
-        ora     #$40
-        sta     FQ
-@small: jsr     FPRUN
+        dec     FQ
+:       jsr     FPRUN
         .byte   S_ST+O_T1, S_SQR, S_ST+O_T2, S_POLY+O_PATN, S_MUL+O_T1, 0
         bit     FQ
-        bvc     :+
-        jsr     FPRUN
-        .byte   S_ADD+O_PI6, 0
-:       bit     FQ
         bpl     :+
         jsr     FPRUN
         .byte   S_SUB+O_PI2, 0
-:       lda     FACEXP
-        beq     :+
-        lda     FFLG
+:       lda     FFLG
         and     #$80
         sta     FACSGN
-:       rts
+        rts
 
-; FPOW: FAC <- ARG ^ FAC. An integer power below 65536 is a chain of
+; FPOW: FAC <- ARG ^ FAC. An integer power below 256 is a chain of
 ; squarings and multiplications (exact where the result fits: 3^2 = 9,
 ; K^2 is one multiplication); a negative one uses the powers of 1/x. Any
 ; other power is e^(y ln |x|), negative for a negative x and an odd y; a
@@ -1507,62 +1327,44 @@ FPOW:   jsr     FROUND
         bpl     @log
         jmp     FPFC
 @intg:  jsr     FIXMAG
-        bcc     @mul
-        lda     FACEXP          ; 65536 and above: odd only below 2^24
-        cmp     #$99
-        bcs     @log
-        lda     #$98
-        sec
-        sbc     FACEXP
-        tax
-        beq     @par
-:       lsr     FACM
-        ror     FACM+1
-        ror     FACM+2
-        dex
-        bne     :-
-@par:   lda     FACM+2
-        lsr
-        bcc     @log
-        lda     T3+1
-        and     #$80
+        bcs     :+
+        lda     FPINT+1
+        beq     @mul
+:       lda     T3+1            ; 256 and above: for a negative x, odd?
+        bpl     @log
+        jsr     FPRUN
+        .byte   S_LD+O_T4, S_HALF, S_INT, 0
+        lda     FPT1
+        beq     @log
+        lda     #$80
         sta     PSGN
 @log:   jsr     FPRUN
         .byte   S_LD+O_T3, S_ABS, S_LOG, S_MUL+O_T4, S_EXP, 0
-        lda     FACEXP
-        beq     :+
         lda     PSGN
         sta     FACSGN
-:       rts
+        rts
 @mul:   lda     FACSGN
         bpl     :+
         jsr     FPRUN           ; a negative power: the base 1/x
         .byte   S_LD+O_T3, S_DIV+O_ONE, S_ST+O_T3, 0
 :       jsr     FPRUN
         .byte   S_LD+O_T3, 0
-        ldx     #16
-        lda     FPINT+1
-        bne     :+
-        lda     FPINT           ; below 256: skip a byte
-        sta     FPINT+1
-        lda     #0
-        sta     FPINT
         ldx     #8
 :       dex
         asl     FPINT
-        rol     FPINT+1
         bcc     :-
         stx     PCNT            ; the bits below the leading 1
 @sq:    dec     PCNT
         bmi     @ret
         jsr     SQUARE
         asl     FPINT
-        rol     FPINT+1
         bcc     @sq
         jsr     FPRUN
         .byte   S_MUL+O_T3, 0
         jmp     @sq
 @ret:   rts
+
+        .segment "CODE"
 
 ; FPRUN: runs the arithmetic steps in the bytes that follow its JSR, then
 ; returns after them. A step is one byte: 0 ends the steps; 1..31 calls
@@ -1618,18 +1420,17 @@ FPRUN:  pla
         jmp     @step
 @go:    jmp     (FPJV)
 
-S_NEG   = 1                     ; the native routines
-S_SQR   = 2
-S_SIN   = 3
-S_COS   = 4
-S_LOG   = 5
-S_EXP   = 6
-S_ABS   = 7
-S_ARGF  = 8
-S_INT   = 9
-S_HALF  = 10
-NATLO:  .lobytes FNEG, SQUARE, FSIN, FCOS, FLOG, FEXP, FABS, ARGFAC, FINT, FHALF
-NATHI:  .hibytes FNEG, SQUARE, FSIN, FCOS, FLOG, FEXP, FABS, ARGFAC, FINT, FHALF
+S_SQR   = 1                     ; the native routines
+S_SIN   = 2
+S_COS   = 3
+S_LOG   = 4
+S_EXP   = 5
+S_ABS   = 6
+S_ARGF  = 7
+S_INT   = 8
+S_HALF  = 9
+NATLO:  .lobytes SQUARE, FSIN, FCOS, FLOG, FEXP, FABS, ARGFAC, FINT, FHALF
+NATHI:  .hibytes SQUARE, FSIN, FCOS, FLOG, FEXP, FABS, ARGFAC, FINT, FHALF
 S_LD    = $20                   ; the routines with an operand
 S_ST    = $40
 S_ADD   = $60
@@ -1645,30 +1446,26 @@ O_T3    = 2
 O_T4    = 3
 O_ONE   = 4
 O_HALF  = 5
-O_M1    = 6
-O_2P23  = 7
-O_M2P23 = 8
-O_LN2   = 9
-O_LOG2E = 10
-O_L1    = 11
-O_L2    = 12
-O_2OPI  = 13
-O_P1    = 14
-O_P2    = 15
-O_SQR3  = 16
-O_PI6   = 17
-O_PI2   = 18
-O_PSIN  = 19
-O_PCOS  = 20
-O_PEXP  = 21
-O_PLOG  = 22
-O_PATN  = 23
-OPNLO:  .lobytes T1, T2, T3, T4, KONE, KHALF, KM1, K2P23, KM2P23, KLN2
-        .lobytes KLOG2E, KL1, KL2, K2OPI, KP1, KP2, KSQR3, KPI6, KPI2
-        .lobytes PSIN, PCOS, PEXP, PLOG, PATN
-OPNHI:  .hibytes T1, T2, T3, T4, KONE, KHALF, KM1, K2P23, KM2P23, KLN2
-        .hibytes KLOG2E, KL1, KL2, K2OPI, KP1, KP2, KSQR3, KPI6, KPI2
-        .hibytes PSIN, PCOS, PEXP, PLOG, PATN
+O_2P23  = 6
+O_LN2   = 7
+O_LOG2E = 8
+O_L1    = 9
+O_L2    = 10
+O_2OPI  = 11
+O_P1    = 12
+O_P2    = 13
+O_PI2   = 14
+O_PSIN  = 15
+O_PEXP  = 16
+O_PLOG  = 17
+O_PATN  = 18
+O_TEN   = 19
+OPNLO:  .lobytes T1, T2, T3, T4, KONE, KHALF, K2P23, KLN2
+        .lobytes KLOG2E, KL1, KL2, K2OPI, KP1, KP2, KPI2
+        .lobytes PSIN, PEXP, PLOG, PATN, PTEN
+OPNHI:  .hibytes T1, T2, T3, T4, KONE, KHALF, K2P23, KLN2
+        .hibytes KLOG2E, KL1, KL2, K2OPI, KP1, KP2, KPI2
+        .hibytes PSIN, PEXP, PLOG, PATN, PTEN
 
 ; FRND: FAC <- RND(FAC) (see basic.inc). The generator is a 32-bit
 ; xorshift (period 2^32-1); a number is the whole state as a fraction,
@@ -1678,29 +1475,21 @@ FRND:   lda     FACEXP
         lda     FACSGN
         bpl     RndNext
         ldx     #3              ; a new sequence from the number's bytes
-:       lda     FACEXP,x
-        eor     RNDSEED,x
+:       lda     FACEXP,x        ; (FACEXP is not 0: never the state 0)
         sta     RNDS,x
         dex
         bpl     :-
-        lda     RNDS
-        ora     RNDS+1
-        ora     RNDS+2
-        ora     RNDS+3
-        bne     :+
-        inc     RNDS
-:       jsr     XSTEP
+        jsr     XSTEP
         jsr     XSTEP
         jsr     XSTEP
 RndNext: jsr    XSTEP
-RndOut: lda     RNDS+3
-        sta     FACM
-        lda     RNDS+2
-        sta     FACM+1
-        lda     RNDS+1
-        sta     FACM+2
-        lda     RNDS
-        sta     FACX
+RndOut: ldx     #3
+        ldy     #0
+:       lda     RNDS,x
+        sta     FACM,y
+        iny
+        dex
+        bpl     :-
         lda     #$80
         sta     FACEXP
         lda     #0
@@ -1749,9 +1538,7 @@ XCOPY:  ldx     #3
 
 KONE:   .byte   $81,$00,$00,$00         ; 1
 KHALF:  .byte   $80,$00,$00,$00         ; 1/2
-KM1:    .byte   $81,$80,$00,$00         ; -1
 K2P23:  .byte   $98,$00,$00,$00         ; 2^23
-KM2P23: .byte   $98,$80,$00,$00         ; -2^23
 KLN2:   .byte   $80,$31,$72,$18         ; ln 2
 KLOG2E: .byte   $81,$38,$AA,$3B         ; log2 e
 KL1:    .byte   $80,$31,$70,$00         ; ln 2, its first 12 bits
@@ -1759,10 +1546,7 @@ KL2:    .byte   $72,$05,$FD,$F4         ; and the rest
 K2OPI:  .byte   $80,$22,$F9,$83         ; 2/pi
 KP1:    .byte   $81,$49,$00,$00         ; pi/2, its first 12 bits
 KP2:    .byte   $75,$7D,$AA,$22         ; and the rest
-KSQR3:  .byte   $81,$5D,$B3,$D7         ; sqrt 3
-KPI6:   .byte   $80,$06,$0A,$92         ; pi/6
 KPI2:   .byte   $81,$49,$0F,$DB         ; pi/2
-KTAN15: .byte   $7F,$09,$30,$A3         ; tan(pi/12)
 
 PTEN:   .byte   $84,$20,$00,$00         ; 10
         .byte   $87,$48,$00,$00         ; 100
@@ -1782,18 +1566,12 @@ P10H:   .byte   $01,$00,$00,$00,$00
 
 ; Polynomials (near-minimax for relative error, fitted offline): a count
 ; n, then n+1 coefficients, the highest power first.
-; sin r = r S(r^2), |r| <= pi/4
-PSIN:   .byte   3
-        .byte   $74,$CC,$7D,$5A         ; -0.0001950165255
-        .byte   $7A,$08,$83,$01         ; 0.008332015135
-        .byte   $7E,$AA,$AA,$A0         ; -0.166666502
-        .byte   $81,$00,$00,$00         ; 1
-; cos r = C(r^2), |r| <= pi/4
-PCOS:   .byte   4
-        .byte   $71,$4C,$73,$77         ; 2.437246252e-05
-        .byte   $77,$B6,$03,$74         ; -0.001388652675
-        .byte   $7C,$2A,$AA,$9C         ; 0.04166661315
-        .byte   $80,$80,$00,$00         ; -0.5
+; sin t = t S(t^2), |t| <= pi/2
+PSIN:   .byte   4
+        .byte   $6E,$2E,$9B,$09         ; 2.601826383e-06
+        .byte   $74,$CF,$B2,$0B         ; -0.0001980738459
+        .byte   $7A,$08,$87,$3D         ; 0.008333024669
+        .byte   $7E,$AA,$AA,$A4         ; -0.1666665666
         .byte   $81,$00,$00,$00         ; 1
 ; e^r, |r| <= ln2/2
 PEXP:   .byte   6
@@ -1810,10 +1588,14 @@ PLOG:   .byte   3
         .byte   $7F,$CC,$AB,$C2         ; -0.3997478981
         .byte   $80,$AA,$AA,$C4         ; -0.66666816
         .byte   $82,$80,$00,$00         ; -2
-; atn u = u A(u^2), u^2 <= tan(pi/12)^2
-PATN:   .byte   4
-        .byte   $7D,$45,$3A,$11         ; 0.09630215673
-        .byte   $7E,$91,$5D,$41         ; -0.1419572973
-        .byte   $7E,$4C,$C6,$DA         ; 0.1999773138
-        .byte   $7F,$AA,$AA,$A4         ; -0.3333331319
+; atn u = u A(u^2), |u| <= 1
+PATN:   .byte   8
+        .byte   $78,$3A,$C5,$3B         ; 0.002849890519
+        .byte   $7B,$83,$A2,$5F         ; -0.01606863626
+        .byte   $7C,$2E,$DD,$53         ; 0.04269153818
+        .byte   $7D,$99,$B0,$21         ; -0.07504296871
+        .byte   $7D,$59,$ED,$26         ; 0.1064093557
+        .byte   $7E,$91,$72,$01         ; -0.1420364502
+        .byte   $7E,$4C,$B9,$74         ; 0.199926195
+        .byte   $7F,$AA,$AA,$53         ; -0.3333307335
         .byte   $81,$00,$00,$00         ; 1
