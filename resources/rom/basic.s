@@ -128,10 +128,14 @@ ZONE    = 8             ; width of a print zone (4 zones on a 32-column row)
         jmp     COLD            ; 0xA000: cold start
         jmp     WARM            ; 0xA003: warm start (keeps the program)
 
-; The text reader, copied into zero page at CHRGET. CHRGET advances TXTPTR
-; and reads the character there, CHRGOT reads it again; both skip blanks.
-; A is the character, carry clear when it is below $20 (end of line or a
-; constant's marker). Changes nothing else.
+; Zero page from $06 at each start: the helpers' addresses, the USR jump
+; (to FQERR until a program sets it), then the text reader: CHRGET advances
+; TXTPTR and reads the character there, CHRGOT reads it again; both skip
+; blanks. A is the character, carry clear when it is below $20 (end of line
+; or a constant's marker). Changes nothing else.
+ZPINIT: .addr   FIXINT, FLTINT
+        .byte   $4C
+        .addr   FQERR
 CHRCODE:
         .byte   $E6, <TXTPTR            ; inc TXTPTR
         .byte   $D0, $02                ; bne CHRGOT
@@ -140,7 +144,7 @@ CHRCODE:
         .byte   $C9, $20                ; cmp #' '
         .byte   $F0, $F3                ; beq CHRGET
         .byte   $60                     ; rts
-CHRLEN  = * - CHRCODE
+ZPLEN   = * - ZPINIT
 
 ; Cold start: the arithmetic's tables, an empty program, the greeting with
 ; the free memory, then the ready prompt.
@@ -149,10 +153,6 @@ COLD:   cld
         txs
         jsr     INITZP
         jsr     FINIT
-        lda     #<FQERR
-        sta     USRADR
-        lda     #>FQERR
-        sta     USRADR+1
         jsr     SCRNEW
         lda     #GREET-MSGS
         jsr     PRTMSG
@@ -179,23 +179,13 @@ WARM:   cld
         jsr     OUTCH
         jmp     READY
 
-; Sets up zero page for a start: the text reader, the USR jump and the two
-; helper addresses, the output column, the stack's bottom record.
-INITZP: ldx     #CHRLEN-1
-@copy:  lda     CHRCODE,x
-        sta     CHRGET,x
+; Sets up zero page for a start (ZPINIT), the output column and the
+; stack's bottom record.
+INITZP: ldx     #ZPLEN-1
+@copy:  lda     ZPINIT,x
+        sta     HLPFIX,x
         dex
         bpl     @copy
-        lda     #$4C            ; JMP
-        sta     USRJMP
-        lda     #<FIXINT
-        sta     HLPFIX
-        lda     #>FIXINT
-        sta     HLPFIX+1
-        lda     #<FLTINT
-        sta     HLPFLT
-        lda     #>FLTINT
-        sta     HLPFLT+1
         lda     #0
         sta     TERMX
         sta     TEMPPT
@@ -203,7 +193,17 @@ INITZP: ldx     #CHRLEN-1
         sta     $0300
         lda     #CCINT
         sta     CCCNT
-        jmp     STKRST
+        pla                     ; an empty stack but for the return address
+        tay
+        pla
+        ldx     #$FE
+        txs
+        ldx     #0
+        stx     $01FF           ; the stack's bottom record
+        pha
+        tya
+        pha
+        rts
 
 ; The helpers a USR routine reaches through $06 and $08.
 FIXINT: jmp     FFIX16
@@ -270,23 +270,6 @@ RESTOR: lda     #<(TXTTAB-1)
         sta     DATPTR
         lda     #>(TXTTAB-1)
         sta     DATPTR+1
-        rts
-
-; Empties the stack but for the caller's return address and the bottom
-; record (a 0 byte at $01FF, where searches for FOR and GOSUB records stop).
-; Changes A and X.
-STKRST: pla
-        sta     BTMP
-        pla
-        sta     BTMP+1
-        ldx     #$FE
-        txs
-        lda     #0
-        sta     $01FF
-        lda     BTMP+1
-        pha
-        lda     BTMP
-        pha
         rts
 
 ; ---------------------------------------------------------------- ready loop
@@ -488,16 +471,11 @@ LLERR:  ldx     #ERR_LL
 
 ; Reports error X ("?SN ERROR IN 20"), forgets CONT, empties the stack
 ; and goes back to the ready prompt. Never returns.
-ERROR:  txa
-        pha
-        jsr     VALFIX
-        lda     #0
-        sta     SAVEFLG
-        sta     TEMPPT
+ERROR:  jsr     VALFIX
         jsr     CRIFNEED
         lda     #'?'
         jsr     OUTCH
-        pla
+        txa
         asl     a
         tax
         lda     ERRMSG,x
@@ -509,7 +487,8 @@ ERROR:  txa
         jsr     PRTIN
         lda     #0
         sta     OLDTXT+1
-        jsr     STKRST
+        ldx     #$FE            ; the stack empties
+        txs
         jmp     READY
 
 ; Puts back the byte that VAL replaced by 0, if any. Changes A, Y.
@@ -556,12 +535,19 @@ NXTLIN: dec     CCCNT
         sta     TXTPTR
         bcc     EXECST
         inc     TXTPTR+1
-; Runs the statement after TXTPTR.
-EXECST: jsr     CHRGET
+; Runs the statement after TXTPTR, noting where it starts for a break
+; inside it (STMTBRK).
+EXECST: lda     TXTPTR
+        sta     STMTP
+        lda     TXTPTR+1
+        sta     STMTP+1
+        jsr     CHRGET
 ; Runs the statement whose first character is A (carry as CHRGET left it).
 ; The handler is entered by RTS with NEWSTT as its return address and the
 ; character after the keyword read.
 EXECCH: bcc     @ctl
+        tsx
+        stx     STKLVL
         tax
         lda     #>(NEWSTT-1)
         pha
@@ -631,8 +617,9 @@ STOPEND:
         jsr     PRTIN
 @ready: jmp     READY
 
-; A break inside a statement (INPUT, WAIT): CONT starts the statement
-; again. The stack goes back to its level at the statement's start.
+; A break inside a statement (INPUT, WAIT, LIST): CONT starts the
+; statement again. The stack goes back to its level at the statement's
+; start.
 STMTBRK:
         ldx     STKLVL
         txs
@@ -644,40 +631,12 @@ STMTBRK:
         sta     OLDKND
         bne     STOPEND         ; always (A = 1: with the message)
 
-; Finds the start of the statement being run, for STMTBRK: steps back from
-; TXTPTR over blanks to the keyword, and sets STMTP to the byte before it.
-; Also notes the stack level (the caller's, before NEWSTT was pushed).
-; Called first thing by a handler. Changes A, X.
-STMTSTART:
-        tsx
-        inx
-        inx
-        inx
-        inx
-        stx     STKLVL
-        lda     TXTPTR
-        sta     STMTP
-        lda     TXTPTR+1
-        sta     STMTP+1
-        ldx     #0
-@back:  lda     STMTP
-        bne     @dec
-        dec     STMTP+1
-@dec:   dec     STMTP
-        lda     (STMTP,x)
-        cmp     #' '
-        beq     @back
-        lda     STMTP           ; now on the keyword: one more back
-        bne     @dec2
-        dec     STMTP+1
-@dec2:  dec     STMTP
-        rts
-
         .include "basic_edit.s"
         .include "basic_stmt.s"
         .include "basic_expr.s"
         .include "basic_str.s"
         .include "basic_tab.s"
+BASEND:                         ; (the end of the interpreter's code)
         .include "fp.s"
 
         .assert <CRBUF = 0, error, "the line buffer must start a page"

@@ -250,7 +250,8 @@ EDLINE: jsr     LINGET
         sta     LINNUM
         lda     CRBUF+2
         sta     LINNUM+1
-        jsr     STKRST          ; FOR and GOSUB records may point anywhere now
+        ldx     #$FE            ; FOR and GOSUB records may point anywhere now
+        txs
         jsr     CLEARV
         lda     CRBUF           ; room for the new line? (OMERR, nothing lost)
         clc
@@ -411,7 +412,7 @@ GAPSET: sta     GAPN
         rts
 
 ; LIST [n][-[m]]: shows the lines from n to m. Ctrl-C breaks it.
-LIST:   jsr     STMTSTART
+LIST:
         ldx     #$FF            ; all lines unless told
         stx     LSTHI
         stx     LSTHI+1

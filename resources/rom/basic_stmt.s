@@ -34,17 +34,20 @@ CONT:   lda     OLDTXT+1
 
 ; NEW: empties the program.
 NEW:    jsr     SCRNEW
-        jsr     STKRST
+        ldx     #$FE
+        txs
         jmp     READY
 
 ; CLEAR: clears the variables, strings and the FOR and GOSUB records.
 CLEAR:  jsr     CLEARV
-        jsr     STKRST
+        ldx     #$FE
+        txs
         jmp     NEWSTT
 
 ; RUN [n]: clears everything and runs the program from its start or line n.
 RUN:    jsr     CLEARV
-        jsr     STKRST
+        ldx     #$FE
+        txs
         jsr     CHRGOT
         bcs     @start
         cmp     #0
@@ -571,7 +574,7 @@ POKE:   jsr     FRMNUM
 
 ; WAIT a, m [, x]: waits until (PEEK(a) XOR x) AND m is not 0. Ctrl-C
 ; breaks it.
-WAIT:   jsr     STMTSTART
+WAIT:
         jsr     FRMNUM
         jsr     GETADR
         pha
@@ -625,7 +628,7 @@ SAVE:   jsr     ROM_SAVE
         jsr     CRIFNEED
         lda     #NOSAVE-MSGS
         jmp     PRTMSG
-@save:  jsr     STMTSTART
+@save:
         lda     #$FF
         sta     LSTHI
         sta     LSTHI+1
@@ -776,7 +779,7 @@ PRTSTR: ldy     #0
 ; gives its comma-separated fields to the variables. Asks with "?? " for
 ; more fields, again after "?REDO FROM START" when a number is not one.
 ; Ctrl-C breaks; CONT asks again.
-INPUT:  jsr     STMTSTART
+INPUT:
         jsr     DIRCHK
         jsr     CHRGOT
         cmp     #'"'
