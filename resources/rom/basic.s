@@ -71,7 +71,11 @@ GCT     = $4E
 GCD     = $50
 BTMP     = $52           ; 4 bytes of scratch
 FORREC  = $56           ; FOR: its record as it goes on the stack (17 bytes)
-; LIST and tokenising use some of the same bytes (never at the same time).
+; LIST, POKE, WAIT and tokenising use some of the same bytes (never at the
+; same time).
+PKADR   = $56           ; POKE, WAIT: the address
+PKMASK  = $58           ; WAIT: the mask
+PKXOR   = $59           ; WAIT: the pattern
 LSTHI   = $62           ; LIST: last line number to show
 CRX     = $64           ; tokenising: input index
 CRY     = $65           ; tokenising: output index

@@ -655,8 +655,8 @@ ROOM:   sta     ROOMN
 ; sets VARPNT to the element. BSERR for a subscript out of range.
 ; An array: name (2), size of the whole entry (2), number of dimensions,
 ; the size of each dimension (2 each, high byte first, the first dimension
-; first), the elements (4 bytes each, 3 for strings), the last subscript
-; counting fastest.
+; first), the elements (4 bytes each: a number, or a string's descriptor and
+; a spare byte), the last subscript counting fastest.
 ARRAY:  lda     DIMFLG
         pha
         lda     VALTYP
@@ -743,10 +743,7 @@ ARRAY:  lda     DIMFLG
         lda     NSUB
         sta     (INDEX),y
         lda     #4              ; BTMP: bytes of the elements
-        bit     VALTYP
-        bpl     @four
-        lda     #3
-@four:  sta     BTMP
+        sta     BTMP
         lda     #0
         sta     BTMP+1
         jsr     SUB1X
@@ -811,8 +808,9 @@ ARRAY:  lda     DIMFLG
 ARYELM: ldy     #4
         lda     (INDEX),y
         cmp     NSUB
-        bne     @bs
-        lda     #0              ; BTMP = the element's number
+        beq     @num
+@bs:    jmp     BSERR
+@num:   lda     #0              ; BTMP = the element's number
         sta     BTMP
         sta     BTMP+1
         jsr     SUB1X
@@ -845,22 +843,11 @@ ARYELM: ldy     #4
         dex
         dec     NSUB
         bne     @dim
-        lda     BTMP            ; times 4, or 3 for strings
-        ldx     BTMP+1
+        asl     BTMP            ; times 4
+        rol     BTMP+1
         asl     BTMP
         rol     BTMP+1
-        bit     VALTYP
-        bmi     @three
-        asl     BTMP
-        rol     BTMP+1
-        jmp     @addr
-@bs:    jmp     BSERR
-@three: adc     BTMP
-        sta     BTMP
-        txa
-        adc     BTMP+1
-        sta     BTMP+1
-@addr:  tya                     ; VARPNT = INDEX + header + offset
+        tya                     ; VARPNT = INDEX + header + offset
         clc
         adc     INDEX
         sta     VARPNT

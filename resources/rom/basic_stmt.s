@@ -49,9 +49,8 @@ RUN:    jsr     CLEARV
         ldx     #$FE
         txs
         jsr     CHRGOT
-        bcs     @start
-        cmp     #0
-        beq     @start
+        cmp     #$01
+        bne     @start
         jsr     GETTGT
         jmp     GOTGT
 @start: lda     #<(TXTTAB-1)
@@ -555,62 +554,39 @@ DIM:    ldx     #$80
 @rts:   rts
 
 ; POKE a, b
-POKE:   jsr     FRMNUM
-        jsr     GETADR
-        pha
-        tya
-        pha
-        jsr     CHKCOM
-        jsr     GETBYT
-        tax
-        pla
-        sta     INDEX
-        pla
-        sta     INDEX+1
-        txa
+POKE:   jsr     ADRBYT
         ldy     #0
-        sta     (INDEX),y
+        sta     (PKADR),y
         rts
 
 ; WAIT a, m [, x]: waits until (PEEK(a) XOR x) AND m is not 0. Ctrl-C
 ; breaks it.
-WAIT:
-        jsr     FRMNUM
-        jsr     GETADR
-        pha
-        tya
-        pha
-        jsr     CHKCOM
-        jsr     GETBYT
-        pha
-        lda     #0
-        pha
+WAIT:   jsr     ADRBYT
+        sta     PKMASK
+        ldx     #0
         jsr     CHRGOT
         cmp     #','
         bne     @go
         jsr     CHRGET
         jsr     GETBYT
-        tax
-        pla
-        txa
-        pha
-@go:    pla
-        sta     BTMP+2
-        pla
-        sta     BTMP+3
-        pla
-        sta     INDEX
-        pla
-        sta     INDEX+1
+@go:    stx     PKXOR
         ldy     #0
-@wait:  lda     (INDEX),y
-        eor     BTMP+2
-        and     BTMP+3
+@wait:  lda     (PKADR),y
+        eor     PKXOR
+        and     PKMASK
         bne     @rts
         jsr     ROM_CTRLC
         bcc     @wait
         jmp     STMTBRK
 @rts:   rts
+
+; An address, ',' and a byte: PKADR and A (as GETADR and GETBYT).
+ADRBYT: jsr     FRMNUM
+        jsr     GETADR
+        sty     PKADR
+        sta     PKADR+1
+        jsr     CHKCOM
+        jmp     GETBYT
 
 ; NULL n: accepted for the programs of the period; no effect here.
 NULL:   jmp     FRMNUM

@@ -473,7 +473,7 @@ GARBAG: lda     #<MEMSIZ
         jsr     GCDEND
         beq     @anext
         jsr     GCSEE
-        lda     #3
+        lda     #4
         bne     @elem
 @anext: lda     MSRC
         sta     GCD
