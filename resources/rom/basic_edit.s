@@ -193,58 +193,32 @@ KWMATCH:
         sec
         rts
 
-; Reads the decimal digits at BUF,X into LINNUM; X moves past them. Carry
-; set when the number is above 63999.
-LINGET: lda     #0
-        sta     LINNUM
-        sta     LINNUM+1
-@digit: lda     BUF,x
-        sec
-        sbc     #'0'
-        cmp     #10
-        bcs     @done
-        ldy     LINNUM+1
-        cpy     #$19            ; 6400 and more: too large once times 10
-        bcs     @rts
-        pha
-        asl     LINNUM
-        rol     LINNUM+1
-        lda     LINNUM
-        ldy     LINNUM+1
-        asl     LINNUM
-        rol     LINNUM+1
-        asl     LINNUM
-        rol     LINNUM+1
-        adc     LINNUM          ; (carry clear: no number here is that big)
-        sta     LINNUM
-        tya
-        adc     LINNUM+1
-        sta     LINNUM+1
-        pla
-        adc     LINNUM
-        sta     LINNUM
-        bcc     @next
-        inc     LINNUM+1
-@next:  inx
-        bne     @digit
-@done:  clc
-@rts:   rts
-
 ; Stores the line typed in BUF (its number first): replaces a line of the
 ; same number, or deletes it when nothing follows the number. The variables
 ; are cleared and CONT forgotten.
-EDLINE: jsr     LINGET
-        bcc     @num
+EDLINE: txa                     ; the number: below 64000
+        clc
+        adc     #<BUF
+        sta     FPPTR
+        lda     #>BUF
+        sta     FPPTR+1
+        jsr     FIN
+        jsr     FFIXU16
+        cmp     #>64000
+        bcc     @ok
         jmp     SNERR
-@num:   lda     BUF,x
+@ok:    sty     CRBUF+1
+        sta     CRBUF+2
+        lda     FPPTR
+        sec
+        sbc     #<BUF
+        tax
+@num:   lda     BUF,x           ; the text after it
         cmp     #' '
         bne     @text
         inx
         bne     @num
-@text:  lda     LINNUM
-        sta     CRBUF+1
-        lda     LINNUM+1
-        sta     CRBUF+2
+@text:
         jsr     CRUNCH
         lda     CRBUF+1         ; (CRUNCH uses LINNUM)
         sta     LINNUM
