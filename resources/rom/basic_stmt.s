@@ -867,8 +867,7 @@ ASGFLD: lda     VALTYP
         ldy     VARPNT+1
         jsr     FSTFAC
         jmp     @done
-@str:   lda     #','
-        jsr     FIELD
+@str:   jsr     FIELD
         txa
         tay
         jsr     @term
@@ -891,64 +890,42 @@ ASGFLD: lda     VALTYP
 @ok:    clc
         rts
 
-; Takes a string field from (INDEX),Y: quoted (up to the closing quote) or
-; bare (up to the character A, ':' when A is ':' too, or the end, without
-; its trailing blanks). Builds its descriptor at DSCTMP and sets DSCPTR to
-; it. Gives X = the offset after the field from INDEX (past the quote).
-FIELD:  sta     BTMP
-@lead:  lda     (INDEX),y
-        cmp     #' '
-        bne     @start
-        iny
-        bne     @lead
-@start: cmp     #'"'
-        beq     @quoted
-        sty     BTMP+1           ; start
-@bare:  lda     (INDEX),y
-        beq     @bend
-        cmp     BTMP
-        beq     @bend
-        cmp     #':'
-        bne     @bnext
-        cmp     BTMP+2
-        beq     @bend
-@bnext: iny
-        bne     @bare
-@bend:  tya
-        tax
-@trim:  cpy     BTMP+1
-        beq     @blen
-        dey
-        lda     (INDEX),y
-        cmp     #' '
-        beq     @trim
-        iny
-@blen:  tya
-        sec
-        sbc     BTMP+1
-        ldy     BTMP+1
-        jmp     @desc
-@quoted:
-        iny
-        sty     BTMP+1
-@q:     lda     (INDEX),y
-        beq     @qeol           ; an open quote ends with the line
+; Takes a string field from (INDEX),Y, after blanks: quoted (up to the
+; closing quote) or bare (up to a ',', the end of the line, or a ':' when
+; BTMP+2 holds ':'). Builds its descriptor at DSCTMP and sets DSCPTR to it.
+; Gives X = the offset after the field from INDEX (past a closing quote).
+FIELD:  jsr     SKIPBL
+        ldx     #0              ; X: 1 while in quotes
         cmp     #'"'
-        beq     @qend
+        bne     @start
+        inx
         iny
-        bne     @q
-@qend:  tya
+@start: sty     BTMP+1
+        dey
+@next:  iny
+        lda     (INDEX),y
+        beq     @end
+        dex
+        bmi     @bare
+        inx
+        cmp     #'"'
+        bne     @next
+        tya                     ; past the closing quote
         tax
         inx
-        bne     @qlen
-@qeol:  tya
+        bne     @len
+@bare:  inx
+        cmp     #','
+        beq     @end
+        cmp     BTMP+2
+        bne     @next
+@end:   tya
         tax
-@qlen:  tya
+@len:   tya
         sec
         sbc     BTMP+1
-        ldy     BTMP+1
-@desc:  sta     DSCTMP
-        tya
+        sta     DSCTMP
+        lda     BTMP+1
         clc
         adc     INDEX
         sta     DSCTMP+1

@@ -173,7 +173,7 @@ TEST_F(Basic, RunsStatements)
          "\"TWO\":RETURN",
          "RUN", "TWO\nONE\nBACK\n"},
         {"10 DATA 1,\"A,B\",  C D ,-2.5E1\n20 READ X,A$,B$,Y:PRINT X;A$;B$;Y", "RUN",
-         " 1 A,BC D-25\n"},
+         " 1 A,BC D -25\n"},
         {"10 READ A,B:RESTORE:READ C:PRINT A;B;C\n20 DATA 7\n30 PRINT \"X\":DATA 8", "RUN",
          " 7  8  7\nX\n"},
         {"10 DEF FNA(X)=X*X+1:DEF FNB(X)=FNA(X)*2\n20 X=5:PRINT FNA(3);FNB(2);X", "RUN",
