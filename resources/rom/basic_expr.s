@@ -431,12 +431,9 @@ FNCALL: jsr     CHRGET
         lda     #0
         sta     PTRMODE
         jsr     LOOKUP
-        lda     VARPNT+1
-        cmp     #>ZERO4
-        bne     @def
-        lda     VARPNT
-        cmp     #<ZERO4
-        bne     @def
+        lda     VARPNT+1        ; ZERO4 in the ROM: not defined
+        cmp     #>FRE
+        bcc     @def
         jmp     UFERR
 @def:   ldy     #3
 @ent:   lda     (VARPNT),y      ; parameter hi, lo, text hi, lo
@@ -477,13 +474,7 @@ FNCALL: jsr     CHRGET
         sta     TXTPTR+1
         jsr     CHRGET          ; past the '='
         jsr     FRMNUM
-        jsr     CHRGOT
-        cmp     #0
-        beq     @end
-        cmp     #':'
-        beq     @end
-        jmp     SNERR
-@end:   pla
+        pla
         sta     TXTPTR
         pla
         sta     TXTPTR+1

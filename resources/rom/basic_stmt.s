@@ -369,18 +369,12 @@ FOR:    jsr     PTRNAME
         jsr     CHRGET
         jsr     FRMNUM
         jmp     @step
-@one:   lda     #<ONE
-        ldy     #>ONE
-        jsr     FLDFAC
+@one:   lda     #1
+        jsr     FFLTU8
 @step:  ldx     #<(FORREC+5)
         ldy     #0
         jsr     FSTFAC
-        jsr     CHRGOT          ; the statement must end here
-        cmp     #0
-        beq     @end
-        cmp     #':'
-        bne     @sn
-@end:   lda     TXTPTR
+        lda     TXTPTR          ; (NEWSTT checks that the statement ends)
         sta     FORREC+13
         lda     TXTPTR+1
         sta     FORREC+14

@@ -142,6 +142,5 @@ NOSAVE: .byte   "SAVE NOT AVAILABLE", $0D, 0
 
 ; The line header while a line is being typed: a direct line.
 DIRHDR: .byte   0, $FF, $FF
-; A value of 0 (a variable that was never set reads it) and 1 (FOR's step).
+; A value of 0: a variable that was never set reads it.
 ZERO4:  .byte   0, 0, 0, 0
-ONE:    .byte   $81, 0, 0, 0
