@@ -463,14 +463,10 @@ NEXT:   pla
         adc     #10
         ldy     #1
         jsr     FCMPM           ; sign of value - limit
-        ldx     BTMP+3
-        cmp     #0
-        beq     @loop
-        ldy     $0107,x         ; the step's sign
+        ldx     BTMP+3          ; past the limit in the step's direction?
+        ldy     $0107,x         ; (the step's sign)
         bpl     @up
-        cmp     #$FF
-        beq     @done
-        bne     @loop
+        eor     #$FE            ; a step down: -1 becomes 1, 1 becomes -1
 @up:    cmp     #1
         beq     @done
 @loop:  lda     $010E,x
