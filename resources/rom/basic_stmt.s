@@ -658,7 +658,8 @@ FNNAME: jsr     PTRNAME
         rts
 @err:   jmp     SNERR
 
-; PRINT list: ';' joins, ',' moves to the next zone of ZONE columns, TAB(n)
+; PRINT list: ';' joins, ',' moves to the next zone of ZONE columns (a
+; power of two), TAB(n)
 ; to column n, SPC(n) prints n blanks; a new row at the end unless the list
 ; ends in ';' or ','.
 PRINT:  jsr     CHRGOT
@@ -688,20 +689,11 @@ PRINT:  jsr     CHRGOT
         jsr     PRTSTR
 @after: jsr     CHRGOT
         jmp     @item
-@comma: lda     TERMX
-        and     #$100-ZONE
-        clc
-        adc     #ZONE
-        cmp     #ROWLEN
-        bcc     @zone
-        jsr     CRDO
-        jmp     @next
-@zone:  sta     BTMP
-@pad:   lda     #' '
-        jsr     OUTCH
+@comma: lda     #' '            ; blanks to the next zone (past the last:
+        jsr     OUTCH           ; the next row, as the screen wraps)
         lda     TERMX
-        cmp     BTMP
-        bcc     @pad
+        and     #ZONE-1
+        bne     @comma
 @next:  jsr     CHRGET          ; past ';' or ','
         cmp     #0
         beq     @rts
