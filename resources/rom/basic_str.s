@@ -123,20 +123,15 @@ STRASG: ldy     #0
         lda     (DSCPTR),y
         sta     INDEX+1
         jsr     ISTOP
-        bne     @where
-        stx     TEMPPT          ; a temporary: popped
-        jsr     INSPACE
-        bcc     @store          ; in the string space: it is ours
-@where: lda     TLEN
-        beq     @store
-        lda     INDEX+1         ; in the program: point to it
+        bne     @var
+        stx     TEMPPT          ; a temporary, popped: in the string space
+        lda     INDEX+1         ; or the program it is ours as it is
+        cmp     #>MEMSIZ
+        bcc     @store
+@var:   lda     INDEX+1         ; in the program: point to it
         cmp     #>TXTTAB
         bcc     @copy
-        bne     @prg1
         lda     INDEX
-        cmp     #<TXTTAB
-        bcc     @copy
-@prg1:  lda     INDEX
         cmp     VARTAB
         lda     INDEX+1
         sbc     VARTAB+1
@@ -161,21 +156,6 @@ STRASG: ldy     #0
         iny
         lda     INDEX+1
         sta     (VARPNT),y
-        rts
-
-; Carry clear when INDEX lies in the string space (FRETOP..MEMSIZ-1).
-INSPACE:
-        lda     INDEX
-        cmp     FRETOP
-        lda     INDEX+1
-        sbc     FRETOP+1
-        bcc     @out
-        lda     INDEX
-        cmp     #<MEMSIZ
-        lda     INDEX+1
-        sbc     #>MEMSIZ
-        rts                     ; carry clear: below MEMSIZ
-@out:   sec
         rts
 
 ; Copies TLEN bytes from (INDEX2) to (INDEX). Changes A, Y.
