@@ -234,14 +234,8 @@ PRIMARY:
         jmp     FNCALL
 @const: cmp     #$01
         bne     @sn
-@num:   lda     TXTPTR
-        ldy     TXTPTR+1
-        clc
-        adc     #1
-        bcc     @ld
-        iny
-@ld:    jsr     FLDFAC
-@skip:  jsr     SKIPCON
+        jsr     NUMCON
+        jsr     SKIPCON
         jmp     CHRGET
 @var:   jsr     PTRGET
         lda     VALTYP
@@ -268,15 +262,11 @@ PRIMARY:
 @paren: jsr     CHRGET
         jsr     FRMEVL
         jmp     CHKCLS
-@neg:   jsr     CHRGET
-        lda     #7
-        jsr     EXPR
-        jsr     CHKNUM
+@neg:   lda     #7              ; -x: x binds only ^ tighter
+        jsr     @unary
         jmp     FNEG
-@not:   jsr     CHRGET
-        lda     #3
-        jsr     EXPR
-        jsr     CHKNUM
+@not:   lda     #3              ; NOT x: x takes relations and tighter
+        jsr     @unary
         jsr     FFIX16
         eor     #$FF
         pha
@@ -285,35 +275,35 @@ PRIMARY:
         tay
         pla
         jmp     FFLT16
-@str:   ldy     #0              ; a string in quotes: its text is the value
+@unary: pha
+        jsr     CHRGET
+        pla
+        jsr     EXPR
+        jmp     CHKNUM
+@str:   lda     TXTPTR          ; a string in quotes: its text is the value
+        ldy     TXTPTR+1
+        clc
+        adc     #1
+        bcc     @s1
+        iny
+@s1:    sta     INDEX
+        sty     INDEX+1
+        ldy     #$FF
 @scan:  iny
-        lda     (TXTPTR),y
+        lda     (INDEX),y
         beq     @send
         cmp     #'"'
         bne     @scan
-@send:  sty     BTMP
-        lda     TXTPTR
-        clc
-        adc     #1
-        sta     INDEX
-        lda     TXTPTR+1
-        adc     #0
-        sta     INDEX+1
-        ldx     BTMP
-        dex
-        txa
-        jsr     PUTTMP
-        lda     BTMP
-        clc
+@send:  sty     BTMP            ; its length
+        cmp     #1              ; carry set: a closing quote to pass too
+        tya
         adc     TXTPTR
         sta     TXTPTR
-        bcc     @sadv
+        bcc     @s2
         inc     TXTPTR+1
-@sadv:  ldy     #0
-        lda     (TXTPTR),y
-        beq     @srts
-        jmp     CHRGET          ; past the closing quote
-@srts:  rts
+@s2:    lda     BTMP
+        jsr     PUTTMP
+        jmp     CHRGET
 
 ; '(' expression ')' after a function's keyword; PARNUM for a number,
 ; PARSTR for a string (released: TLEN, A and INDEX as FRETMP gives them).
