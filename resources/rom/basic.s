@@ -289,10 +289,13 @@ MAIN:   lda     #0
         sta     INFLAG
         sta     DIMFLG
         sta     SAVEFLG
-        lda     #<DIRHDR
-        sta     LINEPTR
-        lda     #>DIRHDR
+        sta     LINEPTR         ; the line buffer, as a direct line
+        lda     #>CRBUF
         sta     LINEPTR+1
+        sta     TXTPTR+1
+        lda     #$FF
+        sta     CRBUF+1
+        sta     CRBUF+2
         jsr     INLINE
         ldx     #0
 @skip:  lda     BUF,x
@@ -309,17 +312,8 @@ MAIN:   lda     #0
         jmp     EDLINE
 @direct:
         jsr     CRUNCH
-        lda     #$FF
-        sta     CRBUF+1
-        sta     CRBUF+2
-        lda     #<CRBUF
-        sta     LINEPTR
-        lda     #>CRBUF
-        sta     LINEPTR+1
         lda     #<(CRBUF+2)
         sta     TXTPTR
-        lda     #>(CRBUF+2)
-        sta     TXTPTR+1
         jmp     EXECST
 
 ; Reads a line into BUF, ended by 0, echoing it. Backspace and Delete rub
@@ -332,8 +326,6 @@ INLINE: ldx     #0
         beq     @done
         cmp     #$08
         beq     @rub
-        cmp     #$7F
-        beq     @rub
         cmp     #$03
         beq     @ctrlc
         cmp     #$20
@@ -342,14 +334,13 @@ INLINE: ldx     #0
         bcs     @get
         sta     BUF,x
         inx
-        jsr     OUTCH
-        jmp     @get
+@echo:  jsr     OUTCH
+        bne     @get            ; (A is not 0)
 @rub:   txa
         beq     @get
         dex
         lda     #$08
-        jsr     OUTCH
-        jmp     @get
+        bne     @echo
 @ctrlc: lda     INFLAG
         beq     @get
         jmp     STMTBRK

@@ -207,8 +207,9 @@ EDLINE: txa                     ; the number: below 64000
         cmp     #>64000
         bcc     @ok
         jmp     SNERR
-@ok:    sty     CRBUF+1
-        sta     CRBUF+2
+@ok:    pha                     ; (kept until the line is tokenised: an
+        tya                     ; error there is not in a program line)
+        pha
         lda     FPPTR
         sec
         sbc     #<BUF
@@ -218,12 +219,13 @@ EDLINE: txa                     ; the number: below 64000
         bne     @text
         inx
         bne     @num
-@text:
-        jsr     CRUNCH
-        lda     CRBUF+1         ; (CRUNCH uses LINNUM)
+@text:  jsr     CRUNCH
+        pla
         sta     LINNUM
-        lda     CRBUF+2
+        sta     CRBUF+1
+        pla
         sta     LINNUM+1
+        sta     CRBUF+2
         ldx     #$FE            ; FOR and GOSUB records may point anywhere now
         txs
         jsr     CLEARV

@@ -140,7 +140,5 @@ EXTRA:  .byte   "?EXTRA IGNORED", $0D, 0
 REDO:   .byte   "?REDO FROM START", $0D, 0
 NOSAVE: .byte   "SAVE NOT AVAILABLE", $0D, 0
 
-; The line header while a line is being typed: a direct line.
-DIRHDR: .byte   0, $FF, $FF
 ; A value of 0: a variable that was never set reads it.
 ZERO4:  .byte   0, 0, 0, 0
