@@ -416,9 +416,7 @@ ADDZP:  clc
 @rts:   rts
 
 ; Prints " IN n" when a program line is running (LINEPTR). Changes A, X, Y.
-PRTIN:  ldy     #2
-        lda     (LINEPTR),y
-        cmp     #$FF
+PRTIN:  jsr     ISDIR
         beq     CRRTS
         pha
         lda     #INMSG-MSGS
@@ -504,9 +502,7 @@ NEWSTT: jsr     CHRGOT
         beq     EXECST
         cmp     #0
         bne     @sn
-        ldy     #2              ; end of line: a direct line is done
-        lda     (LINEPTR),y
-        cmp     #$FF
+        jsr     ISDIR           ; end of line: a direct line is done
         bne     NXTLIN
         jmp     READY
 @sn:    jmp     SNERR
@@ -567,9 +563,14 @@ EXECCH: bcc     @ctl
         jmp     SNERR
 
 ; The end of the program: as END.
-ENDPRG: lda     #0
-        sta     OLDKND
-        jmp     STOPEND
+ENDPRG: ldx     #0
+        jmp     ENDX
+
+; Z set when the line running is a direct line. Changes A, Y.
+ISDIR:  ldy     #2
+        lda     (LINEPTR),y
+        cmp     #$FF
+        rts
 
 ; Checks for Ctrl-C; on a break, reports it and goes to the ready prompt,
 ; keeping the state for CONT (the caller must be at a statement's end, with
@@ -588,9 +589,7 @@ BRKNOW: lda     #1
 ; with CONT from TXTPTR (OLDKND says how) unless it was a direct line.
 STOPEND:
         sta     BTMP
-        ldy     #2
-        lda     (LINEPTR),y
-        cmp     #$FF
+        jsr     ISDIR
         beq     @direct
         lda     TXTPTR
         sta     OLDTXT
@@ -600,7 +599,7 @@ STOPEND:
         sta     OLDLP
         lda     LINEPTR+1
         sta     OLDLP+1
-        jmp     @msg
+        bne     @msg            ; (always)
 @direct:
         lda     #0
         sta     OLDTXT+1

@@ -8,7 +8,7 @@ STOP:   lda     #1
         tax
         pla
         pla
-        lda     #0
+ENDX:   lda     #0
         sta     OLDKND
         txa
         jmp     STOPEND
@@ -816,9 +816,7 @@ SKIPBL: lda     (INDEX),y
         rts
 
 ; IDERR unless a program line is running.
-DIRCHK: ldy     #2
-        lda     (LINEPTR),y
-        cmp     #$FF
+DIRCHK: jsr     ISDIR
         beq     @err
         rts
 @err:   jmp     IDERR
