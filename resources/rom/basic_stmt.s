@@ -93,24 +93,18 @@ STSKIP: ldy     #0
 @next:  iny
         bne     @loop
 @end:   tya
-        clc
-        adc     TXTPTR
-        sta     TXTPTR
-        bcc     @rts
-        inc     TXTPTR+1
-@rts:   rts
+        ldx     #TXTPTR
+        jmp     ADDZP
 
 ; Y is on a constant's marker in (TXTPTR): moves Y past the constant.
-SKIPY:  tya
-        clc
-        adc     #5
-        tay
+SKIPY:  iny
+        iny
+        iny
+        iny
+        iny
+        sty     BTMP
         lda     (TXTPTR),y
         sec
-        adc     #0
-        sta     BTMP
-        tya
-        clc
         adc     BTMP
         tay
         rts
