@@ -213,9 +213,9 @@ INITZP: ldx     #ZPLEN-1
 FIXINT: jmp     FFIX16
 FLTINT: jmp     FFLT16
 
-; Checks the program in memory after a reset: each line has a sane length
-; and ends in 0, and the program ends below the string space. Sets VARTAB
-; after it, or empties it.
+; Finds the program's end after a reset (the lengths of its lines lead
+; there) and sets VARTAB after it; a walk that leaves the program's memory
+; empties it.
 PRGCHECK:
         lda     #<TXTTAB
         ldx     #>TXTTAB
@@ -224,22 +224,15 @@ PRGCHECK:
         cpx     #>(MEMSIZ-$100)
         bcs     SCRNEW
         ldy     #0
-        lda     (INDEX),y
-        beq     @end
-        cmp     #5
-        bcc     SCRNEW
-        tay
-        dey
-        lda     (INDEX),y
-        bne     SCRNEW
-        iny
-        tya
         clc
-        adc     INDEX
-        bcc     @line
+        adc     (INDEX),y
+        bcc     @same
         inx
-        bcs     @line
-@end:   jsr     INCIDX
+@same:  cmp     INDEX
+        bne     @line
+        cpx     INDEX+1
+        bne     @line
+        jsr     INCIDX
         lda     INDEX
         sta     VARTAB
         lda     INDEX+1

@@ -407,12 +407,8 @@ VAL:    jsr     PARSTR
         jsr     FFLT16
         jmp     NUMRES
 
-; GETADR: FAC as an address: 0..65535, or -32768..-1 counted from 65536.
-; Gives A (high), Y (low).
-GETADR: lda     FACSGN
-        bpl     @pos
-        jmp     FFIX16
-@pos:   jmp     FFIXU16
+; GETADR: FAC as an address 0..65535: A (high), Y (low).
+GETADR = FFIXU16
 
 ; FN x(a): evaluates the function's expression with the parameter set to
 ; a; the parameter's own value is kept and put back.

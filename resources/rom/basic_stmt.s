@@ -728,9 +728,9 @@ PRTSTR: ldy     #0
 @rts:   rts
 
 ; INPUT ["prompt";] v[,v...]: shows the prompt and "? ", reads a line and
-; gives its comma-separated fields to the variables. Asks with "?? " for
-; more fields, again after "?REDO FROM START" when a number is not one.
-; Ctrl-C breaks; CONT asks again.
+; gives its comma-separated fields to the variables (fields left over are
+; ignored). Asks again after "?REDO FROM START" when a field is missing or
+; a number is not one. Ctrl-C breaks; CONT asks again.
 INPUT:
         jsr     DIRCHK
         jsr     CHRGOT
@@ -748,14 +748,14 @@ INPUT:
 @ask:   lda     #QMSG-MSGS
         jsr     INREAD
 @var:   jsr     PTRGETC
-@field: jsr     BUFIDX
+        lda     #<BUF
+        sta     INDEX
+        lda     #>BUF
+        sta     INDEX+1
         ldy     INBUFP
         jsr     SKIPBL
-        bne     @have
-        lda     #QQMSG-MSGS     ; no more fields on this line: ask for more
-        jsr     INREAD
-        jmp     @field
-@have:  lda     #0              ; (':' does not end a field here)
+        beq     @redo           ; no field for this variable
+        lda     #0              ; (':' does not end a field here)
         sta     BTMP+2
         jsr     ASGFLD
         bcs     @redo
@@ -767,12 +767,7 @@ INPUT:
         bne     @end
         jsr     CHRGET
         jmp     @var
-@end:   jsr     BUFIDX
-        ldy     INBUFP
-        jsr     SKIPBL
-        beq     @rts
-        lda     #EXTRA-MSGS
-        jmp     PRTMSG
+@end:   rts
 @redo:  lda     INVARS
         sta     TXTPTR
         lda     INVARS+1
@@ -780,7 +775,6 @@ INPUT:
         lda     #REDO-MSGS
         jsr     PRTMSG
         jmp     @ask
-@rts:   rts
 
 ; Prints message A (PRTMSG), reads a line into BUF (Ctrl-C breaks), and
 ; starts taking fields at its first character.
@@ -790,13 +784,6 @@ INREAD: jsr     PRTMSG
         lda     #0
         sta     INFLAG
         sta     INBUFP
-        rts
-
-; INDEX = BUF.
-BUFIDX: lda     #<BUF
-        sta     INDEX
-        lda     #>BUF
-        sta     INDEX+1
         rts
 
 ; Skips blanks at (INDEX),Y. Gives A = the character there, Z set at the

@@ -135,8 +135,6 @@ ERRWRD: .byte   " ERROR", 0
 INMSG:  .byte   " IN ", 0
 BRKMSG: .byte   "BREAK", 0
 QMSG:   .byte   "? ", 0
-QQMSG:  .byte   "?? ", 0
-EXTRA:  .byte   "?EXTRA IGNORED", $0D, 0
 REDO:   .byte   "?REDO FROM START", $0D, 0
 NOSAVE: .byte   "SAVE NOT AVAILABLE", $0D, 0
 

@@ -329,11 +329,11 @@ TEST_F(Basic, InputAsksAgainOnBadInput)
     ASSERT_TRUE(c1p::type_lines("  BOB ,X"));
     EXPECT_EQ(c1p::last_line(), "?");
     ASSERT_TRUE(c1p::type_lines("\"AL,ICE\" , 42"));
-    ASSERT_TRUE(c1p::type_lines("1"));
-    ASSERT_TRUE(c1p::type_lines("2,3"));
+    ASSERT_TRUE(c1p::type_lines("1"));     // a field missing
+    ASSERT_TRUE(c1p::type_lines("2,3,4")); // one too many: ignored
     EXPECT_EQ(without_ok(c1p::screen_text()),
-              "NAME?   BOB ,X\n?REDO FROM START\n? \"AL,ICE\" , 42\nAL,ICE 42\n? 1\n?? 2,3\n"
-              "?EXTRA IGNORED\n 3\n");
+              "NAME?   BOB ,X\n?REDO FROM START\n? \"AL,ICE\" , 42\nAL,ICE 42\n? 1\n"
+              "?REDO FROM START\n? 2,3,4\n 5\n");
 }
 
 TEST_F(Basic, CtrlCBreaksAndContGoesOn)
