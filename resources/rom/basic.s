@@ -46,13 +46,14 @@ DATPTR  = $27           ; READ: the byte after the last DATA item read
 OLDTXT  = $29           ; CONT: text pointer (hi 0: cannot continue)
 OLDLP   = $2B           ; CONT: line pointer
 OLDKND  = $2D           ; CONT: 0 at a statement's end, 1 at its start
-VALTYP  = $2E           ; type of the last value: 0 number, $FF string
+PTRMODE = $2E           ; bit 7: PTRGET creates simple variables
 DSCPTR  = $2F           ; a string value: address of its descriptor
 VARPNT  = $31           ; address of a variable's value
 NAME1   = $33           ; name of a variable: first character (bit 7: FN)
 NAME2   = $34           ; second character or 0 (bit 7: string)
-PTRMODE = $35           ; bit 7: PTRGET creates simple variables
+VALTYP  = $35           ; type of the last value: 0 number, $FF string
 DIMFLG  = $36           ; bit 7: ARRAY dimensions a new array (DIM)
+; (VARPNT, NAME1, NAME2 are copied together by FOR; NAME1..DIMFLG by ARRAY.)
 INDEX   = $37           ; general pointers
 INDEX2  = $39
 LINNUM  = $3B           ; a line number

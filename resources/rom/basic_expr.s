@@ -634,14 +634,11 @@ ROOM:   sta     ROOMN
 ; the size of each dimension (2 each, high byte first, the first dimension
 ; first), the elements (4 bytes each: a number, or a string's descriptor and
 ; a spare byte), the last subscript counting fastest.
-ARRAY:  lda     DIMFLG
+ARRAY:  ldx     #3              ; DIMFLG, VALTYP, NAME2, NAME1
+@save:  lda     NAME1,x
         pha
-        lda     VALTYP
-        pha
-        lda     NAME2
-        pha
-        lda     NAME1
-        pha
+        dex
+        bpl     @save
         lda     #0
         sta     DIMFLG
         sta     NSUB
@@ -664,14 +661,13 @@ ARRAY:  lda     DIMFLG
         beq     @sub
         jsr     CHKCLS
         jsr     SUB1X           ; the saved name lies above the subscripts
-        lda     $0102,x
-        sta     NAME1
-        lda     $0103,x
-        sta     NAME2
-        lda     $0104,x
-        sta     VALTYP
-        lda     $0105,x
-        sta     DIMFLG
+        ldy     #0
+@rest:  lda     $0102,x
+        sta     NAME1,y
+        inx
+        iny
+        cpy     #4
+        bne     @rest
         lda     ARYTAB          ; find it
         ldx     ARYTAB+1
 @find:  sta     INDEX
