@@ -628,3 +628,4 @@ BASEND:                         ; (the end of the interpreter's code)
         .include "fp.s"
 
         .assert <CRBUF = 0, error, "the line buffer must start a page"
+        .assert TEMPST = $80, error, "PUTTMP and ISTOP take TEMPST to be $80"

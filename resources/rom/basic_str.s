@@ -20,8 +20,7 @@ PUTTMP: ldx     TEMPPT
         lda     INDEX+1
         sta     TEMPST+2,x
         txa
-        clc
-        adc     #TEMPST
+        ora     #TEMPST         ; (TEMPST is $80, X below it)
         sta     DSCPTR
         lda     #0
         sta     DSCPTR+1
@@ -34,9 +33,8 @@ PUTTMP: ldx     TEMPPT
         rts
 
 ; Takes the string value DSCPTR for use: INDEX = its address, TLEN and A =
-; its length (Z set when empty). A temporary on top of TEMPST is popped, and
-; its block given back when it is the lowest in the string space (the
-; characters stay readable until the next allocation).
+; its length (Z set when empty). A temporary on top of TEMPST is popped
+; (its characters stay until the space is next reclaimed).
 FRETMP: ldy     #0
         lda     (DSCPTR),y
         sta     TLEN
@@ -49,17 +47,6 @@ FRETMP: ldy     #0
         jsr     ISTOP
         bne     @done
         stx     TEMPPT
-        lda     TLEN
-        beq     @done
-        lda     INDEX
-        cmp     FRETOP
-        bne     @done
-        lda     INDEX+1
-        cmp     FRETOP+1
-        bne     @done
-        lda     TLEN            ; give its bytes back
-        ldx     #FRETOP
-        jsr     ADDZP
 @done:  lda     TLEN
         rts
 
@@ -73,8 +60,7 @@ ISTOP:  lda     DSCPTR+1
         dex
         dex
         txa
-        clc
-        adc     #TEMPST
+        ora     #TEMPST
         cmp     DSCPTR
 @rts:   rts
 @no:    inx                     ; Z clear
