@@ -48,8 +48,8 @@ PSGN    = $0248         ; ^: bit 7 the result is negative
 FPJV    = $0249         ; 2: FPRUN's jump vector
 FISGN   = $024B         ; FINT: the number's sign
 RNDS    = $024C         ; 4: the state of RND, least significant byte first
-DIGITS  = FOUTBUF+10    ; FOUT: the six digits (the text never reaches them
-                        ; before they are used)
+DIGITS  = FOUTBUF+10    ; FOUT: the six digits, after a seventh for 10^6
+                        ; (the text never reaches them before they are used)
 
 ; ---------------------------------------------------------------- start
 
@@ -183,7 +183,7 @@ FONE:   lda     #<KONE
 
 OVERFL: ldx     #ERR_OV
         jmp     ERROR
-FPFC:  ldx     #ERR_FC
+FPFC:   ldx     #ERR_FC
         jmp     ERROR
 
 ; SETEXP: FACEXP <- the exponent X (high) A (low), from a computation that
@@ -237,8 +237,7 @@ FADD:   jsr     FROUND
         lda     ARGEXP
         bne     :+
         rts
-:
-        lda     FACEXP
+:       lda     FACEXP
         bne     :+
         jmp     ARGFAC
 :       sec
@@ -592,7 +591,7 @@ FFLTU16: ldx    #0
 FFLT16: ldx     #0
         cmp     #$80
         bcc     Flt16
-        sta     FPT0             ; negative: take the magnitude
+        sta     FPT0            ; negative: take the magnitude
         tya
         eor     #$FF
         clc
@@ -960,27 +959,9 @@ FOUT:   jsr     FROUND
         lda     FACM
         adc     #0
         sta     FACM
-        lda     FACM+2          ; 1000000 or more?
-        cmp     #$40
-        lda     FACM+1
-        sbc     #$42
-        lda     FACM
-        sbc     #$0F
-        bcs     @big
-        lda     FACM+2          ; 100000 or more?
-        cmp     #$A0
-        lda     FACM+1
-        sbc     #$86
-        lda     FACM
-        sbc     #$01
-        bcs     @digits
-        dec     FDEC
-        jmp     @try
-@big:   inc     FDEC
-        jmp     @try
-@digits: ldx    #0
+        ldx     #0              ; seven digits, the first for 10^6
 @dl:    lda     #'0'
-        sta     DIGITS,x
+        sta     DIGITS-1,x
 @ds:    sec
         lda     FACM+2
         sbc     P10L,x
@@ -995,14 +976,25 @@ FOUT:   jsr     FROUND
         sty     FACM+1
         lda     FPT0
         sta     FACM+2
-        inc     DIGITS,x
+        inc     DIGITS-1,x
         bne     @ds
 @dn:    inx
-        cpx     #5
+        cpx     #6
         bne     @dl
         lda     FACM+2
         ora     #'0'
         sta     DIGITS+5
+        lda     DIGITS-1        ; 1000000 or more: one decade up
+        cmp     #'0'
+        bne     @big
+        lda     DIGITS          ; below 100000: one decade down
+        cmp     #'0'
+        bne     @six
+        dec     FDEC
+        jmp     @try
+@big:   inc     FDEC
+        jmp     @try
+@six:
         ldx     #5              ; LAST: the last digit that is not 0
 :       lda     DIGITS,x
         cmp     #'0'
@@ -1160,7 +1152,6 @@ FSQR:   jsr     FROUND
 ; BASIC build fills; they are reached only through their entry points.
         .segment "HICODE"
 
-
 ; FLOG: FAC <- the natural logarithm of FAC; illegal function call for 0
 ; or less. x = 2^e m with m in [0.707, 1.414); ln m = u L(u^2) with
 ; u = (1-m)/(1+m); ln x = ln m + e ln 2.
@@ -1260,7 +1251,7 @@ Trig:   sta     FQ              ; the quadrant to add
         .byte   S_ABS, S_SUB+O_PI2, 0
 :       jsr     FPRUN
         .byte   S_ST+O_T1, S_SQR, S_ST+O_T2, S_POLY+O_PSIN, S_MUL+O_T1, 0
-@sign:  lda     FQ              ; quadrants 2 and 3 are negative
+        lda     FQ              ; quadrants 2 and 3 are negative
         and     #2
         beq     :+
         lda     #$80
@@ -1389,8 +1380,13 @@ FPRUN:  pla
         rts                     ; 0: return after the steps
 :       tax
         and     #$E0
-        beq     @nat
-        lsr
+        bne     @opnd
+        lda     NATLO-1,x       ; 1..31: a native routine
+        sta     FPJV
+        lda     NATHI-1,x
+        sta     FPJV+1
+        bne     @call           ; (never 0)
+@opnd:  lsr
         lsr
         lsr
         lsr
@@ -1407,11 +1403,6 @@ FPRUN:  pla
         tay
         lda     OPNLO,x
         tax
-        jmp     @call
-@nat:   lda     NATLO-1,x
-        sta     FPJV
-        lda     NATHI-1,x
-        sta     FPJV+1
 @call:  jsr     @go
         pla
         sta     SPTR
@@ -1492,8 +1483,7 @@ RndOut: ldx     #3
         bpl     :-
         lda     #$80
         sta     FACEXP
-        lda     #0
-        sta     FACSGN
+        jsr     FABS
         jsr     NORM
         lda     #0
         sta     FACX
@@ -1559,10 +1549,11 @@ PTEN:   .byte   $84,$20,$00,$00         ; 10
         .byte   $9E,$6E,$6B,$28         ; 10^9
         .byte   $A2,$15,$02,$F9         ; 10^10
 
-; 100000, 10000, 1000, 100, 10 for FOUT's digits: low, middle, high bytes.
-P10L:   .byte   $A0,$10,$E8,$64,$0A
-P10M:   .byte   $86,$27,$03,$00,$00
-P10H:   .byte   $01,$00,$00,$00,$00
+; 10^6, 10^5, 10^4, 1000, 100, 10 for FOUT's digits: low, middle, high
+; bytes.
+P10L:   .byte   $40,$A0,$10,$E8,$64,$0A
+P10M:   .byte   $42,$86,$27,$03,$00,$00
+P10H:   .byte   $0F,$01,$00,$00,$00,$00
 
 ; Polynomials (near-minimax for relative error, fitted offline): a count
 ; n, then n+1 coefficients, the highest power first.

@@ -234,6 +234,22 @@ TEST_F(BasicMath, ArgumentsOutsideTheDomainAreErrors)
     EXPECT_EQ(command("PRINT 2*3"), " 6\n");
 }
 
+TEST_F(BasicMath, ConversionsKeepToTheirRanges)
+{
+    print_cases({
+        {"32767 AND -1;-32768 OR 0;NOT 0", " 32767 -32768 -1"},
+        {"32768 AND 1", "?FC ERROR"},
+        {"-32769 OR 0", "?FC ERROR"},
+        {"CHR$(65.9);ASC(\"A\")", "A 65"},
+        {"CHR$(256)", "?FC ERROR"},
+        {"VAL(\"1E5\");VAL(\" -1.5E-3\")", " 100000 -1.5E-03"},
+        {"VAL(\"12ABC\");VAL(\"ABC\");VAL(\".5.5\")", " 12  0  .5"},
+        {"STR$(1/3);STR$(-2)", " .333333-2"},
+    });
+    // A sum of tenths drifts in binary; the printed value does not.
+    EXPECT_EQ(command("S=0:FOR I=1 TO 10:S=S+.1:NEXT:PRINT S;S=1"), " 1  0\n");
+}
+
 TEST_F(BasicMath, RndGivesReproducibleSequencesBelowOne)
 {
     c1p::type_lines("NEW");
