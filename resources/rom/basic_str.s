@@ -401,12 +401,9 @@ GARBAG: lda     #<MEMSIZ
 @var:   ldx     #ARYTAB
         jsr     GCDEND
         beq     @arys
-        ldy     #0
+        ldy     #1
         lda     (GCD),y
-        bmi     @vnext          ; a function
-        iny
-        lda     (GCD),y
-        bpl     @vnext          ; a number
+        bpl     @vnext          ; a number or a function
         lda     #2
         jsr     GCADD
         jsr     GCSEE
