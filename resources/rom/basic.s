@@ -102,8 +102,6 @@ FLDCH   = $7F           ; ASGFLD: that character
 TEMPST  = $80           ; temporary string descriptors, 3 bytes each
 TEMPMAX = 8             ; ($80..$97)
 LDSC    = $98           ; a left operand's string descriptor
-VALPTR  = $9A           ; VAL: where it ended the text with 0 (hi 0: none)
-VALBYT  = $9C           ; VAL: the byte that was there
 GCO     = $9D           ; reclaiming: the descriptor of a block
 GCB     = $03           ; reclaiming: address of the string found (2)
 
@@ -120,7 +118,9 @@ MEMSIZ  = CRBUF
 CRMAX   = 254           ; offset of the last byte a tokenised line may use
 
 STKREC  = $50           ; FOR and GOSUB records leave this much stack free
-STKEXP  = $38           ; expressions leave this much stack free
+STKEXP  = $40           ; expressions leave this much stack free
+VALBUF  = $0100         ; VAL's copy of a string (below any stack in use)
+VALMAX  = 32            ; the characters of a string VAL reads
 CCINT   = 8             ; lines or NEXT loops between two Ctrl-C checks
 ZONE    = 8             ; width of a print zone (4 zones on a 32-column row)
 
@@ -194,7 +194,6 @@ INITZP: ldx     #ZPLEN-1
         lda     #0
         sta     TERMX
         sta     TEMPPT
-        sta     VALPTR+1
         sta     $0300
         lda     #CCINT
         sta     CCCNT
@@ -458,8 +457,7 @@ LLERR:  ldx     #ERR_LL
 
 ; Reports error X ("?SN ERROR IN 20"), forgets CONT, empties the stack
 ; and goes back to the ready prompt. Never returns.
-ERROR:  jsr     VALFIX
-        jsr     CRIFNEED
+ERROR:  jsr     CRIFNEED
         lda     #'?'
         jsr     OUTCH
         txa
@@ -477,15 +475,6 @@ ERROR:  jsr     VALFIX
         ldx     #$FE            ; the stack empties
         txs
         jmp     READY
-
-; Puts back the byte that VAL replaced by 0, if any. Changes A, Y.
-VALFIX: lda     VALPTR+1
-        beq     @rts
-        ldy     #0
-        lda     VALBYT
-        sta     (VALPTR),y
-        sty     VALPTR+1
-@rts:   rts
 
 ; ---------------------------------------------------------------- statements
 

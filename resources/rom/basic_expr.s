@@ -379,32 +379,26 @@ ASC:    jsr     PARSTR
         jmp     UINT8
 @fc:    jmp     FQERR
 
-; VAL(s): the number at the start of the string (0 when none).
+; VAL(s): the number at the start of the string (0 when none). FIN reads
+; a copy of its first VALMAX characters, ended by 0, made at the bottom of
+; the stack's page (which the stack never reaches: see STKEXP).
 VAL:    jsr     PARSTR
-        beq     @zero
-        lda     INDEX           ; end the text with a 0 while FIN reads it
+        cmp     #VALMAX
+        bcc     @len
+        lda     #VALMAX
+@len:   tay
+        lda     #0
+        sta     VALBUF,y
+@copy:  dey
+        bmi     @fin
+        lda     (INDEX),y
+        sta     VALBUF,y
+        jmp     @copy
+@fin:   lda     #<VALBUF
         sta     FPPTR
-        clc
-        adc     TLEN
-        sta     INDEX2
-        lda     INDEX+1
+        lda     #>VALBUF
         sta     FPPTR+1
-        adc     #0
-        sta     INDEX2+1
-        ldy     #0
-        lda     (INDEX2),y
-        sta     VALBYT
-        lda     INDEX2          ; (ERROR puts the byte back if FIN fails)
-        sta     VALPTR
-        lda     INDEX2+1
-        sta     VALPTR+1
-        tya
-        sta     (INDEX2),y
         jsr     FIN
-        jsr     VALFIX
-        jmp     NUMRES
-@zero:  tay
-        jsr     FFLT16
         jmp     NUMRES
 
 ; GETADR: FAC as an address 0..65535: A (high), Y (low).
@@ -537,7 +531,9 @@ PTRG2:  sta     PTRMODE
 
 ; Finds the simple variable NAME1, NAME2 (or function, NAME1 bit 7):
 ; VARPNT = the address of its value. Not there: created when PTRMODE bit 7
-; is set, else VARPNT = ZERO4.
+; is set (always for LOOKC), else VARPNT = ZERO4.
+LOOKC:  lda     #$80
+        sta     PTRMODE
 LOOKUP: lda     VARTAB
         ldx     VARTAB+1
 @loop:  sta     VARPNT

@@ -337,9 +337,7 @@ FOR:    jsr     PTRNAME
         beq     @num
         jmp     TMERR
 @sn:    jmp     SNERR
-@num:   lda     #$80
-        sta     PTRMODE
-        jsr     LOOKUP
+@num:   jsr     LOOKC
         ldx     #3              ; VARPNT and NAME1, NAME2
 @var:   lda     VARPNT,x
         sta     FORREC+1,x
@@ -607,9 +605,7 @@ DEF:    jsr     DIRCHK
         lda     #TK_FN
         jsr     SYNCHR
         jsr     FNNAME
-        lda     #$80
-        sta     PTRMODE
-        jsr     LOOKUP
+        jsr     LOOKC
         lda     VARPNT
         sta     FNENT
         lda     VARPNT+1
@@ -620,9 +616,7 @@ DEF:    jsr     DIRCHK
         beq     @err
         lda     VALTYP
         bne     @err
-        lda     #$80
-        sta     PTRMODE
-        jsr     LOOKUP
+        jsr     LOOKC
         jsr     CHKCLS
         cmp     #'='
         bne     @err
