@@ -264,11 +264,9 @@ EDLINE: txa                     ; the number: below 64000
 ; (or on the program's end). Carry set when that line has the number.
 ; Changes A, Y.
 FNDLIN: lda     #<TXTTAB
-        ldx     #>TXTTAB
-; The same from the line at A (low), X (high).
-FNDFROM:
         sta     INDEX
-        stx     INDEX+1
+        lda     #>TXTTAB
+        sta     INDEX+1
 @loop:  ldy     #0
         lda     (INDEX),y
         beq     @no

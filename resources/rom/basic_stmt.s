@@ -169,26 +169,13 @@ NUMCON: lda     TXTPTR
 @ld:    jmp     FLDFAC
 
 ; Reads the target of a GOTO at the current character: INDEX = the address
-; of the byte before the line. A line ahead of the current one is searched
-; from there, any other from the program's start. Reads on past the
-; number. ULERR when there is no such line, SNERR when no number stands
-; there.
+; of the byte before the line. Reads on past the number. ULERR when there
+; is no such line, SNERR when no number stands there.
 GETTGT: jsr     GETLIN
         bcc     @num
         jmp     SNERR
-@num:   ldy     #1              ; ahead of this line? (a direct line is not)
-        lda     (LINEPTR),y
-        cmp     LINNUM
-        iny
-        lda     (LINEPTR),y
-        sbc     LINNUM+1
-        bcs     @start
-        lda     LINEPTR
-        ldx     LINEPTR+1
-        jsr     FNDFROM
-        jmp     @found
-@start: jsr     FNDLIN
-@found: bcs     @dec
+@num:   jsr     FNDLIN
+        bcs     @dec
         jmp     ULERR
 @dec:   lda     INDEX
         bne     @dec2
@@ -254,7 +241,16 @@ RETURN: pla
         adc     #17
         tax
         bne     @scan
-@found: lda     $0102,x
+@found: jsr     POSX
+        txa
+        clc
+        adc     #5
+        tax
+        txs
+        jmp     NEWSTT
+
+; TXTPTR and LINEPTR from the stack at $0102,x (a record's copy). Preserves X.
+POSX:   lda     $0102,x
         sta     TXTPTR
         lda     $0103,x
         sta     TXTPTR+1
@@ -262,12 +258,7 @@ RETURN: pla
         sta     LINEPTR
         lda     $0105,x
         sta     LINEPTR+1
-        txa
-        clc
-        adc     #5
-        tax
-        txs
-        jmp     NEWSTT
+        rts
 
 ; ON x GOTO / GOSUB list
 ON:     jsr     GETBYT
@@ -461,14 +452,11 @@ NEXT:   pla
         eor     #$FE            ; a step down: -1 becomes 1, 1 becomes -1
 @up:    cmp     #1
         beq     @done
-@loop:  lda     $010E,x
-        sta     TXTPTR
-        lda     $010F,x
-        sta     TXTPTR+1
-        lda     $0110,x
-        sta     LINEPTR
-        lda     $0111,x
-        sta     LINEPTR+1
+@loop:  txa                     ; on from after the FOR
+        clc
+        adc     #12
+        tax
+        jsr     POSX
         dec     CCCNT
         bne     @go
         jsr     CHKBRK
