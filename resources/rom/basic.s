@@ -43,9 +43,6 @@ STREND  = $21           ; end of the arrays
 FRETOP  = $23           ; lowest byte in use of the string space
 DATLP   = $25           ; READ: the line of the last DATA item
 DATPTR  = $27           ; READ: the byte after the last DATA item read
-OLDTXT  = $29           ; CONT: text pointer (hi 0: cannot continue)
-OLDLP   = $2B           ; CONT: line pointer
-OLDKND  = $2D           ; CONT: 0 at a statement's end, 1 at its start
 PTRMODE = $2E           ; bit 7: PTRGET creates simple variables
 DSCPTR  = $2F           ; a string value: address of its descriptor
 VARPNT  = $31           ; address of a variable's value
@@ -262,7 +259,6 @@ CLEARV: lda     VARTAB
         sta     FRETOP+1
         lda     #0
         sta     TEMPPT
-        sta     OLDTXT+1
 RESTOR: lda     #<(TXTTAB-1)
         sta     DATPTR
         lda     #>(TXTTAB-1)
@@ -470,9 +466,7 @@ ERROR:  jsr     CRIFNEED
         lda     #ERRWRD-MSGS
         jsr     PRTMSG
         jsr     PRTIN
-        lda     #0
-        sta     OLDTXT+1
-        ldx     #$FE            ; the stack empties
+        ldx     #$FE            ; the stack empties (CONT is not possible)
         txs
         jmp     READY
 
@@ -546,8 +540,9 @@ EXECCH: bcc     @ctl
         jmp     SNERR
 
 ; The end of the program: as END.
-ENDPRG: ldx     #0
-        jmp     ENDX
+ENDPRG: lda     #0
+        tax
+        beq     STOPEND
 
 ; Z set when the line running is a direct line. Changes A, Y.
 ISDIR:  ldy     #2
@@ -565,28 +560,32 @@ CHKBRK: lda     #CCINT
         rts
 @brk:   pla
         pla
-        lda     #0
-        sta     OLDKND
-BRKNOW: lda     #1
-; Stops: A = 0 quietly (END), else with "BREAK IN n". The program can go on
-; with CONT from TXTPTR (OLDKND says how) unless it was a direct line.
+        ldx     #0
+        lda     #1
+; Stops: A = 0 quietly (END), else with "BREAK IN n". Unless it was a direct
+; line, a CONT record goes on the stack: TK_CONT, X (0: go on after
+; TXTPTR, 1: run the statement after TXTPTR again), LINEPTR, TXTPTR.
 STOPEND:
-        sta     BTMP
+        pha
         jsr     ISDIR
-        beq     @direct
-        lda     TXTPTR
-        sta     OLDTXT
+        beq     @msg
+        pla
+        tay
         lda     TXTPTR+1
-        sta     OLDTXT+1
-        lda     LINEPTR
-        sta     OLDLP
+        pha
+        lda     TXTPTR
+        pha
         lda     LINEPTR+1
-        sta     OLDLP+1
-        bne     @msg            ; (always)
-@direct:
-        lda     #0
-        sta     OLDTXT+1
-@msg:   lda     BTMP
+        pha
+        lda     LINEPTR
+        pha
+        txa
+        pha
+        lda     #TK_CONT
+        pha
+        tya
+        pha
+@msg:   pla
         beq     @ready
         jsr     CRIFNEED
         lda     #BRKMSG-MSGS
@@ -604,9 +603,9 @@ STMTBRK:
         sta     TXTPTR
         lda     STMTP+1
         sta     TXTPTR+1
-        lda     #1
-        sta     OLDKND
-        bne     STOPEND         ; always (A = 1: with the message)
+        ldx     #1
+        txa
+        bne     STOPEND         ; always (with the message)
 
         .include "basic_edit.s"
         .include "basic_stmt.s"

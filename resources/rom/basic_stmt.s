@@ -2,32 +2,33 @@
 ; after its keyword read (CHRGOT) and NEWSTT as its return address.
 
 ; END stops quietly, STOP with "BREAK IN n"; CONT goes on after either.
-END:    lda     #0
+END:    ldy     #0
         .byte   $2C
-STOP:   lda     #1
-        tax
+STOP:   ldy     #1
         pla
         pla
-ENDX:   lda     #0
-        sta     OLDKND
-        txa
+        tya
+        ldx     #0
         jmp     STOPEND
 
-; CONT: goes on where the program stopped.
-CONT:   lda     OLDTXT+1
-        bne     @go
+; CONT: goes on where the program stopped (its record on top of the stack).
+CONT:   pla
+        pla
+        pla
+        cmp     #TK_CONT
+        beq     @go
         jmp     CNERR
 @go:    pla
+        tax
         pla
-        lda     OLDTXT
-        sta     TXTPTR
-        lda     OLDTXT+1
-        sta     TXTPTR+1
-        lda     OLDLP
         sta     LINEPTR
-        lda     OLDLP+1
+        pla
         sta     LINEPTR+1
-        lda     OLDKND
+        pla
+        sta     TXTPTR
+        pla
+        sta     TXTPTR+1
+        txa
         beq     @end
         jmp     EXECST
 @end:   jmp     NEWSTT
