@@ -151,7 +151,7 @@ ZPLEN   = * - ZPINIT
 ; Cold start: the arithmetic's tables, an empty program, the greeting with
 ; the free memory, then the ready prompt.
 COLD:   cld
-        ldx     #$FF
+        ldx     #$FE            ; $01FF: the stack's bottom record
         txs
         jsr     INITZP
         jsr     FINIT
@@ -172,7 +172,7 @@ COLD:   cld
 ; Warm start: keeps the program when it is sound (else starts a new one);
 ; the variables are cleared.
 WARM:   cld
-        ldx     #$FF
+        ldx     #$FE
         txs
         jsr     INITZP
         jsr     FINIT
@@ -182,7 +182,7 @@ WARM:   cld
         jmp     READY
 
 ; Sets up zero page for a start (ZPINIT), the output column and the
-; stack's bottom record.
+; stack's bottom record (the caller has set the stack pointer to $FE).
 INITZP: ldx     #ZPLEN-1
 @copy:  lda     ZPINIT,x
         sta     HLPFIX,x
@@ -192,18 +192,9 @@ INITZP: ldx     #ZPLEN-1
         sta     TERMX
         sta     TEMPPT
         sta     $0300
+        sta     $01FF           ; the stack's bottom record
         lda     #CCINT
         sta     CCCNT
-        pla                     ; an empty stack but for the return address
-        tay
-        pla
-        ldx     #$FE
-        txs
-        ldx     #0
-        stx     $01FF           ; the stack's bottom record
-        pha
-        tya
-        pha
         rts
 
 ; The helpers a USR routine reaches through $06 and $08.
@@ -366,13 +357,11 @@ CRDO:   lda     #$0D
         jmp     OUTCH
 CRRTS:  rts
 
-; Prints message A (its offset in MSGS), ended by 0. Changes A and Y.
-PRTMSG: tay
-@loop:  lda     MSGS,y
-        beq     CRRTS
-        jsr     OUTCH
-        iny
-        bne     @loop
+; Prints message A (its offset in MSGS), ended by 0. Changes A, X, Y.
+PRTMSG: tax
+        lda     #<MSGS
+        ldy     #>MSGS
+        bne     PRTZX
 
 ; Prints the string at A (low), Y (high), ended by 0. Changes A and Y.
 PRTZ:   ldx     #0

@@ -440,12 +440,9 @@ LISTFROM:
 @nobrk: jsr     LSTLIN
         ldy     #0
         lda     (INDEX),y
-        clc
-        adc     INDEX
-        sta     INDEX
-        bcc     @line
-        inc     INDEX+1
-        bne     @line
+        ldx     #INDEX
+        jsr     ADDZP
+        jmp     @line
 @done:  rts
 
 ; Shows the line at INDEX: its number, a blank, the text with the keywords
