@@ -318,9 +318,9 @@ IF:     jsr     FRMNUM
         jmp     EXECCH
 @rts:   rts
 
-; FOR v = a TO b [STEP c]: a record of 17 bytes on the stack, built in
-; FORREC: +0 TK_FOR, +1 address of the value (2), +3 name (2), +5 step (4),
-; +9 limit (4), +13 text pointer after the FOR (2), +15 line pointer (2).
+; FOR v = a TO b [STEP c]: a record of 17 bytes on the stack: +0 TK_FOR,
+; +1 address of the value (2), +3 name (2), +5 step (4), +9 limit (4) (these
+; built in FORREC), +13 text pointer after the FOR (2), +15 line pointer.
 ; A FOR of the same variable further down is dropped with all above it.
 FOR:    jsr     PTRNAME
         cmp     #'('
@@ -358,15 +358,7 @@ FOR:    jsr     PTRNAME
 @step:  ldx     #<(FORREC+5)
         ldy     #0
         jsr     FSTFAC
-        lda     TXTPTR          ; (NEWSTT checks that the statement ends)
-        sta     FORREC+13
-        lda     TXTPTR+1
-        sta     FORREC+14
-        lda     LINEPTR
-        sta     FORREC+15
-        lda     LINEPTR+1
-        sta     FORREC+16
-        lda     #TK_FOR
+        lda     #TK_FOR         ; (NEWSTT checks that the statement ends)
         sta     FORREC
         pla
         pla
@@ -392,7 +384,15 @@ FOR:    jsr     PTRNAME
         cpx     #STKREC+17
         bcs     @room
         jmp     OMERR
-@room:  ldx     #16
+@room:  lda     LINEPTR+1
+        pha
+        lda     LINEPTR
+        pha
+        lda     TXTPTR+1
+        pha
+        lda     TXTPTR
+        pha
+        ldx     #12
 @rec:   lda     FORREC,x
         pha
         dex
