@@ -94,7 +94,6 @@ TMASK   = $79
 FNENT   = $7A           ; DEF: the function's entry
 TLEN2   = $7C           ; ALLOC: length asked for
 TSAVY   = $7D
-SYNTMP  = $7E
 FLDCH   = $7F           ; ASGFLD: that character
 TEMPST  = $80           ; temporary string descriptors, 3 bytes each
 TEMPMAX = 8             ; ($80..$97)

@@ -128,15 +128,14 @@ GETBYT: jsr     FRMNUM
         jmp     FFIXU8
 
 ; Checks that the character at TXTPTR is A (or '(', ')', ',') and reads the
-; next one; SNERR when it is not.
+; next one; SNERR when it is not. Changes Y.
 CHKOPN: lda     #'('
         .byte   $2C
 CHKCLS: lda     #')'
         .byte   $2C
 CHKCOM: lda     #','
-SYNCHR: sta     SYNTMP
-        jsr     CHRGOT
-        cmp     SYNTMP
+SYNCHR: ldy     #0              ; (TXTPTR rests on the current character)
+        cmp     (TXTPTR),y
         bne     @err
         jmp     CHRGET
 @err:   jmp     SNERR
