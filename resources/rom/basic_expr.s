@@ -389,11 +389,12 @@ VAL:    jsr     PARSTR
 @len:   tay
         lda     #0
         sta     VALBUF,y
-@copy:  dey
+        dey
         bmi     @fin
-        lda     (INDEX),y
+@copy:  lda     (INDEX),y
         sta     VALBUF,y
-        jmp     @copy
+        dey
+        bpl     @copy
 @fin:   lda     #<VALBUF
         sta     FPPTR
         lda     #>VALBUF

@@ -639,12 +639,11 @@ FNNAME: jsr     PTRNAME
 ; to column n, SPC(n) prints n blanks; a new row at the end unless the list
 ; ends in ';' or ','.
 PRINT:  jsr     CHRGOT
-        jmp     @item
-@cr:    jmp     CRDO
 @item:  cmp     #0
         beq     @cr
         cmp     #':'
-        beq     @cr
+        bne     @more
+@cr:    jmp     CRDO
 @more:  cmp     #';'
         beq     @next
         cmp     #','
