@@ -57,10 +57,8 @@ CRUNCH: stx     CRX
         jsr     CRNUM
         jmp     @loop
 @letter:
-        cmp     #'A'
+        jsr     ISALNUM         ; (not a digit here: a letter?)
         bcc     @other
-        cmp     #'Z'+1
-        bcs     @other
         jsr     KWMATCH
         bcc     @name
         stx     CRX             ; a keyword
@@ -120,8 +118,6 @@ CRNUM:  ldx     CRX             ; fold the letters of the number (an E)
         beq     @fold
         cmp     #'-'
         beq     @fold
-        lda     #0
-        sta     INNAME
         lda     #<BUF
         clc
         adc     CRX
@@ -232,11 +228,9 @@ EDLINE: txa                     ; the number: below 64000
         lda     CRBUF           ; room for the new line? (OMERR, nothing lost)
         clc
         adc     VARTAB
-        tax
         lda     VARTAB+1
         adc     #0
-        cpx     #<MEMSIZ
-        sbc     #>MEMSIZ
+        cmp     #>MEMSIZ
         bcc     @room
         jmp     OMERR
 @room:  jsr     FNDLIN
