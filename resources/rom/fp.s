@@ -41,27 +41,22 @@ PCNT    = $C8           ; POLY, FSQR, FPOW: a count
 FFLG    = $C9           ; flags of a function
 FQ      = $CA           ; a function's quadrant or exponent
 SPTR    = $CB           ; 2: FPRUN's step pointer
+FPJV    = $CD           ; 2: FPRUN's jump vector
+T3      = $CF           ; 4: TAN and ^ keep their operands here
+T4      = $D3           ; 4
+PSGN    = $D7           ; ^: bit 7 the result is negative
+FISGN   = $D8           ; FINT: the number's sign
 PTR     = $DE           ; 2: the packed number being loaded or stored
-T3      = $0240         ; 4: TAN and ^ keep their operands here
-T4      = $0244         ; 4
-PSGN    = $0248         ; ^: bit 7 the result is negative
-FPJV    = $0249         ; 2: FPRUN's jump vector
-FISGN   = $024B         ; FINT: the number's sign
-RNDS    = $024C         ; 4: the state of RND, least significant byte first
+RNDS    = $0240         ; 4: the state of RND, least significant byte first
 DIGITS  = FOUTBUF+10    ; FOUT: the six digits, after a seventh for 10^6
                         ; (the text never reaches them before they are used)
 
 ; ---------------------------------------------------------------- start
 
-; FINIT: seeds RND. Changes A, X.
-FINIT:  ldx     #3
-:       lda     RNDSEED,x
-        sta     RNDS,x
-        dex
-        bpl     :-
-        rts
-
-RNDSEED: .byte  $A7, $3C, $91, $5E
+; FINIT: starts RND's sequence as RND(-1) would. Changes A, X, Y.
+FINIT:  jsr     FONE
+        jsr     FNEG
+        jmp     FRND
 
 ; ---------------------------------------------------------------- load, store
 
@@ -735,9 +730,8 @@ FIN:    ldy     #0
 @char:  cmp     #'.'
         bne     @digit
         bit     FINFLG
-        bvc     :+
-        jmp     @end            ; a second point ends the number
-:       lda     FINFLG
+        bvs     @notd           ; a second point ends the number
+        lda     FINFLG
         ora     #$40
         sta     FINFLG
         bne     @next
@@ -821,11 +815,9 @@ FIN:    ldy     #0
         bcc     :+
         lda     #$80
 :       jsr     SCALE10
-        lda     FACEXP
-        beq     :+
         lda     FINSGN
         sta     FACSGN
-:       clc
+        clc
         rts
 
 ; SCALE10: FAC <- FAC * 10^A (A a signed byte), multiplying or dividing by
@@ -1176,8 +1168,6 @@ FLOG:   jsr     FROUND
         .byte   S_ST+O_T1, S_SUB+O_ONE, S_ST+O_T2, S_LD+O_T1, S_ADD+O_ONE
         .byte   S_DIV+O_T2, S_ST+O_T1, S_SQR, S_ST+O_T2, S_POLY+O_PLOG
         .byte   S_MUL+O_T1, 0
-        lda     FQ
-        beq     @ret
         jsr     FPRUN
         .byte   S_ST+O_T1, 0
         ldy     FQ
@@ -1188,7 +1178,7 @@ FLOG:   jsr     FROUND
 :       jsr     FFLT16
         jsr     FPRUN
         .byte   S_MUL+O_LN2, S_ADD+O_T1, 0
-@ret:   rts
+        rts
 
 ; FEXP: FAC <- e^FAC. n = INT(x log2(e) + 1/2), r = x - n ln2 (ln2 in two
 ; parts, the first short enough that n times it is exact), e^x = 2^n E(r).
@@ -1203,16 +1193,14 @@ FEXP:   jsr     FROUND
 :       jmp     FZERO
 @red:   jsr     FPRUN
         .byte   S_ST+O_T2, S_MUL+O_LOG2E, S_ADD+O_HALF, S_INT, S_ST+O_T1, 0
-        jsr     FFIX16          ; n, -185..185
-        sty     FQ
-        sta     FFLG
+        jsr     FFIX16          ; n, -185..185, in FPINT
         jsr     FPRUN
         .byte   S_MUL+O_L1, S_SUB+O_T2, S_ST+O_T2, S_LD+O_T1, S_MUL+O_L2
         .byte   S_SUB+O_T2, S_ST+O_T2, S_POLY+O_PEXP, 0
         lda     FACEXP          ; times 2^n
         clc
-        adc     FQ
-        ldx     FFLG
+        adc     FPINT
+        ldx     FPINT+1
         bcc     :+
         inx
 :       jmp     SETEXP
@@ -1271,8 +1259,7 @@ FTAN:   jsr     FPRUN
 FATN:   jsr     FROUND
         lda     FACSGN
         sta     FFLG
-        lda     #0
-        sta     FACSGN
+        jsr     FABS
         sta     FQ              ; bit 7: 1/x taken
         lda     FACEXP
         cmp     #$81
