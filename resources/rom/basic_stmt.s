@@ -558,6 +558,9 @@ ADRBYT: jsr     FRMNUM
         jsr     CHKCOM
         jmp     GETBYT
 
+; (In the System ROM's spare space: see basic.cfg.)
+        .segment "HICODE"
+
 ; NULL n: accepted for the programs of the period; no effect here.
 NULL:   jmp     FRMNUM
 
@@ -567,6 +570,8 @@ LOAD:   jsr     ROM_LOAD
         pla
         pla
         jmp     MAIN
+
+        .segment "CODE"
 
 ; SAVE: lists the program to the cassette, or says that it cannot.
 SAVE:   jsr     ROM_SAVE

@@ -279,6 +279,9 @@ CHRS:   jsr     PARNUM
         sta     TLEN
         bne     MKSTR
 
+; (In the System ROM's spare space, with the reclaiming below.)
+        .segment "HICODE"
+
 ; LEFT$(s,n), RIGHT$(s,n), MID$(s,m[,n])
 LEFTS:  lda     #0
         .byte   $2C
@@ -526,3 +529,5 @@ GCSEE:  ldy     #0
         lda     GCD+1
         sta     GCO+1
 @rts:   rts
+
+        .segment "CODE"
