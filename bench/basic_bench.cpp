@@ -156,14 +156,18 @@ void BM_Basic(benchmark::State& state, const Program* p)
     state.counters["ratio"] = count / p->original;
 }
 
-int register_all()
+} // namespace
+
+int main(int argc, char** argv)
 {
     for (const Program& p : aPrograms)
         benchmark::RegisterBenchmark(p.name, BM_Basic, &p)
             ->Iterations(1)
             ->Unit(benchmark::kMillisecond);
+    benchmark::Initialize(&argc, argv);
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    if (started)
+        c1p::shutdown();
     return 0;
 }
-const int registered = register_all();
-
-} // namespace
