@@ -191,6 +191,40 @@ TEST_F(Basic, RunsStatements)
     });
 }
 
+TEST_F(Basic, KeepsThePeriodsQuirksAndLimits)
+{
+    run_cases({
+        // a keyword inside a name is a keyword: SCORE is SC OR E
+        {"10 SCORE=5", "RUN", "?SN ERROR IN 10\n"},
+        {"", "SC=1:E=0:PRINT SCORE", " 1\n"},
+        // GOSUB and RETURN in the middle of lines
+        {"10 GOSUB 30:PRINT \"B\";:GOSUB 30:PRINT \"D\":END\n30 PRINT \"*\";:RETURN", "RUN",
+         "*B*D\n"},
+        // a FOR loop round a GOSUB, and a GOSUB round a FOR loop
+        {"10 FOR I=1 TO 3:GOSUB 20:NEXT:END\n20 FOR J=1 TO I:PRINT J;:NEXT:PRINT:RETURN", "RUN",
+         " 1\n 1  2\n 1  2  3\n"},
+        // FN calling FN, the parameter's own value kept
+        {"10 DEF FNS(X)=X*X:DEF FNT(X)=FNS(X)+FNS(X+1):X=9\n20 PRINT FNT(2);X", "RUN", " 13  9\n"},
+        // ON with 0 or past the list goes on
+        {"10 ON 0 GOTO 30:PRINT \"A\";:ON 3 GOSUB 30,30:PRINT \"B\":END\n30 PRINT \"X\"", "RUN",
+         "AB\n"},
+        // strings: empty ones, comparison by length, slices past the end
+        {"", "A$=\"\":PRINT LEN(A$);A$=\"\";\"AB\"<\"ABC\";LEFT$(A$,3);\"*\"", " 0 -1 -1 *\n"},
+        {"", "PRINT MID$(\"ABC\",4);\"*\";RIGHT$(\"ABC\",9);CHR$(65)+CHR$(0)=\"A\"", "*ABC 0\n"},
+        // PRINT: TAB past the column prints nothing, SPC(0) nothing
+        {"", "PRINT \"ABCDEF\";TAB(3);\"X\";SPC(0);\"Y\"", "ABCDEFXY\n"},
+        // a number's text is kept as typed, its value exact
+        {"10 PRINT 007;.50;1E2;1.0E-2", "LIST", "10 PRINT 007;.50;1E2;1.0E-2\n"},
+        {"10 PRINT 007;.50;1E2;1.0E-2", "RUN", " 7  .5  100  .01\n"},
+    });
+    // a line of 88 characters is taken whole
+    std::string longline = "10 PRINT \"" + std::string(77, 'X') + "\"";
+    ASSERT_EQ(longline.size(), 88u);
+    EXPECT_EQ(run(longline, "PRINT LEN(\"\"):LIST"), " 0\n" + longline.substr(0, 32) + "\n" +
+                                                         longline.substr(32, 32) + "\n" +
+                                                         longline.substr(64) + "\n");
+}
+
 TEST_F(Basic, StopsAndContinues)
 {
     ASSERT_TRUE(c1p::type_lines("10 PRINT 1\n20 STOP\n30 PRINT 3"));
@@ -234,6 +268,8 @@ TEST_F(Basic, UsesArrays)
         {"10 A(1,2)=1:A(1)=2", "RUN", "?BS ERROR IN 10\n"},
         {"10 DIM A(2):DIM A(3)", "RUN", "?DD ERROR IN 10\n"},
         {"10 DIM A(30000)", "RUN", "?OM ERROR IN 10\n"},
+        {"10 DIM A(200,200)", "RUN", "?OM ERROR IN 10\n"},
+        {"10 DIM A$(20):A$(20)=\"Z\":B$(3)=\"Y\":PRINT A$(20);B$(3);A$(1);\"*\"", "RUN", "ZY*\n"},
     });
 }
 
@@ -309,6 +345,10 @@ TEST_F(Basic, ReportsErrors)
         {"10 GOSUB 10", "RUN", "?OM ERROR IN 10\n"},
         {"", "PRINT \"A\"+1", "?TM ERROR\n"},
         {"", "X", "?SN ERROR\n"},
+        {"10 DEF FNA(X)=FNA(X)+1\n20 PRINT FNA(1)", "RUN", "?OM ERROR IN 20\n"},
+        {"", "PRINT (((((((((((((((((((((((((((((((1)))))))))))))))))))))))))))))))", " 1\n"},
+        {"10 X=1:X=\"A\"", "RUN", "?TM ERROR IN 10\n"},
+        {"", "FOR I=1 TO 2:NEXT J", "?NF ERROR\n"},
     });
     // a number too large for the machine, while the line is stored
     ASSERT_TRUE(c1p::type_lines("PRINT CHR$(12);"));
