@@ -1,5 +1,6 @@
-; Tessaly BASIC (0xA000..0xBFFF): an interpreter of the BASIC dialect that
-; the Challenger 1P's programs were written in.
+; Tessaly BASIC (0xA000..0xBFFF, and segment HICODE in the System ROM's
+; spare space at 0xF800): an interpreter of the BASIC dialect that the
+; Challenger 1P's programs were written in.
 ;
 ; The program is kept tokenised. Every numeric constant is stored with a
 ; binary copy beside its text, so that running a program never converts
@@ -57,7 +58,7 @@ LINNUM  = $3B           ; a line number
 TERMX   = $3D           ; output column 0..31
 CCCNT   = $3E           ; Ctrl-C is checked when this counts down to 0
 TEMPPT  = $3F           ; offset of the first free temporary descriptor
-STKLVL  = $40           ; stack pointer at the start of INPUT, WAIT, LIST
+STKLVL  = $40           ; stack pointer as the statement running started
 INFLAG  = $42           ; non-zero while INPUT reads a line
 TLEN    = $43           ; a string length
 BJVEC    = $44           ; an address to JMP through
@@ -93,7 +94,7 @@ TOP     = $78
 TMASK   = $79
 FNENT   = $7A           ; DEF: the function's entry
 TLEN2   = $7C           ; ALLOC: length asked for
-TSAVY   = $7D
+TSAVY   = $7D           ; a saved index
 FLDCH   = $7F           ; ASGFLD: that character
 TEMPST  = $80           ; temporary string descriptors, 3 bytes each
 TEMPMAX = 8             ; ($80..$97)
