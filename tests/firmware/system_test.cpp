@@ -298,6 +298,10 @@ TEST_F(SystemRom, ProgramsReadTheTapeUntilItEndsOrAKeyIsPressed)
         if (stop) {
             ASSERT_TRUE(c1p::wait_for("XXXXXXXX"));
             ASSERT_TRUE(c1p::type(" ")); // stops the tape and is not read
+        } else {
+            // A key typed before the tape has ended would stop it.
+            ASSERT_TRUE(c1p::wait_for("HI"));
+            ASSERT_TRUE(c1p::wait_idle());
         }
         ASSERT_TRUE(c1p::type("OK"));
         ASSERT_TRUE(c1p::wait_idle());
