@@ -107,6 +107,12 @@ uint32_t parse_value(const char* text);
 // the register is meant and how to write the number ("0ea").
 void parse_value_notices(int argc, char* const* argv, int first, int last);
 
+// A text field of the tables as the generators print it: null as empty.
+inline const char* gen_text(const char* s)
+{
+    return s ? s : "";
+}
+
 // Expands the instruction table into numOpcodes entries; null after a fault
 // (every fault reported through con_printf).
 std::unique_ptr<OpDesc[]> gen_opdesc_array(const CpuDef* cpu);

@@ -4,11 +4,11 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
-#include <memory>
 #include <string>
 #include <sys/stat.h>
 
 #include "mem.h"
+#include "platform.h"
 #include "resources.h"
 #include "shell.h"
 #include "vm.h"
@@ -56,13 +56,6 @@ static int mem_load_roms()
     return 1;
 }
 
-struct FileCloser {
-    void operator()(FILE* f) const
-    {
-        fclose(f);
-    }
-};
-
 // Loads the file of "{addr}:{file}" into memory at addr, up to the end of
 // memory.
 static int mem_load_image(const char* spec)
@@ -76,7 +69,7 @@ static int mem_load_image(const char* spec)
         return 0;
     }
     const char* file = end + 1;
-    std::unique_ptr<FILE, FileCloser> f(fopen(file, "rb"));
+    FilePtr f(fopen(file, "rb"));
     // Linux opens a directory for reading; there is nothing to load from it.
     struct stat st;
     if (!f || fstat(fileno(f.get()), &st) != 0 || S_ISDIR(st.st_mode)) {

@@ -18,7 +18,6 @@ static std::mutex mtxConsole;
 static std::atomic<int> cConsoleLevel{1};
 static FILE* pfileLog;
 static std::atomic<int> cLogEnabled{0};
-std::atomic<bool> fLineRead;
 
 static const char* const CONSOLE_TITLE = "Challenger 1P Debugger";
 
@@ -117,9 +116,3 @@ bool con_init()
     plat_ctrlc_init(con_ctrlhandler);
     return true;
 }
-
-// The console window cannot be raised or minimised from a terminal program:
-// these requests do nothing here.
-void con_show() {}
-
-void con_minimize() {}

@@ -329,7 +329,6 @@ int cmd_getline(char* line, int size)
             fflush(stdout);
             con_printf("\n");
             con_printf("<Ctrl-C>\n");
-            fLineRead = true;
             return 1;
         }
         // Ctrl-D (or a terminal that is gone) ends the session as the end of
@@ -354,7 +353,6 @@ int cmd_getline(char* line, int size)
         // Echoed after its prompt, as if typed; a refused line is not.
         con_printf("%s\n", len == CMD_LINE_TOO_LONG ? "" : line);
     }
-    fLineRead = true;
     if (len == CMD_LINE_TOO_LONG) {
         // The line becomes an empty one, which runs nothing. The log gets no
         // part of it, so that a replay of the log cannot run one either.

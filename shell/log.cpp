@@ -2,10 +2,10 @@
 #include <atomic>
 #include <cstdio>
 #include <cstring>
-#include <memory>
 #include <string>
 #include <strings.h>
 
+#include "platform.h"
 #include "shell.h"
 #include "shell_internal.h"
 
@@ -64,13 +64,6 @@ void cmd_file_interrupt()
         fFileInterrupt = true;
 }
 
-struct FileCloser {
-    void operator()(FILE* pfile) const
-    {
-        fclose(pfile);
-    }
-};
-
 int cmd_file(const Cmd* table, const char* name, char* line, int size, const char* prompt)
 {
     // The name lives in the shared line buffer, which the file's lines
@@ -81,7 +74,7 @@ int cmd_file(const Cmd* table, const char* name, char* line, int size, const cha
                    file.c_str());
         return 0;
     }
-    std::unique_ptr<FILE, FileCloser> pfile(fopen(file.c_str(), "r"));
+    FilePtr pfile(fopen(file.c_str(), "r"));
     if (!pfile) {
         con_printf("file not found: %s\n", file.c_str());
         return 0;

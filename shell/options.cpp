@@ -20,7 +20,6 @@ const Option aOptionTable[] = {
     {"-nologo", "",                                              opt_nologo},
 };
 // clang-format on
-const int cOptionTable = sizeof aOptionTable / sizeof aOptionTable[0];
 
 static const char* const BANNER = "Tessaly  v1.01d\n"
                                   "Ohio Scientific Challenger 1P emulator and 6502 debugger\n"
@@ -42,9 +41,9 @@ static void opt_banner()
 
 int opt_help(const char*)
 {
-    for (int i = 0; i < cOptionTable; i++)
-        if (aOptionTable[i].help && aOptionTable[i].help[0])
-            con_printf("%s\t%s\n", aOptionTable[i].name, aOptionTable[i].help);
+    for (const Option& opt : aOptionTable)
+        if (opt.help && opt.help[0])
+            con_printf("%s\t%s\n", opt.name, opt.help);
     return 0;
 }
 
@@ -56,9 +55,9 @@ int opt_nologo(const char*)
 
 static const Option* opt_find(const char* arg)
 {
-    for (int i = 0; i < cOptionTable; i++)
-        if (strncasecmp(arg, aOptionTable[i].name, strlen(aOptionTable[i].name)) == 0)
-            return &aOptionTable[i];
+    for (const Option& opt : aOptionTable)
+        if (strncasecmp(arg, opt.name, strlen(opt.name)) == 0)
+            return &opt;
     return nullptr;
 }
 

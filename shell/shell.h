@@ -46,7 +46,6 @@ struct Cmd {
     PfnCmd handler;
     int32_t minParams;
     uint32_t maxParams; // 0xFFFFFFFF: no limit
-    uint32_t flags;
 };
 
 constexpr uint32_t NO_LIMIT = 0xFFFFFFFFu;
@@ -64,8 +63,8 @@ struct Option {
     PfnOption handler;
 };
 
+// The option table.
 extern const Option aOptionTable[];
-extern const int cOptionTable;
 
 constexpr int CMD_LINE_SIZE = 1024; // the shared line buffer
 extern const char* const PROMPT;    // "[C1P] "
@@ -98,8 +97,6 @@ void con_enable();
 bool con_active();
 bool log_active();
 bool con_init();
-void con_show();
-void con_minimize();
 
 // The `log` command.
 int cmd_log(int argc, char** argv, const Switches* sw);

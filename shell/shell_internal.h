@@ -9,9 +9,6 @@
 // The exit status when opt_parse returns false.
 extern int iOptStatus;
 
-// Set by cmd_getline once a command line has been read.
-extern std::atomic<bool> fLineRead;
-
 // The log state, guarded by the console lock.
 void log_write_line(const char* line); // the line and "\n", when logging is active
 bool log_is_open();

@@ -1,5 +1,7 @@
 // Breakpoints: the list, its one lookup, adding, printing, clearing, and the
 // `bp` command.
+#include <algorithm>
+#include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <new>
@@ -179,20 +181,27 @@ void bp_remove_record(const Breakpoint* target)
         }
 }
 
-void bp_print(const Breakpoint* bp, bool noNewline)
+void bp_format(const Breakpoint* bp, char* text, size_t size)
 {
     const char* kind = (bp->flags & BP_TRACE) ? "trace " : (bp->flags & BP_PERM) ? "perm " : "";
     const char* access = !(bp->flags & BP_DATA) ? "" : (bp->flags & BP_WRITE) ? " write" : " read ";
-    con_printf("%s%s%s breakpoint @0x%04x", kind, (bp->flags & BP_DATA) ? "data" : "code", access,
-               bp->addr);
+    size_t len = 0;
+    auto add = [&](int n) { len += n > 0 ? std::min(static_cast<size_t>(n), size - 1 - len) : 0; };
+    add(snprintf(text, size, "%s%s%s breakpoint @0x%04x", kind,
+                 (bp->flags & BP_DATA) ? "data" : "code", access, bp->addr));
     if (bp->flags & BP_RANGE)
-        con_printf("-0x%04x", bp->addrUpper);
+        add(snprintf(text + len, size - len, "-0x%04x", bp->addrUpper));
     if (bp->cHitLimit > 1)
-        con_printf(" (hit limit=%d)", bp->cHitLimit);
+        add(snprintf(text + len, size - len, " (hit limit=%d)", bp->cHitLimit));
     if (bp->cInsLimit < NO_INS_LIMIT)
-        con_printf(" (ins limit=%d)", bp->cInsLimit);
-    if (!noNewline)
-        con_printf("\n");
+        add(snprintf(text + len, size - len, " (ins limit=%d)", bp->cInsLimit));
+}
+
+void bp_print(const Breakpoint* bp)
+{
+    char text[BP_TEXT_SIZE];
+    bp_format(bp, text, sizeof text);
+    con_printf("%s\n", text);
 }
 
 void bp_clear()
@@ -228,7 +237,7 @@ int cmd_bp(int argc, char** argv, const Switches* sw)
     }
     if (sw->mask & SW_L)
         for (Breakpoint* bp = pbpList; bp; bp = bp->pNext)
-            bp_print(bp, false);
+            bp_print(bp);
     if (sw->mask & (SW_C | SW_L))
         return 0;
     if ((sw->mask & SW_W) && !(sw->mask & SW_D)) {
@@ -253,6 +262,6 @@ int cmd_bp(int argc, char** argv, const Switches* sw)
         bp->cHitLimit = bp->cHitCount = static_cast<int32_t>(sw->value['h' - 'a']);
     if ((sw->mask & SW_I) && (sw->valued & SW_I))
         bp->cInsLimit = static_cast<int32_t>(sw->value['i' - 'a']);
-    bp_print(bp, false);
+    bp_print(bp);
     return 0;
 }

@@ -137,7 +137,6 @@ static void cpu6502_report()
     con_printf("\n");
     cmd_regs(0, nullptr, nullptr);
     con_printf("%s", PROMPT);
-    con_show();
 }
 
 // The CPU has stopped on its own: wake the waiting command, or report the
@@ -153,26 +152,14 @@ static void cpu6502_stop_report()
     }
 }
 
-void cpu6502_hit(Breakpoint* bp)
+// The CPU stops itself, on a breakpoint hit or an undefined opcode: the
+// reason, then the waiting command is woken or the stop reported. A report
+// of its own starts on a fresh line and runs on into the register display.
+static void cpu6502_hit(const char* reason)
 {
     dwCPUFlags.fetch_or(CPU_HIT);
     bool sync = dwCPUFlags.load() & CPU_SYNC;
-    if (!sync)
-        con_printf("\n");
-    con_printf("hit: ");
-    bp_print(bp, !sync);
-    dwCPUFlags.fetch_and(~(CPU_RUN | CPU_STEP));
-    cpu6502_stop_report();
-}
-
-// An undefined opcode stops the CPU like a breakpoint hit, with PC past it.
-static void cpu6502_undefined_stop(byte opcode, int32_t addr)
-{
-    dwCPUFlags.fetch_or(CPU_HIT);
-    bool sync = dwCPUFlags.load() & CPU_SYNC;
-    if (!sync)
-        con_printf("\n");
-    con_printf("undefined opcode 0x%02x at 0x%04x%s", opcode, addr & 0xFFFF, sync ? "\n" : "");
+    con_printf(sync ? "%s\n" : "\n%s", reason);
     dwCPUFlags.fetch_and(~(CPU_RUN | CPU_STEP));
     cpu6502_stop_report();
 }
@@ -188,10 +175,8 @@ void cpu6502_stopped(bool interactive)
     if (interactive)
         con_printf("\n");
     cmd_regs(0, nullptr, nullptr);
-    if (interactive) {
+    if (interactive)
         con_printf("%s", PROMPT);
-        con_show();
-    }
 }
 
 // Waits until the video window is shown (its thread signals hevCPUStop), in
@@ -262,7 +247,6 @@ void cpu6502_exit()
         cpu6502_set_flags(CPU_HIT, CPU_EXIT);
         evt_set(ev);
     }
-    con_show();
 }
 
 // ---------------------------------------------------------------- the run loop
@@ -288,7 +272,9 @@ static bool cpu6502_check_bp(int32_t addr, uint32_t q, int32_t pc)
                                   : "trace:  read 0x%04x near 0x%04x (ins=%d)\n",
                    addr, pc & 0xFFFF, found.cIns);
     if (found.flags & BP_HIT) {
-        cpu6502_hit(&found);
+        char reason[BP_TEXT_SIZE + 8] = "hit: ";
+        bp_format(&found, reason + 5, sizeof reason - 5);
+        cpu6502_hit(reason);
         return true;
     }
     return false;
@@ -376,7 +362,11 @@ static void cpu6502_run(uint32_t flags)
         cInsExecuted.store(++cIns, std::memory_order_relaxed);
         if (fOpUndefined) {
             fOpUndefined = 0;
-            cpu6502_undefined_stop(opcode, pcLast);
+            // PC stays past the opcode, as after any instruction.
+            char reason[48];
+            snprintf(reason, sizeof reason, "undefined opcode 0x%02x at 0x%04x", opcode,
+                     pcLast & 0xFFFF);
+            cpu6502_hit(reason);
             break;
         }
 
@@ -493,8 +483,6 @@ int cpu6502_create(int argc, char** argv, const Switches* sw)
         if (err == 0) {
             while (idCPUThread.load() == 0 && cpu6502_exists())
                 std::this_thread::sleep_for(std::chrono::microseconds(100));
-            if (argc != 0)
-                con_show();
             return 0;
         }
     }
@@ -514,7 +502,6 @@ int cpu6502_close(int argc, char** argv, const Switches* sw)
         cpu6502_set_flags(CPU_HIT, CPU_EXIT);
         evt_set(ev);
     }
-    con_show();
     dev_close(argc, argv, sw, &devVideo);
     // The CPU thread ends as soon as it sees CPU_EXIT; waiting for it means
     // that a `create` right after `close` finds no machine, and that the

@@ -31,7 +31,7 @@ int cmd_dump(int argc, char** argv, const Switches* sw)
 
 // Stores one byte with its echo, refreshes a changed screen cell and steps
 // the address.
-void edit_byte(uint32_t* pAddr, uint32_t value)
+static void edit_byte(uint32_t* pAddr, uint32_t value)
 {
     uint32_t addr = *pAddr & 0xFFFF;
     con_printf("0x%02x", abMem6502[addr]);

@@ -22,10 +22,8 @@ int cmd_go(int argc, char** argv, const Switches*)
     if (!cpu6502_exists()) {
         // The first `go` of a session boots the machine.
         if (!fRomsLoaded && mem_load(nullptr) && fRomsLoaded &&
-            cpu6502_create(0, nullptr, nullptr) == 0) {
+            cpu6502_create(0, nullptr, nullptr) == 0)
             cpu6502_lower_priority();
-            con_minimize();
-        }
         if (!cpu6502_required())
             return 0;
     }
@@ -45,7 +43,7 @@ int cmd_go(int argc, char** argv, const Switches*)
             con_printf("unable to allocate breakpoint\n");
             return 0;
         }
-        bp_print(bp, false);
+        bp_print(bp);
     }
     // The message comes before the start, so that it always stands before
     // whatever the running CPU prints.

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <atomic>
+#include <cstddef>
 #include <cstdint>
 
 struct Switches;
@@ -71,11 +72,15 @@ int cpu6502_close(int argc, char** argv, const Switches* sw);
 int cpu6502_wait();
 void cpu6502_exit();
 void cpu6502_stopped(bool interactive);
-void cpu6502_hit(Breakpoint* bp);
 
 Breakpoint* bp_find(int32_t addr, int32_t addrUpper, uint32_t q);
 Breakpoint* bp_add(int32_t addr, int32_t addrUpper, uint32_t flags);
-void bp_print(const Breakpoint* bp, bool noNewline);
+// The one-line description of a breakpoint, as `bp` lists it, without a
+// newline; BP_TEXT_SIZE bytes always hold it.
+constexpr size_t BP_TEXT_SIZE = 128;
+void bp_format(const Breakpoint* bp, char* text, size_t size);
+// The description and a newline.
+void bp_print(const Breakpoint* bp);
 void bp_clear();
 
 // Command handlers.
