@@ -8,7 +8,7 @@
 
 #include "cpu6502.h"
 #include "platform.h"
-#include "shell.h"
+#include "out.h"
 
 namespace
 {

@@ -6,7 +6,7 @@
 #include <cstdio>
 
 #include "cpu6502.h"
-#include "shell.h"
+#include "out.h"
 
 // The generator's messages go to standard error.
 int con_printf(const char* format, ...)

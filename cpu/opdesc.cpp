@@ -4,7 +4,7 @@
 #include <new>
 
 #include "cpu6502.h"
-#include "shell.h"
+#include "out.h"
 
 namespace
 {

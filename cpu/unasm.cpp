@@ -5,7 +5,7 @@
 #include <cstdio>
 
 #include "cpu6502.h"
-#include "shell.h"
+#include "out.h"
 #include "vm.h"
 
 namespace

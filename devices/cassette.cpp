@@ -19,7 +19,7 @@
 #include "cassette.h"
 #include "cpu6502.h"
 #include "mem.h"
-#include "shell.h"
+#include "out.h"
 #include "vm.h"
 
 FILE* pfileCassette;

@@ -10,7 +10,7 @@
 #include "mem.h"
 #include "platform.h"
 #include "resources.h"
-#include "shell.h"
+#include "out.h"
 #include "vm.h"
 
 RomDef aRomC1P[C_ROMS] = {

@@ -25,7 +25,7 @@
 #include "mem.h"
 #include "platform.h"
 #include "resources.h"
-#include "shell.h"
+#include "out.h"
 #include "video.h"
 #include "vm.h"
 

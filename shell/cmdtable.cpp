@@ -7,8 +7,6 @@
 #include "shell.h"
 #include "vm.h"
 
-const char* const PROMPT = "[C1P] ";
-
 // clang-format off
 static const CmdSwitch aswBp[] = {
     {"bp [/c] [/d [/w]] [/l] [{addr} [{upper addr}]]", nullptr},

@@ -6,9 +6,18 @@
 #include "shell_internal.h"
 #include "vm.h"
 
+// Ctrl-C, registered with the console at start-up: stops the command files
+// being run and halts a running CPU (which reports the stop itself); the
+// pending console read is then cut short by the platform layer.
+static void cmd_ctrlc()
+{
+    cmd_file_interrupt();
+    cmd_halt(0, nullptr, nullptr);
+}
+
 int main(int argc, char** argv)
 {
-    if (!con_init() || !cpu6502_init()) {
+    if (!con_init(cmd_ctrlc) || !cpu6502_init()) {
         con_printf("initialization error\n");
         exit(-1);
     }

@@ -9,13 +9,6 @@
 // The exit status when opt_parse returns false.
 extern int iOptStatus;
 
-// The log state, guarded by the console lock.
-void log_write_line(const char* line); // the line and "\n", when logging is active
-bool log_is_open();
-int log_enabled();
-void log_set_enabled(int value);
-FILE* log_replace(FILE* pfileNew); // returns the previous log file
-
 // Ctrl-C while command files run: they stop before their next line. Safe to
 // call from any thread; does nothing while no command file runs.
 void cmd_file_interrupt();
