@@ -125,6 +125,12 @@ int gen_opcode_funcs(const char* file);
 int addbcd6502(byte op1, byte op2, byte op3);
 int subbcd6502(byte op1, byte op2, byte op3);
 
+// What the disassembler asks of the virtual machine above it, which
+// registers both at start-up: whether the machine exists (`unassemble` needs
+// it; false after printing why not), and whether a code breakpoint stands at
+// an address (its line is marked '*'). Without them the command works on
+// memory alone and marks nothing.
+void unassemble_hooks(bool (*pfnRequired)(), bool (*pfnMarked)(int32_t addr));
 // The `unassemble` command; also shows one instruction at PC for the tracer,
 // `regs` and the stop reports.
 int unassemble(int argc, char** argv, const Switches* sw);

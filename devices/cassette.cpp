@@ -20,7 +20,7 @@
 #include "cpu6502.h"
 #include "mem.h"
 #include "out.h"
-#include "vm.h"
+#include "lock.h"
 
 FILE* pfileCassette;
 byte bCasData;

@@ -21,7 +21,7 @@
 #include "cpu6502.h"
 #include "kbd.h"
 #include "mem.h"
-#include "vm.h"
+#include "lock.h"
 
 byte abKbdMatrix[8];
 byte abKbdHold[8];

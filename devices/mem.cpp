@@ -11,7 +11,7 @@
 #include "platform.h"
 #include "resources.h"
 #include "out.h"
-#include "vm.h"
+#include "lock.h"
 
 RomDef aRomC1P[C_ROMS] = {
     {0xA000, 0x2000, RES_ROM_BASIC, nullptr},

@@ -27,7 +27,6 @@
 #include "resources.h"
 #include "out.h"
 #include "video.h"
-#include "vm.h"
 
 Device devVideo = {8, 8, 32, 32, 0, abMem6502 + VIDEO_BASE};
 
@@ -47,6 +46,7 @@ static std::atomic<bool> fVideoQuit;   // dev_close asked the thread to end
 static std::atomic<int> dwVideoError;  // the thread's exit code
 static std::atomic<int> idVideoThread; // kernel id of the video thread, 0 when none
 static std::atomic<long> cCellsPainted;
+static std::atomic<void (*)()> pfnVideoShown, pfnVideoClosed; // dev_hooks
 
 // mtxVideo guards fVideoEvents and pairs with cvVideo, on which dev_close
 // waits for the thread to end.
@@ -423,11 +423,13 @@ static int dev_window(Device* dev)
     }
     if (!fQuit) {
         fVideoShown = true;
-        cpu6502_stopped(false);
+        if (auto pfnShown = pfnVideoShown.load())
+            pfnShown();
         dev_loop(window.get(), dev);
         fVideoShown = false;
         // Whoever ended the loop, the machine ends with its window.
-        cpu6502_exit();
+        if (auto pfnClosed = pfnVideoClosed.load())
+            pfnClosed();
     }
     return 0;
 }
@@ -470,6 +472,12 @@ static void dev_thread(Device* dev)
 }
 
 // ---------------------------------------------------------------- main thread
+
+void dev_hooks(void (*pfnShown)(), void (*pfnClosed)())
+{
+    pfnVideoShown = pfnShown;
+    pfnVideoClosed = pfnClosed;
+}
 
 int dev_create(int, char**, const Switches*, Device* dev)
 {

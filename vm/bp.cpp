@@ -128,6 +128,11 @@ Breakpoint* bp_find(int32_t addr, int32_t addrUpper, uint32_t q)
     return nullptr;
 }
 
+bool bp_marked(int32_t addr)
+{
+    return bp_find(addr, 0, 0) != nullptr;
+}
+
 // An identical breakpoint: the same kind (code or data, read or write, halt
 // or trace) on the same address or the same range.
 static Breakpoint* bp_same(int32_t addr, int32_t addrUpper, uint32_t flags)

@@ -28,73 +28,6 @@ static std::atomic<bool> fCPUThread; // the CPU thread exists: the machine exist
 static std::thread hCPUThread;
 static std::unique_ptr<OpDesc[]> pOpDesc6502;
 
-// ---------------------------------------------------------------- machine lock
-
-static std::mutex mtxMachine;
-// What the running CPU must look at, in one word that the run loop reads
-// after every instruction: how many threads other than the CPU thread hold
-// the machine or wait for it (ATTN_WANTED), and ATTN_FLAGS once another
-// thread has changed dwCPUFlags (to stop or end the CPU). While it is 0 the
-// loop needs to read nothing else.
-static std::atomic<uint32_t> dwCPUAttention;
-constexpr uint32_t ATTN_WANTED = 0xFFFF;
-constexpr uint32_t ATTN_FLAGS = 0x10000;
-// Set while the CPU thread, having given the machine to the threads that
-// asked, waits to take it back: new requests wait until it has, so that
-// requests coming one after another cannot hold a running CPU off for ever.
-static std::atomic<bool> fCPUReturning;
-// How many machine locks this thread holds (the CPU thread counts itself
-// while it has the machine): a nested lock, or a command that the CPU thread
-// runs itself (its stop report), takes nothing more.
-static thread_local int cMachineHeld;
-
-MachineLock::MachineLock()
-{
-    if (cMachineHeld++ > 0)
-        return;
-    while (fCPUReturning.load())
-        fCPUReturning.wait(true);
-    dwCPUAttention.fetch_add(1);
-    mtxMachine.lock();
-}
-
-MachineLock::~MachineLock()
-{
-    if (--cMachineHeld > 0)
-        return;
-    mtxMachine.unlock();
-    dwCPUAttention.fetch_sub(1);
-    dwCPUAttention.notify_all();
-}
-
-// The CPU thread lets go of the machine and takes it back.
-static void cpu6502_release(std::unique_lock<std::mutex>& lock)
-{
-    cMachineHeld = 0;
-    lock.unlock();
-}
-
-static void cpu6502_acquire(std::unique_lock<std::mutex>& lock)
-{
-    lock.lock();
-    cMachineHeld = 1;
-}
-
-// Between two instructions: hands the machine to the threads that asked for
-// it and takes it back once they are done; later requests wait for that.
-static void cpu6502_yield(std::unique_lock<std::mutex>& lock)
-{
-    if (!(dwCPUAttention.load() & ATTN_WANTED))
-        return;
-    fCPUReturning = true;
-    cpu6502_release(lock);
-    for (uint32_t n; (n = dwCPUAttention.load()) & ATTN_WANTED;)
-        dwCPUAttention.wait(n);
-    cpu6502_acquire(lock);
-    fCPUReturning = false;
-    fCPUReturning.notify_all();
-}
-
 // ---------------------------------------------------------------- flags and reports
 
 void cpu6502_set_flags(uint32_t clear, uint32_t set)
@@ -102,7 +35,7 @@ void cpu6502_set_flags(uint32_t clear, uint32_t set)
     uint32_t flags = dwCPUFlags.load();
     while (!dwCPUFlags.compare_exchange_weak(flags, (flags & ~clear) | set)) {
     }
-    dwCPUAttention.fetch_or(ATTN_FLAGS);
+    cpu6502_flag_attention();
 }
 
 bool cpu6502_exists()
@@ -122,6 +55,12 @@ bool cpu6502_init()
 {
     pOpDesc6502 = gen_opdesc_array(&cpu6502);
     aOpDesc6502 = pOpDesc6502.get();
+    // The layers below report to the machine: the video thread when its
+    // window is shown (the creator waits for that) and when it is closed
+    // (the machine ends with it); the disassembler asks whether the machine
+    // exists and where code breakpoints stand.
+    dev_hooks([] { cpu6502_stopped(false); }, cpu6502_exit);
+    unassemble_hooks(cpu6502_required, bp_marked);
     return aOpDesc6502 != nullptr;
 }
 
@@ -336,6 +275,7 @@ static void cpu6502_run(uint32_t flags)
     // its low byte: the loop reads and clears it through that byte too, as a
     // whole-word access right after a byte store stalls the processor.
     byte& bEF = *reinterpret_cast<byte*>(&aReg6502[REG_EF].value);
+    const std::atomic<uint32_t>& attention = cpu6502_attention();
     int32_t cStep = cTraceIns.load(std::memory_order_relaxed);
     int32_t cIns = cInsExecuted.load(std::memory_order_relaxed);
     int32_t pc = rPC & 0xFFFF;
@@ -390,7 +330,7 @@ static void cpu6502_run(uint32_t flags)
             cpu6502_stop_report();
             return;
         }
-        if (dwCPUAttention.load(std::memory_order_relaxed) != 0)
+        if (attention.load(std::memory_order_relaxed) != 0)
             break;
         // Every change of the flags raises ATTN_FLAGS; they are compared
         // now and then all the same.
@@ -403,18 +343,17 @@ static void cpu6502_run(uint32_t flags)
 
 static void cpu6502_thread()
 {
-    std::unique_lock<std::mutex> lock(mtxMachine);
-    cMachineHeld = 1;
+    cpu6502_acquire();
     aReg6502[REG_LA].value = aReg6502[REG_PC].value = cpu6502_reset_vector();
     // Publishing the id tells `create` that the thread has started and PC
     // holds the reset vector.
     idCPUThread = plat_thread_id();
     bool fRan = false;
     for (;;) {
-        cpu6502_yield(lock);
+        cpu6502_yield();
         // Cleared before the flags are read: a change from now on raises it
         // again.
-        dwCPUAttention.fetch_and(~ATTN_FLAGS);
+        cpu6502_clear_attention();
         uint32_t flags = dwCPUFlags.load(std::memory_order_acquire);
         if (flags & CPU_EXIT)
             break;
@@ -424,9 +363,9 @@ static void cpu6502_thread()
             if (fRan && (flags & CPU_SYNC))
                 evt_set(&evCPUStop);
             fRan = false;
-            cpu6502_release(lock);
+            cpu6502_release();
             evt_wait(&evCPURun);
-            cpu6502_acquire(lock);
+            cpu6502_acquire();
             continue;
         }
         fRan = true;
@@ -444,7 +383,7 @@ static void cpu6502_thread()
     hevCPUStop = nullptr;
     dwCPUFlags = 0;
     evt_set(&evCPUStop);
-    cMachineHeld = 0;
+    cpu6502_release();
 }
 
 void cpu6502_lower_priority()

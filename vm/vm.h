@@ -6,6 +6,8 @@
 #include <cstddef>
 #include <cstdint>
 
+#include "lock.h"
+
 struct Switches;
 struct Event;
 
@@ -40,24 +42,6 @@ struct Breakpoint {
     int32_t cInsLimit;
 };
 
-// The machine lock: whoever holds it may read and change the registers and
-// emulated memory. The CPU thread holds it for as long as it executes
-// instructions and hands it over between two instructions to any thread that
-// asks (a command, a key event); a command that finds the CPU stopped gets it
-// at once. Taking it is the only way another thread sees the registers and
-// memory as the CPU left them: it orders the CPU's last writes before the
-// reader's reads, which no flag polled with a time limit can do.
-//
-// Lock order: the machine lock first, then the breakpoint, keyboard,
-// cassette, console or video locks. Nobody who holds one of those asks for
-// the machine. A holder never waits for the CPU thread to do anything.
-struct MachineLock {
-    MachineLock();
-    ~MachineLock();
-    MachineLock(const MachineLock&) = delete;
-    MachineLock& operator=(const MachineLock&) = delete;
-};
-
 // The message every command that needs the machine prints without one.
 extern const char* const MSG_NOT_CREATED;
 
@@ -74,6 +58,8 @@ void cpu6502_exit();
 void cpu6502_stopped(bool interactive);
 
 Breakpoint* bp_find(int32_t addr, int32_t addrUpper, uint32_t q);
+// True when a code breakpoint matches addr (the disassembler's mark).
+bool bp_marked(int32_t addr);
 Breakpoint* bp_add(int32_t addr, int32_t addrUpper, uint32_t flags);
 // The one-line description of a breakpoint, as `bp` lists it, without a
 // newline; BP_TEXT_SIZE bytes always hold it.
