@@ -11,7 +11,7 @@
 #include <strings.h>
 
 #include "cpu6502.h"
-#include "out.h"
+#include "console.h"
 
 // The live register file. Generated source refers to a register by its index
 // here, and the register-change list of the disassembler shows a prefix of

@@ -8,7 +8,7 @@
 
 #include "cpu6502.h"
 #include "platform.h"
-#include "out.h"
+#include "console.h"
 
 namespace
 {

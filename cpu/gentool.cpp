@@ -6,7 +6,7 @@
 #include <cstdio>
 
 #include "cpu6502.h"
-#include "out.h"
+#include "console.h"
 
 // The generator's messages go to standard error.
 int con_printf(const char* format, ...)

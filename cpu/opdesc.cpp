@@ -4,7 +4,7 @@
 #include <new>
 
 #include "cpu6502.h"
-#include "out.h"
+#include "console.h"
 
 namespace
 {

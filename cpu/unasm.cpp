@@ -6,7 +6,7 @@
 #include <cstdio>
 
 #include "cpu6502.h"
-#include "out.h"
+#include "console.h"
 #include "lock.h"
 
 namespace

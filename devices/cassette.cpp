@@ -19,7 +19,7 @@
 #include "cassette.h"
 #include "cpu6502.h"
 #include "mem.h"
-#include "out.h"
+#include "console.h"
 #include "lock.h"
 
 FILE* pfileCassette;

@@ -10,7 +10,7 @@
 #include "mem.h"
 #include "platform.h"
 #include "resources.h"
-#include "out.h"
+#include "console.h"
 #include "lock.h"
 
 RomDef aRomC1P[C_ROMS] = {

@@ -25,7 +25,7 @@
 #include "mem.h"
 #include "platform.h"
 #include "resources.h"
-#include "out.h"
+#include "console.h"
 #include "video.h"
 
 Device devVideo = {8, 8, 32, 32, 0, abMem6502 + VIDEO_BASE};

@@ -5,7 +5,7 @@
 #include <cstdint>
 #include <cstdio>
 
-#include "out.h"
+#include "console.h"
 
 // One entry of a command's switch table: the first entry holds the usage
 // line (help null), the others a switch ("/c", "/h:#") and its help.

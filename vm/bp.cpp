@@ -8,7 +8,7 @@
 
 #include "cpu6502.h"
 #include "mem.h"
-#include "out.h"
+#include "console.h"
 #include "vm.h"
 #include "vm_internal.h"
 

@@ -1,6 +1,6 @@
 // Memory and register commands: dump, edit, regs.
 #include "cpu6502.h"
-#include "out.h"
+#include "console.h"
 #include "video.h"
 #include "vm.h"
 #include "vm_internal.h"

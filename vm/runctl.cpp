@@ -6,7 +6,7 @@
 
 #include "cpu6502.h"
 #include "mem.h"
-#include "out.h"
+#include "console.h"
 #include "video.h"
 #include "vm.h"
 #include "vm_internal.h"

@@ -7,7 +7,7 @@
 #include <mutex>
 
 #include "console_posix.h"
-#include "out.h"
+#include "console.h"
 
 const char* const PROMPT = "[C1P] ";
 
