@@ -18,7 +18,7 @@
 
 #include "cassette.h"
 #include "cpu6502.h"
-#include "mem.h"
+#include "memmap.h"
 #include "console.h"
 #include "lock.h"
 
@@ -100,6 +100,16 @@ byte cas_write(int offset, byte)
     if (offset & 1)
         return bCasData;
     return cbCasData ? 1 : 0;
+}
+
+void cas_stored(uint32_t ea)
+{
+    abMem6502[ea] = cas_write(static_cast<int>(ea - CAS_BASE), abMem6502[ea]);
+}
+
+void cas_loaded(uint32_t ea)
+{
+    cas_read(static_cast<int>(ea - CAS_BASE));
 }
 
 // Opens a tape for update, creating it empty when it does not exist. A

@@ -20,7 +20,7 @@
 
 #include "cpu6502.h"
 #include "kbd.h"
-#include "mem.h"
+#include "memmap.h"
 #include "lock.h"
 
 byte abKbdMatrix[8];
@@ -198,6 +198,14 @@ void kbd_write(byte value)
         }
     }
     kbd_refresh_locked();
+}
+
+void kbd_stored(uint32_t ea)
+{
+    // The byte at ea is the one the instruction stored: a key event, which
+    // rewrites the whole range, waits for the machine until this instruction
+    // and its hooks are done.
+    kbd_write(abMem6502[ea]);
 }
 
 // The Shift, Ctrl, Caps Lock and Delete keys of the host.

@@ -22,7 +22,7 @@
 
 #include "cpu6502.h"
 #include "kbd.h"
-#include "mem.h"
+#include "memmap.h"
 #include "platform.h"
 #include "resources.h"
 #include "console.h"
@@ -136,6 +136,11 @@ void dev_invalidate(int offset, int count, Device* dev)
         count = C_CELLS;
     for (int i = 0; i < count; i++)
         dev_mark(offset + i - dev->bBias, dev);
+}
+
+void dev_stored(uint32_t ea)
+{
+    dev_invalidate(static_cast<int>(ea - VIDEO_BASE), 1, &devVideo);
 }
 
 void dev_show()

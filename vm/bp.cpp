@@ -21,20 +21,13 @@ std::atomic<uint8_t> abPageChecks[256];
 
 constexpr int32_t NO_INS_LIMIT = 0x7FFFFFFF;
 
-// The checks of each page that do not depend on breakpoints: the pages of
-// the device ranges and the ROMs.
+// The checks of each page that do not depend on breakpoints: the hooks of
+// its region of the memory map.
 static uint8_t bp_device_checks(int page)
 {
-    const uint32_t addr = static_cast<uint32_t>(page) << 8;
-    uint8_t pg = 0;
-    if ((addr >= VIDEO_BASE && addr <= VIDEO_END) || (addr >= KBD_BASE && addr <= KBD_END))
-        pg |= PG_DEV_WRITE;
-    if (addr >= CAS_BASE && addr <= CAS_END)
-        pg |= PG_DEV_WRITE | PG_DEV_READ;
-    for (const RomDef& rom : aRomC1P)
-        if (addr - rom.addrBase < rom.cbSize)
-            pg |= PG_DEV_WRITE;
-    return pg;
+    const uint8_t hooks = mem_page_hooks(page);
+    return ((hooks & MEM_HOOK_STORE) ? PG_DEV_WRITE : 0) |
+           ((hooks & MEM_HOOK_READ) ? PG_DEV_READ : 0);
 }
 
 // Recomputes, after every change of the list, which addresses and pages

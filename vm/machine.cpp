@@ -5,9 +5,7 @@
 #include <system_error>
 #include <thread>
 
-#include "cassette.h"
 #include "cpu6502.h"
-#include "kbd.h"
 #include "mem.h"
 #include "console.h"
 #include "video.h"
@@ -219,26 +217,6 @@ static bool cpu6502_check_bp(int32_t addr, uint32_t q, int32_t pc)
     return false;
 }
 
-// The device hook of a store at ea; the page table sends only stores into
-// device and ROM pages here.
-static void cpu6502_write_hooks(int32_t ea)
-{
-    if (ea >= 0xD000 && ea <= 0xD3FF) {
-        dev_invalidate(ea - 0xD000, 1, &devVideo);
-    } else if (ea >= 0xDC00 && ea <= 0xDFFF) {
-        // The byte at ea is the one the instruction stored: a key event,
-        // which rewrites the whole range, waits for the machine until this
-        // instruction and its hooks are done.
-        kbd_write(abMem6502[ea]);
-    } else if (ea >= 0xF000 && ea <= 0xF0FF) {
-        abMem6502[ea] = cas_write(ea - 0xF000, abMem6502[ea]);
-    } else {
-        // A store into ROM is undone from the image; before the images are
-        // loaded there is nothing to restore from, and the store stands.
-        mem_rom_undo(static_cast<uint32_t>(ea));
-    }
-}
-
 // The checks after an instruction that its pages ask for: the device hooks,
 // then the data breakpoints, then the code breakpoints at pc (the next
 // instruction). True when the CPU stopped.
@@ -246,13 +224,13 @@ static bool cpu6502_checks(int32_t ea, bool write, uint8_t pgData, int32_t pc, u
 {
     if (write) {
         if (pgData & PG_DEV_WRITE)
-            cpu6502_write_hooks(ea);
+            mem_after_store(static_cast<uint32_t>(ea));
         if ((pgData & PG_BP_WRITE) && bp_mapped(BPK_WRITE, ea) &&
             cpu6502_check_bp(ea, BP_HIT | BP_DATA | BP_WRITE, pc))
             return true;
     } else {
         if (pgData & PG_DEV_READ)
-            cas_read(ea - 0xF000);
+            mem_after_read(static_cast<uint32_t>(ea));
         if ((pgData & PG_BP_READ) && bp_mapped(BPK_READ, ea) &&
             cpu6502_check_bp(ea, BP_HIT | BP_DATA, pc))
             return true;

@@ -1,7 +1,7 @@
 // Memory and register commands: dump, edit, regs.
 #include "cpu6502.h"
 #include "console.h"
-#include "video.h"
+#include "mem.h"
 #include "vm.h"
 #include "vm_internal.h"
 
@@ -37,8 +37,7 @@ static void edit_byte(uint32_t* pAddr, uint32_t value)
     con_printf("0x%02x", abMem6502[addr]);
     abMem6502[addr] = static_cast<byte>(value);
     con_printf("<-0x%02x ", abMem6502[addr]);
-    if (addr >= 0xD000 && addr <= 0xD3FF)
-        dev_invalidate(static_cast<int>(addr - 0xD000), 1, &devVideo);
+    mem_after_edit(addr);
     *pAddr = (addr + 1) & 0xFFFF;
 }
 

@@ -21,7 +21,7 @@ int cmd_go(int argc, char** argv, const Switches*)
 {
     if (!cpu6502_exists()) {
         // The first `go` of a session boots the machine.
-        if (!fRomsLoaded && mem_load(nullptr) && fRomsLoaded &&
+        if (!mem_roms_loaded() && mem_load(nullptr) && mem_roms_loaded() &&
             cpu6502_create(0, nullptr, nullptr) == 0)
             cpu6502_lower_priority();
         if (!cpu6502_required())

@@ -56,9 +56,7 @@ static void reset_state()
     for (int i = 0; i < NUM_REGS6502; i++)
         aReg6502[i].value = aReg6502[i].valueShown = 0;
     cInsExecuted = 0;
-    for (RomDef& rom : aRomC1P)
-        rom.pbImage = nullptr;
-    fRomsLoaded = 0;
+    mem_reset();
     // The keyboard as at power-on: no key down, shift lock on.
     memset(abKbdMatrix, 0, sizeof abKbdMatrix);
     memset(abKbdHold, 0, sizeof abKbdHold);

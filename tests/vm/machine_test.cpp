@@ -10,7 +10,7 @@ TEST_F(VmTest, SecondCreateAndCommandsWithoutMachine)
     EXPECT_EQ(cmd("create"), "virtual machine already created, use 'close' to destroy\n");
     EXPECT_EQ(cmd("close"), "");
     EXPECT_FALSE(cpu6502_exists());
-    fRomsLoaded = 1; // else `go` would load the ROM images and create the machine
+    mem_load(nullptr); // loaded: else `go` would load them and create the machine
     for (const char* line : {"close", "bp 300", "go", "halt", "break", "trace", "ptrace", "dump",
                              "edit 300 1", "regs", "unassemble"})
         EXPECT_EQ(cmd(line), MSG_NOT_CREATED) << line;

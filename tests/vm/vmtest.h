@@ -44,9 +44,7 @@ class VmTest : public testing::Test
             aReg6502[i].value = aReg6502[i].valueShown = 0;
         cInsExecuted = 0;
         // Each test starts as a fresh program does: no ROM images loaded.
-        for (RomDef& rom : aRomC1P)
-            rom.pbImage = nullptr;
-        fRomsLoaded = 0;
+        mem_reset();
     }
 
     // Runs one command line as typed and returns what it printed.
