@@ -58,11 +58,7 @@ static void reset_state()
     cInsExecuted = 0;
     mem_reset();
     // The keyboard as at power-on: no key down, shift lock on.
-    memset(abKbdMatrix, 0, sizeof abKbdMatrix);
-    memset(abKbdHold, 0, sizeof abKbdHold);
-    iKbdRow = 0;
-    fShiftLock = 1;
-    fLShiftDown = fRShiftDown = fCtrlDown = fShiftLifted = fShiftAdded = 0;
+    kbd_reset();
     ksWindow = {};
 }
 
