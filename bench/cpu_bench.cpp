@@ -62,7 +62,7 @@ void start_workload(Ref6502* ref)
 // The CPU thread executes `count` instructions, as `trace /q` runs them.
 void run_tessaly(int32_t count)
 {
-    cTraceIns = count;
+    cpu6502_set_steps(count);
     cpu6502_run_sync(CPU_RUN | CPU_STEP);
 }
 
@@ -123,9 +123,10 @@ void BM_WorkloadTessalyGo(benchmark::State& state)
     int64_t cIns = 0;
     con_disable(); // the stop reports
     for (auto _ : state) {
+        // Once run_sync is back the CPU has stopped and given up the
+        // machine: the record is as the CPU thread left it.
         cpu6502_run_sync(CPU_RUN);
-        std::lock_guard<std::recursive_mutex> lock(mtxBp);
-        cIns += pbpList.load()->cIns;
+        cIns += bp->cIns;
     }
     con_enable();
     bp_clear();

@@ -100,7 +100,7 @@ int cmd_regs(int argc, char** argv, const Switches*)
     if (column != 0)
         con_printf("\n");
     unassemble(argc, nullptr, nullptr);
-    if (dwCPUFlags.load() & CPU_RUN)
+    if (cpu6502_flags() & CPU_RUN)
         con_printf("CPU still running, use 'halt' to stop\n");
     return 0;
 }

@@ -2,27 +2,30 @@
 // breakpoints, run control, and the memory and register commands.
 #pragma once
 
-#include <atomic>
 #include <cstddef>
 #include <cstdint>
 
 #include "lock.h"
 
 struct Switches;
-struct Event;
 
-// Bits of dwCPUFlags.
+// Bits of the CPU thread's status word, dwCPUFlags.
 constexpr uint32_t CPU_RUN = 0x1;
 constexpr uint32_t CPU_STEP = 0x2;
 constexpr uint32_t CPU_HIT = 0x4;
 constexpr uint32_t CPU_SYNC = 0x10000000;
 constexpr uint32_t CPU_EXIT = 0x80000000;
 
-extern std::atomic<uint32_t> dwCPUFlags;
-extern std::atomic<int32_t> cInsExecuted;
-extern std::atomic<int32_t> cTraceIns;
+// The status word as it is now.
+uint32_t cpu6502_flags();
+// The instructions the CPU has executed since the last breakpoint event (a
+// record that triggered or traced), and the same with the count restarted.
+int32_t cpu6502_count();
+int32_t cpu6502_restart_count();
+// The steps a trace has left to run on the CPU thread (1 between commands).
+int32_t cpu6502_steps();
 
-// Bits of Breakpoint::flags and of the lookup's query flags.
+// Bits of Breakpoint::flags and of the lookups' query flags.
 constexpr uint32_t BP_DATA = 0x1;
 constexpr uint32_t BP_WRITE = 0x2;
 constexpr uint32_t BP_TRACE = 0x4;
@@ -50,16 +53,21 @@ bool cpu6502_exists();
 // The same, printing MSG_NOT_CREATED when there is no machine.
 bool cpu6502_required();
 
+// Start-up: the opcode descriptor array, and the hooks by which the layers
+// below report to the machine. False when the descriptor array is faulty.
 bool cpu6502_init();
 int cpu6502_create(int argc, char** argv, const Switches* sw);
 int cpu6502_close(int argc, char** argv, const Switches* sw);
-int cpu6502_wait();
-void cpu6502_exit();
-void cpu6502_stopped(bool interactive);
 
+// The first record of the kind that q gives (BP_DATA, BP_WRITE) matching
+// addr (with BP_RANGE in q: exactly the range addr..addrUpper); with
+// BP_REMOVE in q the record is removed, and a copy of it returned. Null when
+// none matches.
 Breakpoint* bp_find(int32_t addr, int32_t addrUpper, uint32_t q);
 // True when a code breakpoint matches addr (the disassembler's mark).
 bool bp_marked(int32_t addr);
+// Adds a breakpoint, or finds the identical one; null when a range is
+// empty or no memory is left.
 Breakpoint* bp_add(int32_t addr, int32_t addrUpper, uint32_t flags);
 // The one-line description of a breakpoint, as `bp` lists it, without a
 // newline; BP_TEXT_SIZE bytes always hold it.

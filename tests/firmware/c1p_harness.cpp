@@ -55,7 +55,7 @@ static void reset_state()
     memset(abMem6502, 0, MEM_SIZE6502 + 1);
     for (int i = 0; i < NUM_REGS6502; i++)
         aReg6502[i].value = aReg6502[i].valueShown = 0;
-    cInsExecuted = 0;
+    cpu6502_restart_count();
     mem_reset();
     // The keyboard as at power-on: no key down, shift lock on.
     kbd_reset();
@@ -112,12 +112,12 @@ void shutdown()
 
 bool running()
 {
-    return cpu6502_exists() && (dwCPUFlags.load() & CPU_RUN);
+    return cpu6502_exists() && (cpu6502_flags() & CPU_RUN);
 }
 
 uint32_t instructions()
 {
-    return static_cast<uint32_t>(cInsExecuted.load());
+    return static_cast<uint32_t>(cpu6502_count());
 }
 
 // Hands one window event to the keyboard as the window does.

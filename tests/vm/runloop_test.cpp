@@ -110,7 +110,7 @@ TEST_F(VmTest, RunningCpuIsSeenBetweenInstructions)
     for (int i = 0; i < 200; i++)
         kbd_message(WM_CHAR, i & 1 ? 'a' : 'b', 0);
     cmd("halt");
-    EXPECT_FALSE(dwCPUFlags.load() & CPU_RUN);
+    EXPECT_FALSE(cpu6502_flags() & CPU_RUN);
 }
 
 // A key event refreshes the keyboard range, but never between a program's

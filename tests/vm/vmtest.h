@@ -42,7 +42,7 @@ class VmTest : public testing::Test
         memset(abMem6502, 0, MEM_SIZE6502 + 1);
         for (int i = 0; i < NUM_REGS6502; i++)
             aReg6502[i].value = aReg6502[i].valueShown = 0;
-        cInsExecuted = 0;
+        cpu6502_restart_count();
         // Each test starts as a fresh program does: no ROM images loaded.
         mem_reset();
     }
