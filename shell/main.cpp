@@ -21,14 +21,12 @@ int main(int argc, char** argv)
         con_printf("initialization error\n");
         exit(-1);
     }
-    int status = iOptStatus;
-    if (opt_parse(argc, argv)) {
+    int status = 0;
+    if (opt_parse(argc, argv, &status)) {
         // One byte beyond the longest line read, for the blank that the
         // interpreter inserts after a leading letter and digit ('t5').
         static char line[CMD_LINE_SIZE + 1];
         status = cmd_loop(aCmdTable, line, CMD_LINE_SIZE, PROMPT, 0);
-    } else {
-        status = iOptStatus;
     }
     cpu6502_close(0, nullptr, nullptr);
     exit(status);

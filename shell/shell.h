@@ -60,7 +60,10 @@ int cmd_loop(const Cmd* table, char* line, int size, const char* prompt, int onc
 int cmd_getline(char* line, int size);
 int cmd_parse(const Cmd* table, char* line, int* result);
 
-bool opt_parse(int argc, char** argv);
+// Works through the command-line arguments: options, and commands written
+// as options. True when the command loop is to run; *status is the exit
+// status otherwise.
+bool opt_parse(int argc, char** argv, int* status);
 int opt_help(const char* value);
 int opt_nologo(const char* value);
 

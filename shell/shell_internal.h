@@ -1,13 +1,7 @@
 // Shared between the files of the shell only.
 #pragma once
 
-#include <atomic>
-#include <cstdio>
-
 #include "shell.h"
-
-// The exit status when opt_parse returns false.
-extern int iOptStatus;
 
 // Ctrl-C while command files run: they stop before their next line. Safe to
 // call from any thread; does nothing while no command file runs.
