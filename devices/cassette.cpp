@@ -141,31 +141,30 @@ int cmd_cassette(int argc, char** argv, const Switches* sw)
 {
     uint32_t mask = sw ? sw->mask : 0;
     MachineLock machine;
-    if (argc >= 2) {
-        FILE* f = cas_open(argv[1]);
-        if (!f) {
-            // The file attached before, if any, stays attached.
-            con_printf("unable to open '%s' for cassette operations\n", argv[1]);
-            return 0;
+    FILE* f = argc >= 2 ? cas_open(argv[1]) : nullptr;
+    if (argc >= 2 && !f) {
+        // The file attached before, if any, stays attached.
+        con_printf("unable to open '%s' for cassette operations\n", argv[1]);
+        return 0;
+    }
+    {
+        std::lock_guard<std::mutex> lock(casState.mtx);
+        FILE*& pfile = casState.pfileCassette;
+        if (f) {
+            if (pfile)
+                fclose(pfile);
+            pfile = f;
         }
-        std::lock_guard<std::mutex> lock(casState.mtx);
-        if (casState.pfileCassette)
-            fclose(casState.pfileCassette);
-        casState.pfileCassette = f;
-        casState.fCasEnded = false;
-        cas_fetch_locked();
-    } else if (mask & SW_R) {
-        std::lock_guard<std::mutex> lock(casState.mtx);
-        if (casState.pfileCassette) {
-            rewind(casState.pfileCassette);
-            casState.fCasEnded = false;
-            cas_fetch_locked();
-        }
-    } else if (mask & SW_C) {
-        std::lock_guard<std::mutex> lock(casState.mtx);
-        if (casState.pfileCassette) {
-            fclose(casState.pfileCassette);
-            casState.pfileCassette = nullptr;
+        if (f || (mask & SW_R)) {
+            // A tape attached or rewound plays from its start; /r wins over /c.
+            if (pfile) {
+                rewind(pfile);
+                casState.fCasEnded = false;
+                cas_fetch_locked();
+            }
+        } else if ((mask & SW_C) && pfile) {
+            fclose(pfile);
+            pfile = nullptr;
         }
     }
     con_printf("cassette file %s\n", casState.pfileCassette ? "open" : "closed");

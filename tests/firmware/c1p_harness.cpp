@@ -10,6 +10,7 @@
 #include <unistd.h>
 
 #include "cpu6502.h"
+#include "fresh.h"
 #include "kbd.h"
 #include "mem.h"
 #include "shell.h"
@@ -51,12 +52,7 @@ static void screen_copy(byte* out)
 
 static void reset_state()
 {
-    bp_clear();
-    memset(abMem6502, 0, MEM_SIZE6502 + 1);
-    for (int i = 0; i < NUM_REGS6502; i++)
-        aReg6502[i].value = aReg6502[i].valueShown = 0;
-    cpu6502_restart_count();
-    mem_reset();
+    fresh_program_state();
     // The keyboard as at power-on: no key down, shift lock on.
     kbd_reset();
     ksWindow = {};
@@ -291,6 +287,14 @@ std::string last_line()
             return text;
     }
     return "";
+}
+
+std::string without_ok(std::string text)
+{
+    const std::string ok = "OK\n";
+    if (text.size() >= ok.size() && text.compare(text.size() - ok.size(), ok.size(), ok) == 0)
+        text.erase(text.size() - ok.size());
+    return text;
 }
 
 bool wait_for(std::string_view text, int timeoutMs)
