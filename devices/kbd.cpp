@@ -16,6 +16,7 @@
 #include <atomic>
 #include <bit>
 #include <cstring>
+#include <iterator>
 #include <mutex>
 
 #include "cpu6502.h"
@@ -83,8 +84,8 @@ static void kbd_refresh_locked()
 // Finds code in a key table: its matrix row and bit mask, or false.
 static bool kbd_find(const byte (&map)[8][8], byte code, int* row, byte* mask)
 {
-    for (int t = 0; t < 8; t++)
-        for (int c = 0; c < 8; c++)
+    for (int t = 0; t < static_cast<int>(std::size(map)); t++)
+        for (int c = 0; c < static_cast<int>(std::size(map[t])); c++)
             if (map[t][c] == code) {
                 *row = 7 - t;
                 *mask = static_cast<byte>(1 << (7 - c));
@@ -168,7 +169,7 @@ bool kbd_key(byte code, bool pressed)
 bool kbd_pending()
 {
     std::lock_guard<std::mutex> lock(kbdState.mtx);
-    for (int r = 1; r < 8; r++)
+    for (size_t r = 1; r < std::size(kbdState.abMatrix); r++)
         if (kbdState.abMatrix[r])
             return true;
     return (kbdState.abMatrix[0] & 0x20) || kbdState.fShiftAdded;

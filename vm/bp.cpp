@@ -5,6 +5,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <iterator>
 #include <mutex>
 #include <new>
 
@@ -49,7 +50,7 @@ static uint8_t bp_device_checks(int page)
 // sees a bit of an unchanged breakpoint cleared.
 static void bp_maps()
 {
-    static uint64_t aqwMap[3][1024];
+    static uint64_t aqwMap[C_BP_KINDS][0x10000 / 64];
     memset(aqwMap, 0, sizeof aqwMap);
     for (Breakpoint* bp = bpState.pbpList; bp; bp = bp->pNext) {
         int k = !(bp->flags & BP_DATA) ? BPK_CODE : (bp->flags & BP_WRITE) ? BPK_WRITE : BPK_READ;
@@ -59,13 +60,13 @@ static void bp_maps()
             aqwMap[k][a >> 6] |= 1ull << (a & 63);
     }
     BpTables& tables = bpState.tables;
-    for (int k = 0; k < 3; k++)
-        for (int i = 0; i < 1024; i++)
+    for (int k = 0; k < C_BP_KINDS; k++)
+        for (size_t i = 0; i < std::size(aqwMap[k]); i++)
             tables.aqwBpMap[k][i].store(aqwMap[k][i], std::memory_order_relaxed);
-    static const uint8_t abKind[3] = {PG_BP_CODE, PG_BP_READ, PG_BP_WRITE};
-    for (int page = 0; page < 256; page++) {
+    static const uint8_t abKind[C_BP_KINDS] = {PG_BP_CODE, PG_BP_READ, PG_BP_WRITE};
+    for (int page = 0; page < static_cast<int>(std::size(tables.abPageChecks)); page++) {
         uint8_t pg = bp_device_checks(page);
-        for (int k = 0; k < 3; k++)
+        for (int k = 0; k < C_BP_KINDS; k++)
             if (aqwMap[k][page * 4] | aqwMap[k][page * 4 + 1] | aqwMap[k][page * 4 + 2] |
                 aqwMap[k][page * 4 + 3])
                 pg |= abKind[k];

@@ -30,7 +30,7 @@ constexpr uint8_t PG_BP_READ = 0x08;
 constexpr uint8_t PG_BP_WRITE = 0x10;
 
 // The kinds of breakpoint.
-enum { BPK_CODE, BPK_READ, BPK_WRITE };
+enum { BPK_CODE, BPK_READ, BPK_WRITE, C_BP_KINDS };
 
 // The page table and, for each kind of breakpoint, a bit map of the
 // addresses its breakpoints can match. bp.cpp rewrites them whenever the
@@ -38,7 +38,7 @@ enum { BPK_CODE, BPK_READ, BPK_WRITE };
 // the read-only view that bp_tables gives.
 struct BpTables {
     std::atomic<uint8_t> abPageChecks[256];
-    std::atomic<uint64_t> aqwBpMap[3][1024];
+    std::atomic<uint64_t> aqwBpMap[C_BP_KINDS][0x10000 / 64];
 };
 const BpTables& bp_tables();
 
