@@ -4,14 +4,15 @@
 // descriptor that ties them together. Also the two lookups by name.
 //
 // This file, opdesc.cpp and gen.cpp build the opcode-function generator that
-// the build runs, so they depend on nothing outside cpu/ but con_printf.
+// the build runs, so they depend on nothing outside cpu/ but con_printf and
+// two headers of the layers below (console.h, platform.h).
 #include <cstdlib>
-#include <iterator>
 #include <cstring>
+#include <iterator>
 #include <strings.h>
 
-#include "cpu6502.h"
 #include "console.h"
+#include "cpu6502.h"
 
 // The live register file. Generated source refers to a register by its index
 // here, and the register-change list of the disassembler shows a prefix of

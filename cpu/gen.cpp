@@ -6,9 +6,9 @@
 #include <cstring>
 #include <string>
 
+#include "console.h"
 #include "cpu6502.h"
 #include "platform.h"
-#include "console.h"
 
 namespace
 {

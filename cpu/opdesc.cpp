@@ -3,8 +3,8 @@
 #include <cstring>
 #include <new>
 
-#include "cpu6502.h"
 #include "console.h"
+#include "cpu6502.h"
 
 namespace
 {

@@ -5,8 +5,8 @@
 #include <cstdarg>
 #include <cstdio>
 
-#include "cpu6502.h"
 #include "console.h"
+#include "cpu6502.h"
 #include "lock.h"
 
 namespace

@@ -17,10 +17,10 @@
 #include <mutex>
 
 #include "cassette.h"
-#include "cpu6502.h"
-#include "memmap.h"
 #include "console.h"
+#include "cpu6502.h"
 #include "lock.h"
+#include "memmap.h"
 
 // The interface's state, all of it guarded by mtx.
 struct CasState {

@@ -21,8 +21,8 @@
 
 #include "cpu6502.h"
 #include "kbd.h"
-#include "memmap.h"
 #include "lock.h"
+#include "memmap.h"
 
 // The keyboard's state; mtx guards all of it but the selection count.
 struct KbdState {

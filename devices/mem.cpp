@@ -10,11 +10,11 @@
 #include <string>
 #include <sys/stat.h>
 
+#include "console.h"
+#include "lock.h"
 #include "mem.h"
 #include "platform.h"
 #include "resources.h"
-#include "console.h"
-#include "lock.h"
 
 // The state of the memory map: the image of each ROM region once it is
 // loaded, kept for write protection (null before). The images are set on

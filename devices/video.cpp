@@ -20,12 +20,12 @@
 #include <thread>
 #include <unistd.h>
 
+#include "console.h"
 #include "cpu6502.h"
 #include "kbd.h"
 #include "memmap.h"
 #include "platform.h"
 #include "resources.h"
-#include "console.h"
 #include "video.h"
 
 Device devVideo = {8, 8, 32, 32, 0, abMem6502 + VIDEO_BASE};

@@ -6,8 +6,8 @@
 #include <cstring>
 #include <mutex>
 
-#include "console_posix.h"
 #include "console.h"
+#include "console_posix.h"
 
 const char* const PROMPT = "[C1P] ";
 

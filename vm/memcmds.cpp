@@ -1,6 +1,6 @@
 // Memory and register commands: dump, edit, regs.
-#include "cpu6502.h"
 #include "console.h"
+#include "cpu6502.h"
 #include "mem.h"
 #include "vm.h"
 #include "vm_internal.h"

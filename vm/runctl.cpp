@@ -4,9 +4,9 @@
 #include <cstdlib>
 #include <thread>
 
+#include "console.h"
 #include "cpu6502.h"
 #include "mem.h"
-#include "console.h"
 #include "video.h"
 #include "vm.h"
 #include "vm_internal.h"
