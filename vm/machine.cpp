@@ -2,9 +2,9 @@
 // loop, and the reports of a stopping CPU.
 #include <atomic>
 #include <cerrno>
+#include <chrono>
 #include <cstdio>
 #include <memory>
-#include <chrono>
 #include <system_error>
 #include <thread>
 
