@@ -1,8 +1,7 @@
 // Run control: go, halt, break, trace and ptrace.
+#include <atomic>
 #include <cctype>
-#include <chrono>
 #include <cstdlib>
-#include <thread>
 
 #include "console.h"
 #include "cpu6502.h"
