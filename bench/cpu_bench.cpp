@@ -62,7 +62,7 @@ void start_workload(Ref6502* ref)
 // The CPU thread executes `count` instructions, as `trace /q` runs them.
 void run_tessaly(int32_t count)
 {
-    cTraceIns = count;
+    cpu6502_set_steps(count);
     cpu6502_run_sync(CPU_RUN | CPU_STEP);
 }
 
@@ -123,9 +123,10 @@ void BM_WorkloadTessalyGo(benchmark::State& state)
     int64_t cIns = 0;
     con_disable(); // the stop reports
     for (auto _ : state) {
+        // Once run_sync is back the CPU has stopped and given up the
+        // machine: the record is as the CPU thread left it.
         cpu6502_run_sync(CPU_RUN);
-        std::lock_guard<std::recursive_mutex> lock(mtxBp);
-        cIns += pbpList.load()->cIns;
+        cIns += bp->cIns;
     }
     con_enable();
     bp_clear();
@@ -154,42 +155,54 @@ void run_steps(benchmark::State& state)
     state.SetItemsProcessed(state.iterations() * count);
 }
 
+// A breakpoint set for a run: address, flags and (when not 0) hit limit.
+struct BpSpec {
+    int32_t addr;
+    uint32_t flags;
+    int32_t cHitLimit = 0;
+};
+
+// Runs the loop that `load` puts at 0x0300 with these breakpoints set.
+void run_loop(benchmark::State& state, void (*load)(), std::initializer_list<BpSpec> bps = {})
+{
+    load();
+    reg_find("PC")->value = 0x300;
+    for (const BpSpec& spec : bps) {
+        Breakpoint* bp = bp_add(spec.addr, 0, spec.flags);
+        if (bp && spec.cHitLimit)
+            bp->cHitLimit = bp->cHitCount = spec.cHitLimit;
+    }
+    run_steps(state);
+    bp_clear();
+}
+
 void BM_RunLoop(benchmark::State& state)
 {
-    load_loop();
-    reg_find("PC")->value = 0x300;
-    run_steps(state);
+    run_loop(state, load_loop);
 }
 
 void BM_RunLoopWithBreakpoints(benchmark::State& state)
 {
-    load_loop();
-    reg_find("PC")->value = 0x300;
     // Breakpoints elsewhere: every instruction pays for the lookups.
-    bp_add(0x1000, 0, BP_PERM);
-    bp_add(0x2000, 0, BP_DATA | BP_PERM);
-    bp_add(0x2000, 0, BP_DATA | BP_WRITE | BP_PERM);
-    run_steps(state);
-    bp_clear();
+    run_loop(
+        state, load_loop,
+        {{0x1000, BP_PERM}, {0x2000, BP_DATA | BP_PERM}, {0x2000, BP_DATA | BP_WRITE | BP_PERM}});
 }
 
 void BM_RunLoopWithBreakpointsOnItsPages(benchmark::State& state)
 {
-    load_loop();
-    reg_find("PC")->value = 0x300;
-    // Breakpoints on the pages the loop runs and stores in, at addresses it
-    // never meets: every instruction makes the lookups that can match.
-    bp_add(0x3F0, 0, BP_PERM);
-    bp_add(0x4FF, 0, BP_DATA | BP_WRITE | BP_PERM);
-    run_steps(state);
-    bp_clear();
+    // Breakpoints on the pages the loop runs and stores in: every instruction
+    // makes the lookups that can match. The code breakpoint is one the loop
+    // never meets; the loop stores into every byte of its data page, so the
+    // write breakpoint there is met once a pass, with a hit limit it never
+    // reaches.
+    run_loop(state, load_loop,
+             {{0x3F0, BP_PERM}, {0x4FF, BP_DATA | BP_WRITE | BP_PERM, 0x7FFFFFFF}});
 }
 
 void BM_RunLoopVideoStores(benchmark::State& state)
 {
-    load_video_loop();
-    reg_find("PC")->value = 0x300;
-    run_steps(state);
+    run_loop(state, load_video_loop);
 }
 
 // The workload's rates are per second of processor time of the whole process

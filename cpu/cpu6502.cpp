@@ -4,13 +4,15 @@
 // descriptor that ties them together. Also the two lookups by name.
 //
 // This file, opdesc.cpp and gen.cpp build the opcode-function generator that
-// the build runs, so they depend on nothing outside cpu/ but con_printf.
+// the build runs, so they depend on nothing outside cpu/ but con_printf and
+// two headers of the layers below (console.h, platform.h).
 #include <cstdlib>
 #include <cstring>
+#include <iterator>
 #include <strings.h>
 
+#include "console.h"
 #include "cpu6502.h"
-#include "shell.h"
 
 // The live register file. Generated source refers to a register by its index
 // here, and the register-change list of the disassembler shows a prefix of
@@ -39,7 +41,7 @@ byte abMem6502[MEM_SIZE6502 + 1];
 
 // Flag-bit aliases; bit 5 of P has no name.
 // clang-format off
-const BitDef aBit6502[9] = {
+const BitDef aBit6502[] = {
     {"C",         "Carry",        "P0"},
     {"Z",         "Zero",         "P1"},
     {"I",         "Interrupt",    "P2"},
@@ -111,7 +113,7 @@ const InsDef aFetchJmp[2] = {
 // that stores into memory ends with "W = 1". PHP and BRK push the status
 // byte with B and bit 5 set, as the chip does, and BRK sets I after pushing;
 // P itself keeps the bits it holds.
-const InsDef aIns6502[56] = {
+const InsDef aIns6502[] = {
     {"ADC", "Add with Carry", "011???01", 1, 0,
      "RC = (D? addbcd6502(A,ML,LAZY_C) : (A + ML + LAZY_C)); SET_LAZY_OV(A,ML,RC); A = RCL; SET_LAZY_NZ(RCL)",
      "NV----ZC", aFetchAlu, nullptr, nullptr},
@@ -284,7 +286,7 @@ const InsDef aIns6502[56] = {
 
 // Copied verbatim into the generated source: the lazy-flag vocabulary of the
 // statement texts and the decimal-mode functions they call.
-const char* const aszPrologue6502[13] = {
+const char* const aszPrologue6502[] = {
     "#define LAZY_C (RCH0)",
     "#define SET_LAZY_C(b) (RCH0 = (b))",
     "#define LAZY_N (RN7)",
@@ -301,23 +303,23 @@ const char* const aszPrologue6502[13] = {
 };
 
 CpuDef cpu6502 = {
-    "6502",          // name
-    256,             // numOpcodes
-    "aReg6502",      // regArrayName
-    aReg6502,        // regs
-    NUM_REGS6502,    // numRegs
-    aBit6502,        // bitDefs
-    9,               // numBitDefs
-    aIns6502,        // insDefs
-    56,              // numInsDefs
-    aszPrologue6502, // prologue
-    13,              // numPrologue
-    "abMem6502",     // memArrayName
-    abMem6502,       // mem
-    MEM_SIZE6502,    // memSize
-    0x100,           // stackBase
-    0x100,           // stackSize
-    1,               // stackWidth
+    "6502",                     // name
+    256,                        // numOpcodes
+    "aReg6502",                 // regArrayName
+    aReg6502,                   // regs
+    NUM_REGS6502,               // numRegs
+    aBit6502,                   // bitDefs
+    std::size(aBit6502),        // numBitDefs
+    aIns6502,                   // insDefs
+    std::size(aIns6502),        // numInsDefs
+    aszPrologue6502,            // prologue
+    std::size(aszPrologue6502), // numPrologue
+    "abMem6502",                // memArrayName
+    abMem6502,                  // mem
+    MEM_SIZE6502,               // memSize
+    0x100,                      // stackBase
+    0x100,                      // stackSize
+    1,                          // stackWidth
 };
 // clang-format on
 

@@ -107,6 +107,12 @@ uint32_t parse_value(const char* text);
 // the register is meant and how to write the number ("0ea").
 void parse_value_notices(int argc, char* const* argv, int first, int last);
 
+// A text field of the tables as the generators print it: null as empty.
+inline const char* gen_text(const char* s)
+{
+    return s ? s : "";
+}
+
 // Expands the instruction table into numOpcodes entries; null after a fault
 // (every fault reported through con_printf).
 std::unique_ptr<OpDesc[]> gen_opdesc_array(const CpuDef* cpu);
@@ -119,6 +125,12 @@ int gen_opcode_funcs(const char* file);
 int addbcd6502(byte op1, byte op2, byte op3);
 int subbcd6502(byte op1, byte op2, byte op3);
 
+// What the disassembler asks of the virtual machine above it, which
+// registers both at start-up: whether the machine exists (`unassemble` needs
+// it; false after printing why not), and whether a code breakpoint stands at
+// an address (its line is marked '*'). Without them the command works on
+// memory alone and marks nothing.
+void unassemble_hooks(bool (*pfnRequired)(), bool (*pfnMarked)(int32_t addr));
 // The `unassemble` command; also shows one instruction at PC for the tracer,
 // `regs` and the stop reports.
 int unassemble(int argc, char** argv, const Switches* sw);

@@ -6,31 +6,23 @@
 #include <cstring>
 #include <string>
 
+#include "console.h"
 #include "cpu6502.h"
-#include "shell.h"
+#include "platform.h"
 
 namespace
 {
 
-struct FileCloser {
-    void operator()(FILE* f) const
-    {
-        if (f != stdout)
-            fclose(f);
-    }
-};
-using OutFile = std::unique_ptr<FILE, FileCloser>;
-
 // The named file opened for writing, or standard output for an empty name
 // (never closed). Null after reporting "<who>: unable to open '<file>'".
-OutFile open_output(const char* who, const char* file)
+FilePtr open_output(const char* who, const char* file)
 {
     if (!*file)
-        return OutFile(stdout);
+        return FilePtr(stdout);
     FILE* f = fopen(file, "w");
     if (!f)
         con_printf("%s: unable to open '%s'\n", who, file);
-    return OutFile(f);
+    return FilePtr(f);
 }
 
 // Reports a line of the generator while it writes to `out`. When the source
@@ -58,11 +50,6 @@ bool finish_output(const char* who, const char* file, FILE* out)
         return true;
     con_printf("%s: error writing '%s'\n", who, *file ? file : "standard output");
     return false;
-}
-
-const char* text_of(const char* s)
-{
-    return s ? s : "";
 }
 
 // The statement of an instruction in its accumulator form: every "ML"
@@ -117,7 +104,7 @@ void write_definitions(FILE* out, const CpuDef* cpu, int* result)
 
     for (int i = 0; i < cpu->numRegs; i++) {
         const Reg& reg = cpu->regs[i];
-        fprintf(out, "#define %s (%s[%d].value)\n", reg.name, text_of(cpu->regArrayName), i);
+        fprintf(out, "#define %s (%s[%d].value)\n", reg.name, gen_text(cpu->regArrayName), i);
         if (reg.size == 8) {
             for (int b = 0; b < 8; b++)
                 fprintf(out, "#define %s%d (((bits *)&%s)->bit%d)\n", reg.name, b, reg.name, b);
@@ -166,7 +153,7 @@ void write_function(FILE* out, const CpuDef* cpu, const OpDesc& d)
 {
     fprintf(out, "void op%s_%s(void)\n{\n", cpu->name, op_suffix(d).c_str());
     if (d.mode && d.mode->lastByte >= 0) {
-        fprintf(out, "    %s;\n", text_of(d.mode->code));
+        fprintf(out, "    %s;\n", gen_text(d.mode->code));
         if (d.ins->code)
             fprintf(out, "    %s;\n", d.ins->code);
     } else if (d.mode) {
@@ -182,7 +169,7 @@ void write_function(FILE* out, const CpuDef* cpu, const OpDesc& d)
 
 int gen_opcode_listing(const char* file)
 {
-    OutFile out = open_output("gen_opcode_listing", file);
+    FilePtr out = open_output("gen_opcode_listing", file);
     if (!out)
         return 0;
     std::unique_ptr<OpDesc[]> desc = gen_opdesc_array(&cpu6502);
@@ -191,14 +178,14 @@ int gen_opcode_listing(const char* file)
     for (int op = 0; op < cpu6502.numOpcodes; op++)
         if (desc[op].ins)
             fprintf(out.get(), "0x%02x: %s %s\n", op, desc[op].ins->name,
-                    desc[op].mode ? text_of(desc[op].mode->desc) : "");
+                    desc[op].mode ? gen_text(desc[op].mode->desc) : "");
     return finish_output("gen_opcode_listing", file, out.get()) ? -1 : 0;
 }
 
 int gen_opcode_funcs(const char* file)
 {
     const CpuDef* cpu = &cpu6502;
-    OutFile out = open_output("gen_opcode_funcs", file);
+    FilePtr out = open_output("gen_opcode_funcs", file);
     if (!out)
         return 0;
     std::unique_ptr<OpDesc[]> desc = gen_opdesc_array(cpu);

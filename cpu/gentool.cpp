@@ -5,8 +5,8 @@
 #include <cstdarg>
 #include <cstdio>
 
+#include "console.h"
 #include "cpu6502.h"
-#include "shell.h"
 
 // The generator's messages go to standard error.
 int con_printf(const char* format, ...)

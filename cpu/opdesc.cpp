@@ -3,8 +3,8 @@
 #include <cstring>
 #include <new>
 
+#include "console.h"
 #include "cpu6502.h"
-#include "shell.h"
 
 namespace
 {
@@ -43,11 +43,6 @@ bool read_bits(const char* text, char special, BitString* out)
     return true;
 }
 
-const char* text_of(const char* s)
-{
-    return s ? s : "";
-}
-
 // Expands one instruction record into `desc`. Returns false after reporting
 // a fault; the record then claims nothing more.
 bool expand_record(const CpuDef* cpu, const InsDef* ins, OpDesc* desc)
@@ -55,7 +50,7 @@ bool expand_record(const CpuDef* cpu, const InsDef* ins, OpDesc* desc)
     BitString pattern;
     if (!read_bits(ins->opcode, '?', &pattern)) {
         con_printf("gen_opdesc_array: discrepancy in 'opcode' for %s: %s\n", ins->name,
-                   text_of(ins->opcode));
+                   gen_text(ins->opcode));
         return false;
     }
     // The mode-select bits: the '1's of maskOpcodeFetch, or else the '?' bits.
@@ -73,7 +68,7 @@ bool expand_record(const CpuDef* cpu, const InsDef* ins, OpDesc* desc)
     // first record's index has one digit per mode-select bit): the select
     // bits may not reach past the group's end.
     if ((ins->fetch != nullptr) != (k > 0) ||
-        (ins->fetch && strnlen(text_of(ins->fetch[0].opcode), 9) < k)) {
+        (ins->fetch && strnlen(gen_text(ins->fetch[0].opcode), 9) < k)) {
         con_printf("gen_opdesc_array: fetch discrepancy for instruction %s\n", ins->name);
         return false;
     }

@@ -1,17 +1,22 @@
 // The disassembler: the `unassemble` command, and the one-line display of
 // the instruction at PC that the tracer, `regs` and the stop reports use.
 #include <algorithm>
+#include <atomic>
 #include <cstdarg>
 #include <cstdio>
 
+#include "console.h"
 #include "cpu6502.h"
-#include "shell.h"
-#include "vm.h"
+#include "lock.h"
 
 namespace
 {
 
 constexpr int32_t DEFAULT_COUNT = 18; // lines shown by `unassemble` without /i:#
+
+// unassemble_hooks: set once at start-up, before any thread could read them.
+std::atomic<bool (*)()> pfnUnasmRequired;
+std::atomic<bool (*)(int32_t)> pfnUnasmMarked;
 
 // A line being formatted into a caller's buffer; `len` counts every character
 // formatted so far, which places the columns.
@@ -82,7 +87,8 @@ uint32_t unassemble_line(char* buf, size_t size, uint32_t addr, int argc)
         line.add("%02x ", mem_at(addr + i));
 
     // The marker sits in column 18 and the mnemonic starts in column 19.
-    const char marker = bp_find(static_cast<int32_t>(start), 0, 0) ? '*' : ' ';
+    const auto pfnMarked = pfnUnasmMarked.load();
+    const char marker = pfnMarked && pfnMarked(static_cast<int32_t>(start)) ? '*' : ' ';
     line.pad_to(18);
     line.add("%c%s ", marker, d.ins ? d.ins->name : "undefined");
 
@@ -110,9 +116,16 @@ uint32_t unassemble_line(char* buf, size_t size, uint32_t addr, int argc)
     return addr;
 }
 
+void unassemble_hooks(bool (*pfnRequired)(), bool (*pfnMarked)(int32_t addr))
+{
+    pfnUnasmRequired = pfnRequired;
+    pfnUnasmMarked = pfnMarked;
+}
+
 int unassemble(int argc, char** argv, const Switches* sw)
 {
-    if (!cpu6502_required())
+    const auto pfnRequired = pfnUnasmRequired.load();
+    if (pfnRequired && !pfnRequired())
         return 0;
     MachineLock machine;
     return unassemble_lines(argc, argv, sw);

@@ -17,41 +17,42 @@
 #include <mutex>
 
 #include "cassette.h"
+#include "console.h"
 #include "cpu6502.h"
-#include "mem.h"
-#include "shell.h"
-#include "vm.h"
+#include "lock.h"
+#include "memmap.h"
 
-FILE* pfileCassette;
-byte bCasData;
-int cbCasData;
+// The interface's state, all of it guarded by mtx.
+struct CasState {
+    std::mutex mtx;
+    FILE* pfileCassette; // the tape; null when none is attached
+    byte bCasData;       // the byte waiting in the data register, or the last one
+    int cbCasData;       // 1 while a byte waits
+    bool fCasEnded;      // a 0x1A byte ended the tape; cleared by rewinding or attaching
+};
+static CasState casState;
 
-static std::mutex mtxCas;
-// Set when a 0x1A byte has ended the tape; cleared by rewinding or
-// attaching a file.
-static bool fCasEnded;
-
-// The rest of this file works with mtxCas held, but for cmd_cassette.
+// The rest of this file works with casState.mtx held, but for cmd_cassette.
 
 // Reads the next byte of the tape, applying the two text-mode rules
 // ourselves: CR LF is read as LF, and a 0x1A byte ends the file until it is
 // rewound. False at the end of the tape or on a read error.
 static bool cas_getc(byte* b)
 {
-    if (fCasEnded)
+    if (casState.fCasEnded)
         return false;
-    int c = getc(pfileCassette);
+    int c = getc(casState.pfileCassette);
     if (c == '\r') {
-        int next = getc(pfileCassette);
+        int next = getc(casState.pfileCassette);
         if (next == '\n')
             c = '\n';
         else if (next != EOF)
-            ungetc(next, pfileCassette);
+            ungetc(next, casState.pfileCassette);
     }
     if (c == EOF)
         return false;
     if (c == 0x1A) {
-        fCasEnded = true;
+        casState.fCasEnded = true;
         return false;
     }
     *b = static_cast<byte>(c);
@@ -60,33 +61,43 @@ static bool cas_getc(byte* b)
 
 static void cas_fetch_locked()
 {
-    if (!pfileCassette)
+    if (!casState.pfileCassette)
         return;
     byte b = 0;
-    cbCasData = cas_getc(&b) ? 1 : 0;
-    if (cbCasData) {
+    casState.cbCasData = cas_getc(&b) ? 1 : 0;
+    if (casState.cbCasData) {
         if (b == '\n')
             b = '\r'; // every line end reaches the machine as one CR
-        bCasData = b;
+        casState.bCasData = b;
     }
     byte* page = cpu6502.mem + CAS_BASE;
     for (uint32_t i = 0; i <= CAS_END - CAS_BASE; i += 2) {
-        page[i] = static_cast<byte>(cbCasData);
+        page[i] = static_cast<byte>(casState.cbCasData);
         page[i + 1] = b;
     }
 }
 
-void cas_fetch()
+CasSnapshot cas_snapshot()
 {
-    MachineLock machine;
-    std::lock_guard<std::mutex> lock(mtxCas);
-    cas_fetch_locked();
+    std::lock_guard<std::mutex> lock(casState.mtx);
+    return CasSnapshot{casState.pfileCassette != nullptr, casState.bCasData, casState.cbCasData};
+}
+
+void cas_reset()
+{
+    std::lock_guard<std::mutex> lock(casState.mtx);
+    if (casState.pfileCassette)
+        fclose(casState.pfileCassette);
+    casState.pfileCassette = nullptr;
+    casState.bCasData = 0;
+    casState.cbCasData = 0;
+    casState.fCasEnded = false;
 }
 
 byte cas_read(int offset)
 {
     offset &= CAS_END - CAS_BASE;
-    std::lock_guard<std::mutex> lock(mtxCas);
+    std::lock_guard<std::mutex> lock(casState.mtx);
     // The program has already received the waiting byte: make the next
     // one wait. Reading the status register changes nothing.
     if (offset & 1)
@@ -96,10 +107,20 @@ byte cas_read(int offset)
 
 byte cas_write(int offset, byte)
 {
-    std::lock_guard<std::mutex> lock(mtxCas);
+    std::lock_guard<std::mutex> lock(casState.mtx);
     if (offset & 1)
-        return bCasData;
-    return cbCasData ? 1 : 0;
+        return casState.bCasData;
+    return casState.cbCasData ? 1 : 0;
+}
+
+void cas_stored(uint32_t ea)
+{
+    abMem6502[ea] = cas_write(static_cast<int>(ea - CAS_BASE), abMem6502[ea]);
+}
+
+void cas_loaded(uint32_t ea)
+{
+    cas_read(static_cast<int>(ea - CAS_BASE));
 }
 
 // Opens a tape for update, creating it empty when it does not exist. A
@@ -120,33 +141,32 @@ int cmd_cassette(int argc, char** argv, const Switches* sw)
 {
     uint32_t mask = sw ? sw->mask : 0;
     MachineLock machine;
-    if (argc >= 2) {
-        FILE* f = cas_open(argv[1]);
-        if (!f) {
-            // The file attached before, if any, stays attached.
-            con_printf("unable to open '%s' for cassette operations\n", argv[1]);
-            return 0;
+    FILE* f = argc >= 2 ? cas_open(argv[1]) : nullptr;
+    if (argc >= 2 && !f) {
+        // The file attached before, if any, stays attached.
+        con_printf("unable to open '%s' for cassette operations\n", argv[1]);
+        return 0;
+    }
+    {
+        std::lock_guard<std::mutex> lock(casState.mtx);
+        FILE*& pfile = casState.pfileCassette;
+        if (f) {
+            if (pfile)
+                fclose(pfile);
+            pfile = f;
         }
-        std::lock_guard<std::mutex> lock(mtxCas);
-        if (pfileCassette)
-            fclose(pfileCassette);
-        pfileCassette = f;
-        fCasEnded = false;
-        cas_fetch_locked();
-    } else if (mask & SW_R) {
-        std::lock_guard<std::mutex> lock(mtxCas);
-        if (pfileCassette) {
-            rewind(pfileCassette);
-            fCasEnded = false;
-            cas_fetch_locked();
-        }
-    } else if (mask & SW_C) {
-        std::lock_guard<std::mutex> lock(mtxCas);
-        if (pfileCassette) {
-            fclose(pfileCassette);
-            pfileCassette = nullptr;
+        if (f || (mask & SW_R)) {
+            // A tape attached or rewound plays from its start; /r wins over /c.
+            if (pfile) {
+                rewind(pfile);
+                casState.fCasEnded = false;
+                cas_fetch_locked();
+            }
+        } else if ((mask & SW_C) && pfile) {
+            fclose(pfile);
+            pfile = nullptr;
         }
     }
-    con_printf("cassette file %s\n", pfileCassette ? "open" : "closed");
+    con_printf("cassette file %s\n", casState.pfileCassette ? "open" : "closed");
     return 0;
 }

@@ -1,17 +1,26 @@
 // The cassette interface: a host file read through the serial port page.
 #pragma once
 
-#include <cstdio>
-
 #include "cpu.h"
 
 struct Switches;
 
-extern FILE* pfileCassette;
-extern byte bCasData;
-extern int cbCasData;
-
-void cas_fetch();
+// After the program has read the register at `offset` of the page: a read
+// of a data register took the waiting byte, so the next one is fetched.
+// Returns the register as it reads now.
 byte cas_read(int offset);
+// After the program has stored into the register at `offset`: nothing is
+// transmitted; returns what the register reads, to be put back.
 byte cas_write(int offset, byte value);
 int cmd_cassette(int argc, char** argv, const Switches* sw);
+
+// A copy of the interface's state as it is now.
+struct CasSnapshot {
+    bool fAttached; // a tape is attached
+    byte bData;     // the byte waiting in the data register, or the last one
+    int cbData;     // 1 while a byte waits
+};
+CasSnapshot cas_snapshot();
+// The interface as at start: no tape (an attached one is closed), no byte
+// waiting. The register page in memory is left as it is.
+void cas_reset();

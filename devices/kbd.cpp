@@ -16,20 +16,27 @@
 #include <atomic>
 #include <bit>
 #include <cstring>
+#include <iterator>
 #include <mutex>
 
 #include "cpu6502.h"
 #include "kbd.h"
-#include "mem.h"
-#include "vm.h"
+#include "lock.h"
+#include "memmap.h"
 
-byte abKbdMatrix[8];
-byte abKbdHold[8];
-int iKbdRow;
-uint8_t fShiftLock = 1, fLShiftDown, fRShiftDown, fCtrlDown, fShiftLifted, fShiftAdded;
-
-static std::mutex mtxKbd;
-static std::atomic<uint32_t> cKbdSelections;
+// The keyboard's state; mtx guards all of it but the selection count.
+struct KbdState {
+    std::mutex mtx;
+    byte abMatrix[8];                            // keys down, by row
+    byte abHold[8];                              // selections of each row before its keys go up
+    int iRow;                                    // the row last selected
+    uint8_t fShiftLock = 1;                      // the machine's SHIFT LOCK, down at power-on
+    uint8_t fLShiftDown, fRShiftDown, fCtrlDown; // held on the host
+    uint8_t fShiftLifted; // a held host Shift was lifted for an unshifted key
+    uint8_t fShiftAdded;  // a Shift was put down for a shifted character
+    std::atomic<uint32_t> cSelections;
+};
+static KbdState kbdState;
 
 // How many selections of its row a key stays visible.
 constexpr byte HOLD_ROW0 = 6;
@@ -64,12 +71,12 @@ static constexpr byte abShiftKeyMap[8][8] = {
 };
 // clang-format on
 
-// The rest of this file works with mtxKbd held.
+// The rest of this file works with kbdState.mtx held.
 
 static void kbd_refresh_locked()
 {
-    byte v = abKbdMatrix[iKbdRow];
-    if (iKbdRow == 0 && fShiftLock)
+    byte v = kbdState.abMatrix[kbdState.iRow];
+    if (kbdState.iRow == 0 && kbdState.fShiftLock)
         v ^= 1;
     memset(cpu6502.mem + KBD_BASE, static_cast<byte>(~v), KBD_END - KBD_BASE + 1);
 }
@@ -77,8 +84,8 @@ static void kbd_refresh_locked()
 // Finds code in a key table: its matrix row and bit mask, or false.
 static bool kbd_find(const byte (&map)[8][8], byte code, int* row, byte* mask)
 {
-    for (int t = 0; t < 8; t++)
-        for (int c = 0; c < 8; c++)
+    for (int t = 0; t < static_cast<int>(std::size(map)); t++)
+        for (int c = 0; c < static_cast<int>(std::size(map[t])); c++)
             if (map[t][c] == code) {
                 *row = 7 - t;
                 *mask = static_cast<byte>(1 << (7 - c));
@@ -91,10 +98,10 @@ static bool kbd_find(const byte (&map)[8][8], byte code, int* row, byte* mask)
 static void kbd_set(int row, byte mask, bool pressed)
 {
     if (pressed)
-        abKbdMatrix[row] |= mask;
+        kbdState.abMatrix[row] |= mask;
     else
-        abKbdMatrix[row] &= static_cast<byte>(~mask);
-    abKbdHold[row] = row == 0 ? HOLD_ROW0 : HOLD_ROWS;
+        kbdState.abMatrix[row] &= static_cast<byte>(~mask);
+    kbdState.abHold[row] = row == 0 ? HOLD_ROW0 : HOLD_ROWS;
 }
 
 static bool kbd_key_locked(byte code, bool pressed)
@@ -109,38 +116,38 @@ static bool kbd_key_locked(byte code, bool pressed)
         kbd_set(row, mask, pressed);
         if (row != 0 && !(code >= 'A' && code <= 'Z')) {
             // The key needs no Shift: lift a held host Shift from the matrix.
-            if (fLShiftDown) {
+            if (kbdState.fLShiftDown) {
                 kbd_key_locked(VK_LSHIFT, false);
-                fShiftLifted = 1;
-                fShiftAdded = 0;
+                kbdState.fShiftLifted = 1;
+                kbdState.fShiftAdded = 0;
             }
-            if (fRShiftDown) {
+            if (kbdState.fRShiftDown) {
                 kbd_key_locked(VK_RSHIFT, false);
-                fShiftLifted = 1;
-                fShiftAdded = 0;
+                kbdState.fShiftLifted = 1;
+                kbdState.fShiftAdded = 0;
             }
         }
     } else if (kbd_find(abShiftKeyMap, code, &row, &mask)) {
         kbd_set(row, mask, pressed);
         // Make sure a Shift position is down, also when the key is released.
-        if (fLShiftDown) {
-            if (fShiftLifted) {
+        if (kbdState.fLShiftDown) {
+            if (kbdState.fShiftLifted) {
                 kbd_key_locked(VK_LSHIFT, true);
-                fShiftLifted = 0;
+                kbdState.fShiftLifted = 0;
             }
-        } else if (!fRShiftDown) {
+        } else if (!kbdState.fRShiftDown) {
             kbd_key_locked(VK_LSHIFT, true);
-            if (!fShiftLifted)
-                fShiftAdded = 1; // released with row 0's hold count
-            fShiftLifted = 0;
-        } else if (fShiftLifted) {
+            if (!kbdState.fShiftLifted)
+                kbdState.fShiftAdded = 1; // released with row 0's hold count
+            kbdState.fShiftLifted = 0;
+        } else if (kbdState.fShiftLifted) {
             kbd_key_locked(VK_RSHIFT, true);
-            fShiftLifted = 0;
+            kbdState.fShiftLifted = 0;
         }
     } else {
         return false;
     }
-    if (row == iKbdRow)
+    if (row == kbdState.iRow)
         kbd_refresh_locked();
     return true;
 }
@@ -148,56 +155,86 @@ static bool kbd_key_locked(byte code, bool pressed)
 void kbd_refresh()
 {
     MachineLock machine;
-    std::lock_guard<std::mutex> lock(mtxKbd);
+    std::lock_guard<std::mutex> lock(kbdState.mtx);
     kbd_refresh_locked();
 }
 
 bool kbd_key(byte code, bool pressed)
 {
     MachineLock machine;
-    std::lock_guard<std::mutex> lock(mtxKbd);
+    std::lock_guard<std::mutex> lock(kbdState.mtx);
     return kbd_key_locked(code, pressed);
 }
 
 bool kbd_pending()
 {
-    std::lock_guard<std::mutex> lock(mtxKbd);
-    for (int r = 1; r < 8; r++)
-        if (abKbdMatrix[r])
+    std::lock_guard<std::mutex> lock(kbdState.mtx);
+    for (size_t r = 1; r < std::size(kbdState.abMatrix); r++)
+        if (kbdState.abMatrix[r])
             return true;
-    return (abKbdMatrix[0] & 0x20) || fShiftAdded;
+    return (kbdState.abMatrix[0] & 0x20) || kbdState.fShiftAdded;
+}
+
+KbdSnapshot kbd_snapshot()
+{
+    std::lock_guard<std::mutex> lock(kbdState.mtx);
+    KbdSnapshot snap{};
+    memcpy(snap.abMatrix, kbdState.abMatrix, sizeof snap.abMatrix);
+    memcpy(snap.abHold, kbdState.abHold, sizeof snap.abHold);
+    snap.iRow = kbdState.iRow;
+    snap.fShiftLock = kbdState.fShiftLock;
+    return snap;
+}
+
+void kbd_reset()
+{
+    std::lock_guard<std::mutex> lock(kbdState.mtx);
+    memset(kbdState.abMatrix, 0, sizeof kbdState.abMatrix);
+    memset(kbdState.abHold, 0, sizeof kbdState.abHold);
+    kbdState.iRow = 0;
+    kbdState.fShiftLock = 1;
+    kbdState.fLShiftDown = kbdState.fRShiftDown = kbdState.fCtrlDown = 0;
+    kbdState.fShiftLifted = kbdState.fShiftAdded = 0;
 }
 
 uint32_t kbd_selections()
 {
-    return cKbdSelections.load(std::memory_order_relaxed);
+    return kbdState.cSelections.load(std::memory_order_relaxed);
 }
 
 void kbd_write(byte value)
 {
-    std::lock_guard<std::mutex> lock(mtxKbd);
-    cKbdSelections.fetch_add(1, std::memory_order_relaxed);
-    iKbdRow = 0;
+    std::lock_guard<std::mutex> lock(kbdState.mtx);
+    kbdState.cSelections.fetch_add(1, std::memory_order_relaxed);
+    kbdState.iRow = 0;
     byte s = static_cast<byte>(~value);
     // Not exactly one row selected: the stored byte stays where it is.
     int r = std::countr_zero(s);
     if (!std::has_single_bit(s) || r > 7)
         return;
-    iKbdRow = r;
-    if (abKbdHold[r] != 0) {
-        abKbdHold[r]--;
+    kbdState.iRow = r;
+    if (kbdState.abHold[r] != 0) {
+        kbdState.abHold[r]--;
     } else if (r != 0) {
-        abKbdMatrix[r] = 0;
+        kbdState.abMatrix[r] = 0;
     } else {
         // Row 0: Escape goes up, and a Shift added for a shifted character;
         // Ctrl and a Shift held on the host stay until their releases.
-        abKbdMatrix[0] &= static_cast<byte>(~0x20);
-        if (fShiftAdded) {
-            abKbdMatrix[0] &= static_cast<byte>(~0x06);
-            fShiftAdded = 0;
+        kbdState.abMatrix[0] &= static_cast<byte>(~0x20);
+        if (kbdState.fShiftAdded) {
+            kbdState.abMatrix[0] &= static_cast<byte>(~0x06);
+            kbdState.fShiftAdded = 0;
         }
     }
     kbd_refresh_locked();
+}
+
+void kbd_stored(uint32_t ea)
+{
+    // The byte at ea is the one the instruction stored: a key event, which
+    // rewrites the whole range, waits for the machine until this instruction
+    // and its hooks are done.
+    kbd_write(abMem6502[ea]);
 }
 
 // The Shift, Ctrl, Caps Lock and Delete keys of the host.
@@ -206,25 +243,25 @@ static void kbd_keyevent(bool down, unsigned vk, long lParam)
     switch (vk) {
     case VK_SHIFT:
         if (((lParam >> 16) & 0xFF) == SCAN_LSHIFT) {
-            fShiftAdded = 0;
-            fShiftLifted = 0;
-            fLShiftDown = down;
+            kbdState.fShiftAdded = 0;
+            kbdState.fShiftLifted = 0;
+            kbdState.fLShiftDown = down;
             kbd_key_locked(VK_LSHIFT, down);
         } else {
-            fShiftLifted = 0;
-            fRShiftDown = down;
+            kbdState.fShiftLifted = 0;
+            kbdState.fRShiftDown = down;
             kbd_key_locked(VK_RSHIFT, down);
         }
         break;
     case VK_CONTROL:
-        fCtrlDown = down;
+        kbdState.fCtrlDown = down;
         kbd_key_locked(VK_CONTROL, down);
         break;
     case VK_CAPITAL:
         // Every press toggles (so does the host's auto-repeat); shift lock
         // shows only through the refresh of row 0.
         if (down)
-            fShiftLock = !fShiftLock;
+            kbdState.fShiftLock = !kbdState.fShiftLock;
         break;
     case VK_DELETE:
         if (down)
@@ -240,14 +277,14 @@ void kbd_message(unsigned msg, unsigned wParam, long lParam)
     if (wParam > 255)
         return;
     MachineLock machine;
-    std::lock_guard<std::mutex> lock(mtxKbd);
+    std::lock_guard<std::mutex> lock(kbdState.mtx);
     byte code = static_cast<byte>(wParam);
     switch (msg) {
     case WM_CHAR:
         if (code >= 1 && code <= 26 && code != 0x08 && code != 0x0D) {
             // Control characters reach the matrix as Ctrl with the letter;
             // without Ctrl held (Tab, for one) they are dropped.
-            if (fCtrlDown)
+            if (kbdState.fCtrlDown)
                 kbd_key_locked(static_cast<byte>(code + 0x40), true);
         } else if (code >= 'a' && code <= 'z') {
             kbd_key_locked(static_cast<byte>(code - 0x20), true);

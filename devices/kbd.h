@@ -22,11 +22,6 @@ constexpr unsigned VK_RSHIFT = 0xA1;
 // Scan code (bits 16..23 of lParam) of the left Shift key.
 constexpr unsigned SCAN_LSHIFT = 0x2A;
 
-extern byte abKbdMatrix[8];
-extern byte abKbdHold[8];
-extern int iKbdRow;
-extern uint8_t fShiftLock, fLShiftDown, fRShiftDown, fCtrlDown, fShiftLifted, fShiftAdded;
-
 void kbd_message(unsigned msg, unsigned wParam, long lParam);
 bool kbd_key(byte code, bool pressed);
 void kbd_write(byte value);
@@ -37,3 +32,15 @@ void kbd_refresh();
 bool kbd_pending();
 // How many row selections the emulated program has stored so far.
 uint32_t kbd_selections();
+
+// A copy of the keyboard's state as it is now.
+struct KbdSnapshot {
+    byte abMatrix[8]; // keys down, by row (bit 7 - c is column c)
+    byte abHold[8];   // selections of each row before its keys go up
+    int iRow;         // the row last selected
+    bool fShiftLock;  // the machine's SHIFT LOCK is down
+};
+KbdSnapshot kbd_snapshot();
+// The keyboard as at power-on: no key down, shift lock down, row 0. The
+// range in memory is left as it is (kbd_refresh rewrites it).
+void kbd_reset();

@@ -1,42 +1,109 @@
-// The Challenger 1P memory map: the ROM table, the region table that `mem`
-// prints, loading the built-in ROM images and memory-image files.
+// The memory map at work: the bus functions that run the regions' hooks,
+// ROM write protection, loading the built-in ROM images and memory-image
+// files, and the `load` and `mem` commands.
+#include <array>
+#include <atomic>
 #include <cerrno>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
-#include <memory>
 #include <string>
 #include <sys/stat.h>
 
+#include "console.h"
+#include "lock.h"
 #include "mem.h"
+#include "platform.h"
 #include "resources.h"
-#include "shell.h"
-#include "vm.h"
 
-RomDef aRomC1P[C_ROMS] = {
-    {0xA000, 0x2000, RES_ROM_BASIC, nullptr},
-    {0xF800, 0x0800, RES_ROM_SYSTEM, nullptr},
+// The state of the memory map: the image of each ROM region once it is
+// loaded, kept for write protection (null before). The images are set on
+// the main thread and read by the CPU thread; the bytes never change.
+struct MemState {
+    std::atomic<const byte*> apbImage[C_MEM_REGIONS];
+    std::atomic<bool> fRomsLoaded; // both images loaded
 };
+static MemState memState;
 
-// clang-format off
-const MemDef aMemC1P[C_MEM_REGIONS] = {
-    {0x0000, 0,      "RAM"},
-    {0xA000, 0x2000, "BASIC ROM"},
-    {0xD000, 0x0400, "Video frame buffer"},
-    {0xDC00, 0x0400, "Keyboard status/data"},
-    {0xF000, 0x0100, "Cassette status/data"},
-    {0xF800, 0x0800, "System ROM"},
-};
-// clang-format on
+// The region of each 256-byte page; a page of no region (an unused range)
+// counts as RAM, which has no hooks.
+static constexpr std::array<uint8_t, 256> abPageRegion = [] {
+    std::array<uint8_t, 256> ab{};
+    for (int r = 0; r < C_MEM_REGIONS; r++) {
+        const MemRegion region = static_cast<MemRegion>(r);
+        for (uint32_t page = mem_base(region) >> 8; page <= mem_end(region) >> 8; page++)
+            ab[page] = static_cast<uint8_t>(r);
+    }
+    return ab;
+}();
 
-uint8_t fRomsLoaded;
+static_assert(
+    [] {
+        for (int r = 0; r < C_MEM_REGIONS; r++)
+            if ((mem_base(static_cast<MemRegion>(r)) & 0xFF) ||
+                (mem_end(static_cast<MemRegion>(r)) & 0xFF) != 0xFF)
+                return false;
+        return true;
+    }(),
+    "the regions of the memory map begin and end on page boundaries");
+
+static const MemDef& mem_region_of(uint32_t addr)
+{
+    return aMemC1P[abPageRegion[(addr >> 8) & 0xFF]];
+}
+
+void mem_after_store(uint32_t ea)
+{
+    if (PfnMemHook pfn = mem_region_of(ea).pfnStore)
+        pfn(ea);
+}
+
+void mem_after_read(uint32_t ea)
+{
+    if (PfnMemHook pfn = mem_region_of(ea).pfnRead)
+        pfn(ea);
+}
+
+void mem_after_edit(uint32_t addr)
+{
+    if (PfnMemHook pfn = mem_region_of(addr).pfnEdit)
+        pfn(addr);
+}
+
+uint8_t mem_page_hooks(int page)
+{
+    const MemDef& region = aMemC1P[abPageRegion[page & 0xFF]];
+    return (region.pfnStore ? MEM_HOOK_STORE : 0) | (region.pfnRead ? MEM_HOOK_READ : 0);
+}
+
+void mem_rom_undo(uint32_t ea)
+{
+    const int r = abPageRegion[(ea >> 8) & 0xFF];
+    if (const byte* pb = memState.apbImage[r].load(std::memory_order_acquire))
+        abMem6502[ea] = pb[ea - aMemC1P[r].addrBase];
+}
+
+bool mem_roms_loaded()
+{
+    return memState.fRomsLoaded;
+}
+
+void mem_reset()
+{
+    for (auto& pb : memState.apbImage)
+        pb = nullptr;
+    memState.fRomsLoaded = false;
+}
 
 // Copies both ROM images from the resource table into memory and keeps
 // their addresses for write protection.
 static int mem_load_roms()
 {
-    for (RomDef& rom : aRomC1P) {
-        const Resource* res = res_find(static_cast<int>(rom.idRes));
+    for (int r = 0; r < C_MEM_REGIONS; r++) {
+        const MemDef& rom = aMemC1P[r];
+        if (!rom.idRes)
+            continue;
+        const Resource* res = res_find(rom.idRes);
         // A built-in resource has no system error code when it is missing:
         // report ENOENT. An image that does not fill its ROM range exactly
         // is refused (EINVAL), since write protection reads cbSize bytes of
@@ -48,20 +115,13 @@ static int mem_load_roms()
         }
         int n = static_cast<int>(res->cb);
         memcpy(cpu6502.mem + rom.addrBase, res->pb, res->cb);
-        rom.pbImage.store(res->pb, std::memory_order_release);
+        memState.apbImage[r].store(res->pb, std::memory_order_release);
         con_printf("%d bytes initialized (from 0x%04x to 0x%04x)\n", n, rom.addrBase,
                    rom.addrBase + n - 1);
     }
-    fRomsLoaded = 1;
+    memState.fRomsLoaded = true;
     return 1;
 }
-
-struct FileCloser {
-    void operator()(FILE* f) const
-    {
-        fclose(f);
-    }
-};
 
 // Loads the file of "{addr}:{file}" into memory at addr, up to the end of
 // memory.
@@ -76,7 +136,7 @@ static int mem_load_image(const char* spec)
         return 0;
     }
     const char* file = end + 1;
-    std::unique_ptr<FILE, FileCloser> f(fopen(file, "rb"));
+    FilePtr f(fopen(file, "rb"));
     // Linux opens a directory for reading; there is nothing to load from it.
     struct stat st;
     if (!f || fstat(fileno(f.get()), &st) != 0 || S_ISDIR(st.st_mode)) {
@@ -117,14 +177,12 @@ int cmd_load(int argc, char** argv, const Switches*)
 int cmd_mem(int, char**, const Switches*)
 {
     uint32_t expected = 0;
-    for (int i = 0; i < C_MEM_REGIONS; i++) {
-        const MemDef& mem = aMemC1P[i];
-        uint32_t last = mem.cbSize              ? mem.addrBase + mem.cbSize - 1
-                        : i + 1 < C_MEM_REGIONS ? aMemC1P[i + 1].addrBase - 1
-                                                : 0xFFFF;
-        if (mem.addrBase != expected)
-            con_printf("0x%04x - 0x%04x: UNUSED\n", expected, mem.addrBase - 1);
-        con_printf("0x%04x - 0x%04x: %s\n", mem.addrBase, last, mem.pszName);
+    for (int r = 0; r < C_MEM_REGIONS; r++) {
+        const uint32_t base = mem_base(static_cast<MemRegion>(r));
+        const uint32_t last = mem_end(static_cast<MemRegion>(r));
+        if (base != expected)
+            con_printf("0x%04x - 0x%04x: UNUSED\n", expected, base - 1);
+        con_printf("0x%04x - 0x%04x: %s\n", base, last, aMemC1P[r].pszName);
         expected = last + 1;
     }
     return 0;

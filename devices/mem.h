@@ -1,56 +1,37 @@
-// Memory map, ROM images and image loading.
+// The memory map's functions: the CPU thread's bus, ROM images, image loading
+// and the `load` and `mem` commands. The map itself is memmap.h.
 #pragma once
 
-#include <atomic>
 #include <cstdint>
 
 #include "cpu6502.h"
+#include "memmap.h"
 
 struct Switches;
 
-// One ROM of the machine: loaded from a built-in resource, and kept for
-// write protection once loaded. pbImage is set on the main thread and read
-// by the CPU thread, hence atomic; the bytes it points at never change.
-struct RomDef {
-    uint32_t addrBase;
-    uint32_t cbSize;
-    uint32_t idRes;
-    std::atomic<const byte*> pbImage; // null until loaded
-};
+// The bus: after an instruction that stored into the address ea, or read from
+// it, runs the hook of ea's region. The CPU thread calls them only for the
+// pages that mem_page_hooks marks.
+void mem_after_store(uint32_t ea);
+void mem_after_read(uint32_t ea);
+// The debugger changed the byte at addr: what shows it shows it again.
+void mem_after_edit(uint32_t addr);
 
-constexpr int C_ROMS = 2;
-extern RomDef aRomC1P[C_ROMS];
-
-// One region of the memory map, as `mem` prints it.
-struct MemDef {
-    uint32_t addrBase;
-    uint32_t cbSize; // 0: up to the next region
-    const char* pszName;
-};
-
-constexpr int C_MEM_REGIONS = 6;
-extern const MemDef aMemC1P[C_MEM_REGIONS];
-
-// Device ranges of the memory map.
-constexpr uint32_t VIDEO_BASE = 0xD000, VIDEO_END = 0xD3FF;
-constexpr uint32_t KBD_BASE = 0xDC00, KBD_END = 0xDFFF;
-constexpr uint32_t CAS_BASE = 0xF000, CAS_END = 0xF0FF;
-
-extern uint8_t fRomsLoaded;
+// Which hooks the 256-byte page has (regions begin and end on page
+// boundaries).
+constexpr uint8_t MEM_HOOK_STORE = 0x01;
+constexpr uint8_t MEM_HOOK_READ = 0x02;
+uint8_t mem_page_hooks(int page);
 
 // Loads both ROM images (null or empty spec) or "{addr}:{file}"; 1 or 0.
+// Once a ROM's image is loaded, a store of the emulated program into its
+// region is undone from the image (mem_rom_undo); before, the store stands.
 int mem_load(const char* spec);
+// True once both ROM images have been loaded.
+bool mem_roms_loaded();
+// Forgets the ROM images, as at start: no write protection, and `go` loads
+// them again. Memory is left as it is.
+void mem_reset();
+
 int cmd_load(int argc, char** argv, const Switches* sw);
 int cmd_mem(int argc, char** argv, const Switches* sw);
-
-// ROM write protection: the CPU thread calls this after an instruction that
-// stored to ea outside the device ranges. A store into a ROM range is undone
-// from the ROM's image; before the images have been loaded there is nothing
-// to restore from, and the store stands.
-inline void mem_rom_undo(uint32_t ea)
-{
-    for (const RomDef& rom : aRomC1P)
-        if (ea - rom.addrBase < rom.cbSize)
-            if (const byte* pb = rom.pbImage.load(std::memory_order_acquire))
-                abMem6502[ea] = pb[ea - rom.addrBase];
-}

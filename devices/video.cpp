@@ -20,14 +20,13 @@
 #include <thread>
 #include <unistd.h>
 
+#include "console.h"
 #include "cpu6502.h"
 #include "kbd.h"
-#include "mem.h"
+#include "memmap.h"
 #include "platform.h"
 #include "resources.h"
-#include "shell.h"
 #include "video.h"
-#include "vm.h"
 
 Device devVideo = {8, 8, 32, 32, 0, abMem6502 + VIDEO_BASE};
 
@@ -36,29 +35,35 @@ static const char* const VIDEO_TITLE = "Challenger 1P Video Display";
 // Codes of the user events that wake the video thread.
 enum VideoEvent { VIDEO_PAINT = 1, VIDEO_QUIT, VIDEO_SHOW };
 
-// The dirty set: one bit per visible cell, index row * cCols + column.
+// The dirty set has one bit per visible cell, index row * cCols + column.
 constexpr int C_CELLS = 32 * 32;
-static std::atomic<uint64_t> aDirty[C_CELLS / 64];
-static std::atomic<bool> fDirty; // some bit may be set and a wake-up is on its way
 
-static std::atomic<bool> fVideoExists; // from dev_create until the thread's clean-up is done
-static std::atomic<bool> fVideoShown;  // the window is shown, its loop runs
-static std::atomic<bool> fVideoQuit;   // dev_close asked the thread to end
-static std::atomic<int> dwVideoError;  // the thread's exit code
-static std::atomic<int> idVideoThread; // kernel id of the video thread, 0 when none
-static std::atomic<long> cCellsPainted;
+// The video device's state.
+struct VideoState {
+    std::atomic<uint64_t> aDirty[C_CELLS / 64]; // the dirty set
+    std::atomic<bool> fDirty;                   // some bit may be set and a wake-up is on its way
 
-// mtxVideo guards fVideoEvents and pairs with cvVideo, on which dev_close
-// waits for the thread to end.
-static std::mutex mtxVideo;
-static std::condition_variable cvVideo;
-static bool fVideoEvents; // SDL's event queue is up: pushing is safe
+    std::atomic<bool> fVideoExists; // from dev_create until the thread's clean-up is done
+    std::atomic<bool> fVideoShown;  // the window is shown, its loop runs
+    std::atomic<bool> fVideoQuit;   // dev_close asked the thread to end
+    std::atomic<int> dwVideoError;  // the thread's exit code
+    std::atomic<int> idVideoThread; // kernel id of the video thread, 0 when none
+    std::atomic<long> cCellsPainted;
+    std::atomic<void (*)()> pfnShown, pfnClosed; // dev_hooks
 
-// The window's back buffer: what the window shows, painted cell by cell by the
-// video thread and copied to the window surface.
-static std::mutex mtxScreen;
-static std::vector<uint32_t> adwScreen;
-static int cxScreen, cyScreen;
+    // mtxVideo guards fVideoEvents and pairs with cvVideo, on which
+    // dev_close waits for the thread to end.
+    std::mutex mtxVideo;
+    std::condition_variable cvVideo;
+    bool fVideoEvents; // SDL's event queue is up: pushing is safe
+
+    // The window's back buffer: what the window shows, painted cell by cell
+    // by the video thread and copied to the window surface.
+    std::mutex mtxScreen;
+    std::vector<uint32_t> adwScreen;
+    int cxScreen, cyScreen;
+};
+static VideoState videoState;
 
 // ---------------------------------------------------------------- options
 
@@ -97,8 +102,8 @@ int opt_vscale(const char* value)
 // Wakes the video thread, if its event queue is up.
 static void dev_post(VideoEvent code)
 {
-    std::lock_guard<std::mutex> lock(mtxVideo);
-    if (!fVideoEvents)
+    std::lock_guard<std::mutex> lock(videoState.mtxVideo);
+    if (!videoState.fVideoEvents)
         return;
     SDL_Event ev{};
     ev.type = SDL_USEREVENT;
@@ -108,8 +113,8 @@ static void dev_post(VideoEvent code)
 
 static void dev_clear_dirty()
 {
-    fDirty = false;
-    for (auto& dw : aDirty)
+    videoState.fDirty = false;
+    for (auto& dw : videoState.aDirty)
         dw = 0;
 }
 
@@ -120,9 +125,9 @@ static void dev_mark(int v, const Device* dev)
     if (v < 0 || v >= C_CELLS || v / dev->cCols >= dev_rows(dev))
         return;
     uint64_t bit = uint64_t(1) << (v & 63);
-    if (aDirty[v >> 6].fetch_or(bit) & bit)
+    if (videoState.aDirty[v >> 6].fetch_or(bit) & bit)
         return;
-    if (!fDirty.exchange(true))
+    if (!videoState.fDirty.exchange(true))
         dev_post(VIDEO_PAINT);
 }
 
@@ -130,12 +135,17 @@ static void dev_mark(int v, const Device* dev)
 // before the first cell shown or below the last row shown invalidates nothing.
 void dev_invalidate(int offset, int count, Device* dev)
 {
-    if (!fVideoExists || !dev || dev->cCols == 0)
+    if (!videoState.fVideoExists || !dev || dev->cCols == 0)
         return;
     if (count > C_CELLS)
         count = C_CELLS;
     for (int i = 0; i < count; i++)
         dev_mark(offset + i - dev->bBias, dev);
+}
+
+void dev_stored(uint32_t ea)
+{
+    dev_invalidate(static_cast<int>(ea - VIDEO_BASE), 1, &devVideo);
 }
 
 void dev_show()
@@ -145,32 +155,32 @@ void dev_show()
 
 bool dev_exists()
 {
-    return fVideoExists;
+    return videoState.fVideoExists;
 }
 
 bool dev_shown()
 {
-    return fVideoShown;
+    return videoState.fVideoShown;
 }
 
 int dev_error()
 {
-    return dwVideoError;
+    return videoState.dwVideoError;
 }
 
 long dev_painted()
 {
-    return cCellsPainted;
+    return videoState.cCellsPainted;
 }
 
 bool dev_snapshot(std::vector<uint32_t>& pixels, int& w, int& h)
 {
-    std::lock_guard<std::mutex> lock(mtxScreen);
-    if (adwScreen.empty())
+    std::lock_guard<std::mutex> lock(videoState.mtxScreen);
+    if (videoState.adwScreen.empty())
         return false;
-    pixels = adwScreen;
-    w = cxScreen;
-    h = cyScreen;
+    pixels = videoState.adwScreen;
+    w = videoState.cxScreen;
+    h = videoState.cyScreen;
     return true;
 }
 
@@ -225,17 +235,18 @@ static void dev_present(SDL_Window* window, SDL_Rect* aRect, int cRect)
         return;
     int n = 0;
     {
-        std::lock_guard<std::mutex> lock(mtxScreen);
+        std::lock_guard<std::mutex> lock(videoState.mtxScreen);
         for (int i = 0; i < cRect; i++) {
             SDL_Rect r = aRect[i];
-            SDL_Rect bounds = {0, 0, cxScreen < surf->w ? cxScreen : surf->w,
-                               cyScreen < surf->h ? cyScreen : surf->h};
+            SDL_Rect bounds = {0, 0, videoState.cxScreen < surf->w ? videoState.cxScreen : surf->w,
+                               videoState.cyScreen < surf->h ? videoState.cyScreen : surf->h};
             if (!SDL_IntersectRect(&r, &bounds, &r))
                 continue;
-            const uint32_t* src = adwScreen.data() + static_cast<size_t>(r.y) * cxScreen + r.x;
+            const uint32_t* src =
+                videoState.adwScreen.data() + static_cast<size_t>(r.y) * videoState.cxScreen + r.x;
             uint8_t* dst = static_cast<uint8_t*>(surf->pixels) + r.y * surf->pitch +
                            r.x * surf->format->BytesPerPixel;
-            SDL_ConvertPixels(r.w, r.h, SDL_PIXELFORMAT_RGB888, src, cxScreen * 4,
+            SDL_ConvertPixels(r.w, r.h, SDL_PIXELFORMAT_RGB888, src, videoState.cxScreen * 4,
                               surf->format->format, dst, surf->pitch);
             aRect[n++] = r;
         }
@@ -248,7 +259,7 @@ static void dev_present(SDL_Window* window, SDL_Rect* aRect, int cRect)
 
 static void dev_present_all(SDL_Window* window)
 {
-    SDL_Rect r = {0, 0, cxScreen, cyScreen};
+    SDL_Rect r = {0, 0, videoState.cxScreen, videoState.cyScreen};
     dev_present(window, &r, 1);
 }
 
@@ -256,18 +267,19 @@ static void dev_present_all(SDL_Window* window)
 // per row from its first to its last dirty cell.
 static void dev_paint(SDL_Window* window, const Device* dev)
 {
-    fDirty = false; // cleared first: a cell marked from now on wakes us again
+    videoState.fDirty = false; // cleared first: a cell marked from now on wakes us again
     SDL_Rect aRect[C_CELLS / 32 + 1];
     int cRect = 0, rowLast = -1;
     long cPainted = 0;
     {
-        std::lock_guard<std::mutex> lock(mtxScreen);
+        std::lock_guard<std::mutex> lock(videoState.mtxScreen);
         for (int iWord = 0; iWord < C_CELLS / 64; iWord++) {
-            uint64_t bits = aDirty[iWord].exchange(0);
+            uint64_t bits = videoState.aDirty[iWord].exchange(0);
             for (; bits; bits &= bits - 1) {
                 int v = iWord * 64 + __builtin_ctzll(bits);
                 int row = v / dev->cCols, col = v % dev->cCols;
-                dev_paint_cell(dev, row, col, adwScreen.data(), cxScreen, cyScreen);
+                dev_paint_cell(dev, row, col, videoState.adwScreen.data(), videoState.cxScreen,
+                               videoState.cyScreen);
                 cPainted++;
                 SDL_Rect cell = {col * dev->cxCell, row * dev->cyCell, dev->cxCell, dev->cyCell};
                 if (row != rowLast && cRect < static_cast<int>(std::size(aRect))) {
@@ -279,7 +291,7 @@ static void dev_paint(SDL_Window* window, const Device* dev)
             }
         }
         // Counted under the lock: a snapshot never shows cells not yet counted.
-        cCellsPainted += cPainted;
+        videoState.cCellsPainted += cPainted;
     }
     dev_present(window, aRect, cRect);
 }
@@ -358,7 +370,7 @@ static void dev_loop(SDL_Window* window, const Device* dev)
     for (;;) {
         SDL_Event ev;
         int got;
-        if (fDirty || fFull) {
+        if (videoState.fDirty || fFull) {
             Uint64 msNow = SDL_GetTicks64();
             int msWait = msNow >= msNextFrame ? 0 : static_cast<int>(msNextFrame - msNow);
             got = SDL_WaitEventTimeout(&ev, msWait);
@@ -368,10 +380,10 @@ static void dev_loop(SDL_Window* window, const Device* dev)
         for (; got; got = SDL_PollEvent(&ev))
             if (!dev_event(ev, window, &ks, &fFull))
                 return;
-        if (fVideoQuit)
+        if (videoState.fVideoQuit)
             return;
         Uint64 msNow = SDL_GetTicks64();
-        if ((fDirty || fFull) && msNow >= msNextFrame) {
+        if ((videoState.fDirty || fFull) && msNow >= msNextFrame) {
             dev_paint(window, dev);
             if (fFull)
                 dev_present_all(window);
@@ -402,32 +414,34 @@ static int dev_window(Device* dev)
         return EIO;
     dev_set_icon(window.get());
     {
-        std::lock_guard<std::mutex> lock(mtxScreen);
-        adwScreen.assign(static_cast<size_t>(cx) * cy, RGB_BLACK);
-        cxScreen = cx;
-        cyScreen = cy;
+        std::lock_guard<std::mutex> lock(videoState.mtxScreen);
+        videoState.adwScreen.assign(static_cast<size_t>(cx) * cy, RGB_BLACK);
+        videoState.cxScreen = cx;
+        videoState.cyScreen = cy;
     }
     // Every cell is painted once; the first stores then mark their cells.
     dev_clear_dirty();
     for (int v = 0; v < dev_rows(dev) * dev->cCols && v < C_CELLS; v++)
-        aDirty[v >> 6] |= uint64_t(1) << (v & 63);
-    fDirty = true;
+        videoState.aDirty[v >> 6] |= uint64_t(1) << (v & 63);
+    videoState.fDirty = true;
     SDL_ShowWindow(window.get());
     SDL_StartTextInput();
 
     bool fQuit;
     {
-        std::lock_guard<std::mutex> lock(mtxVideo);
-        fVideoEvents = true;
-        fQuit = fVideoQuit;
+        std::lock_guard<std::mutex> lock(videoState.mtxVideo);
+        videoState.fVideoEvents = true;
+        fQuit = videoState.fVideoQuit;
     }
     if (!fQuit) {
-        fVideoShown = true;
-        cpu6502_stopped(false);
+        videoState.fVideoShown = true;
+        if (auto pfnShown = videoState.pfnShown.load())
+            pfnShown();
         dev_loop(window.get(), dev);
-        fVideoShown = false;
+        videoState.fVideoShown = false;
         // Whoever ended the loop, the machine ends with its window.
-        cpu6502_exit();
+        if (auto pfnClosed = videoState.pfnClosed.load())
+            pfnClosed();
     }
     return 0;
 }
@@ -437,8 +451,8 @@ struct SdlSession {
     ~SdlSession()
     {
         {
-            std::lock_guard<std::mutex> lock(mtxVideo);
-            fVideoEvents = false;
+            std::lock_guard<std::mutex> lock(videoState.mtxVideo);
+            videoState.fVideoEvents = false;
         }
         SDL_Quit();
     }
@@ -446,8 +460,8 @@ struct SdlSession {
 
 static void dev_thread(Device* dev)
 {
-    idVideoThread = plat_thread_id();
-    plat_lower_priority(idVideoThread);
+    videoState.idVideoThread = plat_thread_id();
+    plat_lower_priority(videoState.idVideoThread);
     int code;
     {
         SdlSession session;
@@ -462,33 +476,39 @@ static void dev_thread(Device* dev)
     }
     // Notified under the lock: a waiter cannot go on (and the process end)
     // before this thread is done with the condition variable.
-    std::lock_guard<std::mutex> lock(mtxVideo);
-    dwVideoError = code;
-    idVideoThread = 0;
-    fVideoExists = false;
-    cvVideo.notify_all();
+    std::lock_guard<std::mutex> lock(videoState.mtxVideo);
+    videoState.dwVideoError = code;
+    videoState.idVideoThread = 0;
+    videoState.fVideoExists = false;
+    videoState.cvVideo.notify_all();
 }
 
 // ---------------------------------------------------------------- main thread
 
+void dev_hooks(void (*pfnShown)(), void (*pfnClosed)())
+{
+    videoState.pfnShown = pfnShown;
+    videoState.pfnClosed = pfnClosed;
+}
+
 int dev_create(int, char**, const Switches*, Device* dev)
 {
-    if (fVideoExists || !dev)
+    if (videoState.fVideoExists || !dev)
         return 0;
-    fVideoQuit = false;
-    dwVideoError = 0;
-    cCellsPainted = 0;
+    videoState.fVideoQuit = false;
+    videoState.dwVideoError = 0;
+    videoState.cCellsPainted = 0;
     dev_clear_dirty();
-    fVideoExists = true;
+    videoState.fVideoExists = true;
     // The thread is not joined: dev_close waits for its end through
-    // fVideoExists, at most 1000 ms, and a thread that outlives that wait
+    // videoState.fVideoExists, at most 1000 ms, and a thread that outlives that wait
     // must not be left joinable at exit.
     try {
         std::thread(dev_thread, dev).detach();
     } catch (const std::system_error& e) {
         int code = e.code().value();
         con_printf("dev_create: unable to create thread (%d)\n", code);
-        fVideoExists = false;
+        videoState.fVideoExists = false;
         return code;
     }
     return 0;
@@ -497,17 +517,18 @@ int dev_create(int, char**, const Switches*, Device* dev)
 int dev_close(int, char**, const Switches*, Device*)
 {
     {
-        std::lock_guard<std::mutex> lock(mtxVideo);
-        if (!fVideoExists)
+        std::lock_guard<std::mutex> lock(videoState.mtxVideo);
+        if (!videoState.fVideoExists)
             return 0;
-        fVideoQuit = true;
+        videoState.fVideoQuit = true;
     }
     dev_post(VIDEO_QUIT);
     // The video thread itself (its loop's end may close the machine) cannot
     // wait for its own end.
-    if (idVideoThread == plat_thread_id())
+    if (videoState.idVideoThread == plat_thread_id())
         return 0;
-    std::unique_lock<std::mutex> lock(mtxVideo);
-    cvVideo.wait_for(lock, std::chrono::milliseconds(1000), [] { return !fVideoExists; });
+    std::unique_lock<std::mutex> lock(videoState.mtxVideo);
+    videoState.cvVideo.wait_for(lock, std::chrono::milliseconds(1000),
+                                [] { return !videoState.fVideoExists; });
     return 0;
 }

@@ -23,6 +23,12 @@ extern Device devVideo;
 // The largest cell, in pixels, that -vscale:2 may double the cells to.
 constexpr int CX_CELL_MAX = 32;
 
+// What the video thread tells the machine that the window belongs to, which
+// registers both at start-up: the window is shown (the machine's creator
+// waits for that), and its message loop has ended, whoever ended it (the
+// machine ends with its window). Either may be null.
+void dev_hooks(void (*pfnShown)(), void (*pfnClosed)());
+
 int dev_create(int argc, char** argv, const Switches* sw, Device* dev);
 int dev_close(int argc, char** argv, const Switches* sw, Device* dev);
 void dev_invalidate(int offset, int count, Device* dev);

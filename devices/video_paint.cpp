@@ -1,9 +1,9 @@
 // Painting of character cells, shared by the video window and dev_render, and
 // the PNG writer of screenshots.
 #include <cstdio>
-#include <memory>
 #include <png.h>
 
+#include "platform.h"
 #include "resources.h"
 #include "video.h"
 
@@ -89,13 +89,6 @@ void dev_render(const Device* dev, std::vector<uint32_t>& pixels, int& w, int& h
             dev_paint_cell(dev, row, col, pixels.data(), w, h);
 }
 
-struct FileCloser {
-    void operator()(FILE* pf) const
-    {
-        fclose(pf);
-    }
-};
-
 static bool png_write_file(FILE* pf, const std::vector<uint32_t>& pixels, int w, int h)
 {
     png_structp png = png_create_write_struct(PNG_LIBPNG_VER_STRING, nullptr, nullptr, nullptr);
@@ -129,7 +122,7 @@ bool dev_write_png(const char* path, const std::vector<uint32_t>& pixels, int w,
         return false;
     bool ok;
     {
-        std::unique_ptr<FILE, FileCloser> pf(fopen(path, "wb"));
+        FilePtr pf(fopen(path, "wb"));
         if (!pf)
             return false;
         ok = png_write_file(pf.get(), pixels, w, h) && fflush(pf.get()) == 0 && !ferror(pf.get());

@@ -2,20 +2,9 @@
 
 #include <cerrno>
 #include <chrono>
-#include <new>
 #include <sys/resource.h>
 #include <sys/syscall.h>
 #include <unistd.h>
-
-Event* evt_create()
-{
-    return new (std::nothrow) Event;
-}
-
-void evt_close(Event* ev)
-{
-    delete ev;
-}
 
 void evt_set(Event* ev)
 {

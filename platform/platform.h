@@ -1,9 +1,12 @@
 // Operating-system equivalents used by the rest of the program: auto-reset
-// events, thread ids and priorities. The console side (terminal test, title,
-// Ctrl-C thread, interruptible line reads) is in console_posix.h.
+// events, thread ids and priorities, and a file that closes itself. The
+// console side (terminal test, title, Ctrl-C thread, interruptible line
+// reads) is in console_posix.h.
 #pragma once
 
 #include <condition_variable>
+#include <cstdio>
+#include <memory>
 #include <mutex>
 
 // An auto-reset event: evt_set signals one waiter, or stays signalled until
@@ -14,8 +17,6 @@ struct Event {
     bool fSignalled = false;
 };
 
-Event* evt_create();
-void evt_close(Event* ev);
 void evt_set(Event* ev);
 void evt_wait(Event* ev);
 // Waits at most `ms` milliseconds; true when the event was signalled.
@@ -33,3 +34,14 @@ inline void evt_reset(Event* ev)
     std::lock_guard<std::mutex> lock(ev->m);
     ev->fSignalled = false;
 }
+
+// A FILE* that closes itself when its owner goes; standard output, which
+// stands in for a file that was named as empty, is never closed.
+struct FileCloser {
+    void operator()(FILE* pfile) const
+    {
+        if (pfile != stdout)
+            fclose(pfile);
+    }
+};
+using FilePtr = std::unique_ptr<FILE, FileCloser>;

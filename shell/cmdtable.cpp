@@ -7,8 +7,6 @@
 #include "shell.h"
 #include "vm.h"
 
-const char* const PROMPT = "[C1P] ";
-
 // clang-format off
 static const CmdSwitch aswBp[] = {
     {"bp [/c] [/d [/w]] [/l] [{addr} [{upper addr}]]", nullptr},
@@ -79,25 +77,25 @@ static const CmdSwitch aswUnassemble[] = {
 };
 
 const Cmd aCmdTable[] = {
-//   name          help                       switches       handler         min max       flags
-    {"bp",         "manage breakpoints",      aswBp,         cmd_bp,         0, 2,        0},
-    {"break",      "halt and reset",          nullptr,       cmd_break,      0, 0,        0},
-    {"cassette",   "manage cassette file",    aswCassette,   cmd_cassette,   0, 1,        0},
-    {"close",      "close virtual machine",   nullptr,       cpu6502_close,  0, 0,        0},
-    {"create",     "create virtual machine",  nullptr,       cpu6502_create, 0, 0,        0},
-    {"dump",       "dump memory",             aswDump,       cmd_dump,       0, NO_LIMIT, 0},
-    {"edit",       "edit memory",             aswEdit,       cmd_edit,       2, NO_LIMIT, 0},
-    {"go",         "execute instructions",    aswGo,         cmd_go,         0, 2,        0},
-    {"halt",       "halt execution",          nullptr,       cmd_halt,       0, 0,        0},
-    {"load",       "initialize memory/ROM",   aswLoad,       cmd_load,       0, 2,        0},
-    {"log",        "manage log file",         aswLog,        cmd_log,        0, 1,        0},
-    {"mem",        "display memory info",     nullptr,       cmd_mem,        0, NO_LIMIT, 0},
-    {"ptrace",     "procedure trace",         aswTrace,      cmd_trace,      0, 1,        0},
-    {"regs",       "dump/modify registers",   aswRegs,       cmd_regs,       0, 2,        0},
-    {"trace",      "trace instruction(s)",    aswTrace,      cmd_trace,      0, 1,        0},
-    {"unassemble", "unassemble instructions", aswUnassemble, unassemble,     0, NO_LIMIT, 0},
-    {"@{file}",    "process command file",    nullptr,       nullptr,        0, NO_LIMIT, 0},
-    {"quit",       "exit program",            nullptr,       nullptr,        0, 0,        0},
-    {nullptr,      nullptr,                   nullptr,       nullptr,        0, 0,        0},
+//   name          help                       switches       handler         min max
+    {"bp",         "manage breakpoints",      aswBp,         cmd_bp,         0, 2},
+    {"break",      "halt and reset",          nullptr,       cmd_break,      0, 0},
+    {"cassette",   "manage cassette file",    aswCassette,   cmd_cassette,   0, 1},
+    {"close",      "close virtual machine",   nullptr,       cpu6502_close,  0, 0},
+    {"create",     "create virtual machine",  nullptr,       cpu6502_create, 0, 0},
+    {"dump",       "dump memory",             aswDump,       cmd_dump,       0, NO_LIMIT},
+    {"edit",       "edit memory",             aswEdit,       cmd_edit,       2, NO_LIMIT},
+    {"go",         "execute instructions",    aswGo,         cmd_go,         0, 2},
+    {"halt",       "halt execution",          nullptr,       cmd_halt,       0, 0},
+    {"load",       "initialize memory/ROM",   aswLoad,       cmd_load,       0, 2},
+    {"log",        "manage log file",         aswLog,        cmd_log,        0, 1},
+    {"mem",        "display memory info",     nullptr,       cmd_mem,        0, NO_LIMIT},
+    {"ptrace",     "procedure trace",         aswTrace,      cmd_trace,      0, 1},
+    {"regs",       "dump/modify registers",   aswRegs,       cmd_regs,       0, 2},
+    {"trace",      "trace instruction(s)",    aswTrace,      cmd_trace,      0, 1},
+    {"unassemble", "unassemble instructions", aswUnassemble, unassemble,     0, NO_LIMIT},
+    {"@{file}",    "process command file",    nullptr,       nullptr,        0, NO_LIMIT},
+    {"quit",       "exit program",            nullptr,       nullptr,        0, 0},
+    {nullptr,      nullptr,                   nullptr,       nullptr,        0, 0},
 };
 // clang-format on

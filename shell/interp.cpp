@@ -1,12 +1,10 @@
-// The command loop and the command interpreter.
-#include <cstdio>
+// The command interpreter: a line becomes an argument vector and a switch
+// block, and reaches the handler of its entry in a command table.
 #include <cstdlib>
 #include <cstring>
 #include <strings.h>
 
-#include "console_posix.h"
 #include "shell.h"
-#include "shell_internal.h"
 
 constexpr int MAX_ARGS = 128;
 
@@ -20,7 +18,7 @@ static bool is_digit(char c)
     return c >= '0' && c <= '9';
 }
 
-char cmd_letter(char c)
+static char cmd_letter(char c)
 {
     if (c >= 'a' && c <= 'z')
         return c;
@@ -29,12 +27,12 @@ char cmd_letter(char c)
     return 0;
 }
 
-bool cmd_isdelim(char c)
+static bool cmd_isdelim(char c)
 {
     return c == 0 || is_blank(c) || c == '/' || c == '"';
 }
 
-int str_index(const char* s, char c)
+static int str_index(const char* s, char c)
 {
     int i = 0;
     while (s[i] && s[i] != c)
@@ -42,7 +40,7 @@ int str_index(const char* s, char c)
     return i;
 }
 
-int str_skipblanks(const char* s)
+static int str_skipblanks(const char* s)
 {
     int i = 0;
     while (is_blank(s[i]))
@@ -52,7 +50,7 @@ int str_skipblanks(const char* s)
 
 // Length of the item at s: up to the first delimiter; an item that begins
 // with a double quote runs through its closing quote first.
-int cmd_toklen(const char* s)
+static int cmd_toklen(const char* s)
 {
     int i = 0;
     if (s[0] == '"') {
@@ -70,7 +68,7 @@ int cmd_toklen(const char* s)
 // is the lead character ('/' and '"' are passed over, so the next item starts
 // right after them); after '/' or '"', that character is the lead character.
 // Returns how far the scan advances.
-int cmd_nexttok(char* s, char* delim)
+static int cmd_nexttok(char* s, char* delim)
 {
     int i = cmd_toklen(s);
     char c = s[i];
@@ -92,7 +90,7 @@ int cmd_nexttok(char* s, char* delim)
 // Reads an unsigned number by the C rules (0x: hexadecimal, 0: octal),
 // after leading blanks. Stores it only when something was read; returns the
 // number of characters read, blanks after the number included.
-int cmd_parsenum(const char* s, unsigned* value)
+static int cmd_parsenum(const char* s, unsigned* value)
 {
     char* end = nullptr;
     unsigned long v = strtoul(s, &end, 0);
@@ -164,230 +162,194 @@ static bool cmd_switch_ok(const Cmd* cmd, char letter, char second)
     return false;
 }
 
-int cmd_parse(const Cmd* table, char* line, int* result)
-{
-    Switches sw;
-    memset(&sw, 0, sizeof sw);
+// A line being parsed: the items found so far and where the scan stands.
+struct Parse {
+    const Cmd* table;
+    char* p;    // where the next item starts
+    char lead;  // the character that leads it: '/' (a switch), '"' or its first
+    bool first; // the item is the line's first, which starts at `lead` itself
+    int argc;   // the command word and the parameters found
     char* argv[MAX_ARGS];
-    int argc = 0;
-    bool help = false;
-    bool ambiguous = false;
-    const Cmd* cmd = nullptr;
+    Switches sw;
+    bool help;      // '/?' was given
+    const Cmd* cmd; // the entry of the command word, once it is known
+    bool ambiguous; // the command word abbreviates more than one entry
+};
 
-    if (result)
-        *result = 0;
+// What a step of the scan leaves to do.
+enum ParseStep {
+    PARSE_NEXT,   // go on with the next item
+    PARSE_END,    // the line has ended
+    PARSE_FAILED, // a message has been printed: the line runs nothing
+    PARSE_LISTED, // '?' listed the commands
+};
+
+// Where the line's first item starts, or null when the line is empty or
+// begins with a control character (the Ctrl-C line): nothing to run. A
+// letter followed by a digit ('t5') is read as 't 5'; the caller's buffer
+// has room for one byte more than the longest line it reads.
+static char* cmd_line_start(char* line)
+{
     char* p = line + str_skipblanks(line);
     if (static_cast<signed char>(*p) < 0x20)
-        return 1;
-    // 't5' is read as 't 5'. The caller's buffer has room for one byte more
-    // than the longest line it reads.
+        return nullptr;
     if (cmd_letter(p[0]) && is_digit(p[1])) {
         memmove(p + 2, p + 1, strlen(p + 1) + 1);
         p[1] = ' ';
     }
+    return p;
+}
 
-    char lead = *p;
-    bool first = true; // the first item starts at the lead character itself
-    while (lead && argc < MAX_ARGS) {
-        if (lead == '/') {
-            if (first)
-                p++;
-            if (argc == 0) {
-                con_printf("command cannot begin with a switch\n");
-                return 0;
-            }
-            if (*p == 0) {
-                con_printf("invalid switch: %c%s\n", '/', p);
-                return 0;
-            }
-            char* cut = p;
-            if (*p == '?') {
-                help = true;
-            } else {
-                char letter = cmd_letter(*p);
-                if (!letter) {
-                    con_printf("invalid switch: %c%c\n", '/', *p);
-                    return 0;
-                }
-                int n = letter - 'a';
-                sw.mask |= 1u << n;
-                char second = cmd_letter(p[1]);
-                char* q = p + 1;
-                if (second) {
-                    sw.second[n] |= 1u << (second - 'a');
-                    cut = q++;
-                }
-                if (*q == ':') {
-                    q++;
-                    unsigned value = 0;
-                    if (cmd_parsenum(q, &value) > 0) {
-                        sw.value[n] = value;
-                        sw.valued |= 1u << n;
-                        q += str_skipblanks(q);
-                    }
-                    cut = q;
-                }
-                if (cmd && !cmd_switch_ok(cmd, letter, second)) {
-                    con_printf("%s does not support switch %c%c%c\n", cmd->name, '/', letter,
-                               second ? second : ' ');
-                    return 0;
-                }
-            }
-            p = cut;
-        } else {
-            if (*p == 0)
-                break;
-            if (cmd && static_cast<uint32_t>(argc) > cmd->maxParams) {
-                con_printf("%s takes no more than %d parameter(s), \"%s\" unexpected\n", cmd->name,
-                           static_cast<int>(cmd->maxParams), p);
-                return 0;
-            }
-            argv[argc++] = p;
-            if (lead == '"') {
-                // A quoted word runs to its closing quote; whatever is glued
-                // behind that quote is cut off as an item of its own below.
-                int i = str_index(p, '"');
-                if (p[i] == '"') {
-                    p[i] = 0;
-                    p += i + 1;
-                } else {
-                    p += i;
-                }
-            }
-            first = false;
-            p += cmd_nexttok(p, &lead);
-            if (argc == 1) {
-                if (strcmp(argv[0], "?") == 0) {
-                    cmd_list(table);
-                    return 1;
-                }
-                cmd = cmd_lookup(table, argv[0], &ambiguous);
-            }
-            continue;
-        }
-        first = false;
-        p += cmd_nexttok(p, &lead);
+// Reads the switch whose letter is at p into the switch block: '/x', the
+// two-letter '/xy', or either with ':value'. Returns where the switch's item
+// ends for the scan, or null after a message (no letter, or a switch the
+// command does not take).
+static char* cmd_read_switch(Parse* ps, char* p)
+{
+    const char letter = cmd_letter(*p);
+    if (!letter) {
+        con_printf("invalid switch: %c%c\n", '/', *p);
+        return nullptr;
     }
+    const int n = letter - 'a';
+    ps->sw.mask |= 1u << n;
+    char* cut = p;
+    char* q = p + 1;
+    const char second = cmd_letter(*q);
+    if (second) {
+        ps->sw.second[n] |= 1u << (second - 'a');
+        cut = q++;
+    }
+    if (*q == ':') {
+        q++;
+        unsigned value = 0;
+        if (cmd_parsenum(q, &value) > 0) {
+            ps->sw.value[n] = value;
+            ps->sw.valued |= 1u << n;
+            q += str_skipblanks(q);
+        }
+        cut = q;
+    }
+    if (ps->cmd && !cmd_switch_ok(ps->cmd, letter, second)) {
+        con_printf("%s does not support switch %c%c%c\n", ps->cmd->name, '/', letter,
+                   second ? second : ' ');
+        return nullptr;
+    }
+    return cut;
+}
 
-    if (argc == 0 || argv[0][0] == 0) {
+// The item at ps->p is a switch ('/' leads it): '/?' asks for the command's
+// help, any other is read into the switch block.
+static ParseStep cmd_take_switch(Parse* ps)
+{
+    char* p = ps->first ? ps->p + 1 : ps->p;
+    if (ps->argc == 0) {
+        con_printf("command cannot begin with a switch\n");
+        return PARSE_FAILED;
+    }
+    if (*p == 0) {
+        con_printf("invalid switch: %c%s\n", '/', p);
+        return PARSE_FAILED;
+    }
+    char* cut = p;
+    if (*p == '?')
+        ps->help = true;
+    else if (!(cut = cmd_read_switch(ps, p)))
+        return PARSE_FAILED;
+    ps->first = false;
+    ps->p = cut + cmd_nexttok(cut, &ps->lead);
+    return PARSE_NEXT;
+}
+
+// The item at ps->p is a word: the command word, which finds its entry ('?'
+// lists the commands instead), or a parameter, within the entry's limit.
+static ParseStep cmd_take_word(Parse* ps)
+{
+    char* p = ps->p;
+    if (*p == 0)
+        return PARSE_END;
+    if (ps->cmd && static_cast<uint32_t>(ps->argc) > ps->cmd->maxParams) {
+        con_printf("%s takes no more than %d parameter(s), \"%s\" unexpected\n", ps->cmd->name,
+                   static_cast<int>(ps->cmd->maxParams), p);
+        return PARSE_FAILED;
+    }
+    ps->argv[ps->argc++] = p;
+    if (ps->lead == '"') {
+        // A quoted word runs to its closing quote; whatever is glued behind
+        // that quote is cut off as an item of its own below.
+        int i = str_index(p, '"');
+        if (p[i] == '"') {
+            p[i] = 0;
+            p += i + 1;
+        } else {
+            p += i;
+        }
+    }
+    ps->first = false;
+    ps->p = p + cmd_nexttok(p, &ps->lead);
+    if (ps->argc == 1) {
+        if (strcmp(ps->argv[0], "?") == 0) {
+            cmd_list(ps->table);
+            return PARSE_LISTED;
+        }
+        ps->cmd = cmd_lookup(ps->table, ps->argv[0], &ps->ambiguous);
+    }
+    return PARSE_NEXT;
+}
+
+// The scan is done: reports a missing or unknown command, shows the help
+// that '/?' asked for, or checks the parameter count and calls the handler.
+// Returns as cmd_parse does.
+static int cmd_run(Parse* ps, int* result)
+{
+    if (ps->argc == 0 || ps->argv[0][0] == 0) {
         con_printf("no command specified\n");
         return 0;
     }
-    if (lead && argc == MAX_ARGS)
-        con_printf("warning: unprocessed input (\"%s\")\n", p);
+    if (ps->lead && ps->argc == MAX_ARGS)
+        con_printf("warning: unprocessed input (\"%s\")\n", ps->p);
+    const Cmd* cmd = ps->cmd;
     if (!cmd) {
-        con_printf("%s command: %s\n", ambiguous ? "ambiguous" : "unknown", argv[0]);
+        con_printf("%s command: %s\n", ps->ambiguous ? "ambiguous" : "unknown", ps->argv[0]);
         return 0;
     }
-    if (help) {
+    if (ps->help) {
         cmd_help(cmd);
         return 1;
     }
     if (!cmd->handler)
         return cmd->name[0] == '@' ? 0 : -1;
-    if (argc - 1 < cmd->minParams) {
+    if (ps->argc - 1 < cmd->minParams) {
         con_printf("%s requires at least %d parameter%c\n", cmd->name, cmd->minParams,
                    cmd->minParams >= 2 ? 's' : ' ');
         return 0;
     }
-    int status = cmd->handler(argc, argv, &sw);
+    int status = cmd->handler(ps->argc, ps->argv, &ps->sw);
     if (result)
         *result = status;
     return 1;
 }
 
-int cmd_readline(FILE* file, char* line, int size)
+int cmd_parse(const Cmd* table, char* line, int* result)
 {
-    // Byte by byte, so that a NUL byte in a line cannot hide where it ends.
-    int len = 0, c;
-    bool tooLong = false;
-    while ((c = getc(file)) != EOF && c != '\n') {
-        if (len < size - 2)
-            line[len++] = static_cast<char>(c);
-        else
-            tooLong = true;
-    }
-    line[len] = 0;
-    if (c == EOF && len == 0 && !tooLong)
-        return -1;
-    return tooLong ? CMD_LINE_TOO_LONG : static_cast<int>(strlen(line));
-}
-
-void cmd_too_long(int size)
-{
-    con_printf("line too long (more than %d characters), ignored\n", size - 2);
-}
-
-int cmd_getline(char* line, int size)
-{
-    int len;
-    if (plat_stdin_is_console()) {
-        len = plat_console_read(line, size);
-        if (len == CONSOLE_INTERRUPTED) {
-            line[0] = 3;
-            line[1] = 0;
-            fflush(stdout);
-            con_printf("\n");
-            con_printf("<Ctrl-C>\n");
-            fLineRead = true;
+    if (result)
+        *result = 0;
+    char* p = cmd_line_start(line);
+    if (!p)
+        return 1;
+    Parse ps{};
+    ps.table = table;
+    ps.p = p;
+    ps.lead = *p;
+    ps.first = true;
+    while (ps.lead && ps.argc < MAX_ARGS) {
+        ParseStep step = ps.lead == '/' ? cmd_take_switch(&ps) : cmd_take_word(&ps);
+        if (step == PARSE_FAILED)
+            return 0;
+        if (step == PARSE_LISTED)
             return 1;
-        }
-        // Ctrl-D (or a terminal that is gone) ends the session as the end of
-        // redirected input does, rather than prompting forever.
-        if (len == CONSOLE_EOF) {
-            con_printf("quit\n");
-            return -1;
-        }
-        if (len == CONSOLE_TOO_LONG) {
-            len = CMD_LINE_TOO_LONG;
-        } else {
-            len = static_cast<int>(strlen(line));
-            if (len > 0 && line[len - 1] == '\n')
-                line[--len] = 0;
-        }
-    } else {
-        len = cmd_readline(stdin, line, size);
-        if (len == -1) {
-            con_printf("quit\n");
-            return -1;
-        }
-        // Echoed after its prompt, as if typed; a refused line is not.
-        con_printf("%s\n", len == CMD_LINE_TOO_LONG ? "" : line);
-    }
-    fLineRead = true;
-    if (len == CMD_LINE_TOO_LONG) {
-        // The line becomes an empty one, which runs nothing. The log gets no
-        // part of it, so that a replay of the log cannot run one either.
-        line[0] = 0;
-        log_write_line("");
-        cmd_too_long(size);
-        return 0;
-    }
-    log_write_line(line);
-    return len;
-}
-
-int cmd_loop(const Cmd* table, char* line, int size, const char* prompt, int once)
-{
-    bool waiting = line[0] != 0;
-    int status = 0;
-    for (;;) {
-        if (!waiting && plat_stdin_is_console())
-            plat_console_arm();
-        if (prompt)
-            con_printf("%s", prompt);
-        if (waiting)
-            con_printf("%s\n", line);
-        else if (cmd_getline(line, size) == -1)
-            break;
-        waiting = false;
-        if (line[0] == '@') {
-            status = cmd_file(table, line + 1, line, size, prompt);
-        } else if (cmd_parse(table, line, &status) == -1) {
-            break;
-        }
-        if (once)
+        if (step == PARSE_END)
             break;
     }
-    return status;
+    return cmd_run(&ps, result);
 }

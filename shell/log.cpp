@@ -1,13 +1,7 @@
-// The log file and command files.
-#include <atomic>
+// The `log` command: the log file that console output is copied to.
 #include <cstdio>
-#include <cstring>
-#include <memory>
-#include <string>
-#include <strings.h>
 
 #include "shell.h"
-#include "shell_internal.h"
 
 // The `log` command: 'log {file}' opens a new log (and enables logging),
 // '/d' disables, '/e' enables, '/c' closes; without either it reports.
@@ -44,92 +38,4 @@ int cmd_log(int argc, char** argv, const Switches* sw)
         con_printf(enabled > 0 ? "logging enabled\n" : "logging disabled\n");
     log_set_enabled(enabled);
     return 0;
-}
-
-// Command files may name other command files; a file that names itself
-// (directly or through others) stops at this depth instead of recursing
-// until no more files can be opened.
-constexpr int MAX_FILE_DEPTH = 16;
-static int cFileDepth;
-// The same, for the Ctrl-C thread.
-static std::atomic<int> cFileDepthShared;
-// Set by Ctrl-C: the command files being run stop before their next line.
-// Files that name each other several times can ask for more lines than
-// anyone would wait for; Ctrl-C is the way out.
-static std::atomic<bool> fFileInterrupt;
-
-void cmd_file_interrupt()
-{
-    if (cFileDepthShared.load() > 0)
-        fFileInterrupt = true;
-}
-
-struct FileCloser {
-    void operator()(FILE* pfile) const
-    {
-        fclose(pfile);
-    }
-};
-
-int cmd_file(const Cmd* table, const char* name, char* line, int size, const char* prompt)
-{
-    // The name lives in the shared line buffer, which the file's lines
-    // overwrite.
-    std::string file(name);
-    if (cFileDepth >= MAX_FILE_DEPTH) {
-        con_printf("command files nested too deeply (more than %d): %s\n", MAX_FILE_DEPTH,
-                   file.c_str());
-        return 0;
-    }
-    std::unique_ptr<FILE, FileCloser> pfile(fopen(file.c_str(), "r"));
-    if (!pfile) {
-        con_printf("file not found: %s\n", file.c_str());
-        return 0;
-    }
-    const size_t cchPrompt = strlen(PROMPT);
-    bool replay = false;
-    int status = 0;
-    if (cFileDepth == 0)
-        fFileInterrupt = false;
-    cFileDepth++;
-    cFileDepthShared = cFileDepth;
-    // A line is read as at the prompt: one that does not fit is refused
-    // whole, where it would run (its rest is dropped, and no tail of it can
-    // pass for a line of its own); recorded output is skipped whatever its
-    // length.
-    for (int len; (len = cmd_readline(pfile.get(), line, size)) != -1;) {
-        if (fFileInterrupt.load())
-            break;
-        bool prompted = strncmp(line, PROMPT, cchPrompt) == 0;
-        if (!replay) {
-            if (prompted) {
-                replay = true;
-                continue;
-            }
-        } else {
-            if (!prompted)
-                continue;
-            if (len == CMD_LINE_TOO_LONG) {
-                cmd_too_long(size);
-                continue;
-            }
-            memmove(line, line + cchPrompt, len - cchPrompt + 1);
-            if (strncasecmp(line, "log", 3) == 0)
-                continue;
-        }
-        if (len == CMD_LINE_TOO_LONG) {
-            cmd_too_long(size);
-            continue;
-        }
-        // An empty line (or a bare prompt) is skipped: a command file never
-        // stops to read a command from the console.
-        if (line[0] == 0)
-            continue;
-        status = cmd_loop(table, line, size, prompt, 1);
-    }
-    cFileDepth--;
-    cFileDepthShared = cFileDepth;
-    if (cFileDepth == 0 && fFileInterrupt.exchange(false))
-        con_printf("command file interrupted: %s\n", file.c_str());
-    return status;
 }

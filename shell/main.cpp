@@ -6,20 +6,27 @@
 #include "shell_internal.h"
 #include "vm.h"
 
+// Ctrl-C, registered with the console at start-up: stops the command files
+// being run and halts a running CPU (which reports the stop itself); the
+// pending console read is then cut short by the platform layer.
+static void cmd_ctrlc()
+{
+    cmd_file_interrupt();
+    cmd_halt(0, nullptr, nullptr);
+}
+
 int main(int argc, char** argv)
 {
-    if (!con_init() || !cpu6502_init()) {
+    if (!con_init(cmd_ctrlc) || !cpu6502_init()) {
         con_printf("initialization error\n");
         exit(-1);
     }
-    int status = iOptStatus;
-    if (opt_parse(argc, argv)) {
+    int status = 0;
+    if (opt_parse(argc, argv, &status)) {
         // One byte beyond the longest line read, for the blank that the
         // interpreter inserts after a leading letter and digit ('t5').
         static char line[CMD_LINE_SIZE + 1];
         status = cmd_loop(aCmdTable, line, CMD_LINE_SIZE, PROMPT, 0);
-    } else {
-        status = iOptStatus;
     }
     cpu6502_close(0, nullptr, nullptr);
     exit(status);

@@ -20,45 +20,46 @@ const Option aOptionTable[] = {
     {"-nologo", "",                                              opt_nologo},
 };
 // clang-format on
-const int cOptionTable = sizeof aOptionTable / sizeof aOptionTable[0];
 
 static const char* const BANNER = "Tessaly  v1.01d\n"
                                   "Ohio Scientific Challenger 1P emulator and 6502 debugger\n"
                                   "\n"
                                   "Type ? at the [C1P] prompt for additional help\n";
 
-// 1: banner not yet shown; 0: shown; -1: suppressed by -nologo.
-static int iBanner = 1;
-
-int iOptStatus; // exit status when opt_parse returns false
+// The state of the command line's processing.
+struct OptState {
+    int iBanner = 1; // 1: banner not yet shown; 0: shown; -1: suppressed by -nologo
+    int iStatus;     // the exit status when processing stops
+};
+static OptState optState;
 
 static void opt_banner()
 {
-    if (iBanner == 1) {
+    if (optState.iBanner == 1) {
         con_printf("%s\n", BANNER);
-        iBanner = 0;
+        optState.iBanner = 0;
     }
 }
 
 int opt_help(const char*)
 {
-    for (int i = 0; i < cOptionTable; i++)
-        if (aOptionTable[i].help && aOptionTable[i].help[0])
-            con_printf("%s\t%s\n", aOptionTable[i].name, aOptionTable[i].help);
+    for (const Option& opt : aOptionTable)
+        if (opt.help && opt.help[0])
+            con_printf("%s\t%s\n", opt.name, opt.help);
     return 0;
 }
 
 int opt_nologo(const char*)
 {
-    iBanner = -1;
+    optState.iBanner = -1;
     return 1;
 }
 
 static const Option* opt_find(const char* arg)
 {
-    for (int i = 0; i < cOptionTable; i++)
-        if (strncasecmp(arg, aOptionTable[i].name, strlen(aOptionTable[i].name)) == 0)
-            return &aOptionTable[i];
+    for (const Option& opt : aOptionTable)
+        if (strncasecmp(arg, opt.name, strlen(opt.name)) == 0)
+            return &opt;
     return nullptr;
 }
 
@@ -92,7 +93,7 @@ static bool opt_runcmd(const Cmd* cmd, char* param, bool* runLoop)
     if (!cmd->handler && cmd->name[0] == '@') {
         if (!param || !*param) {
             con_printf("a command file is named as -@{file}:{file}\n");
-            iOptStatus = 1;
+            optState.iStatus = 1;
             return false;
         }
         static char line[CMD_LINE_SIZE + 1];
@@ -110,13 +111,14 @@ static bool opt_runcmd(const Cmd* cmd, char* param, bool* runLoop)
     }
     if (status != 0) {
         con_printf("error attempting to %s (%d)\n", cmd->help, status);
-        iOptStatus = status;
+        optState.iStatus = status;
         return false;
     }
     return true;
 }
 
-bool opt_parse(int argc, char** argv)
+// Works through the arguments; false when the program is to end.
+static bool opt_args(int argc, char** argv)
 {
     if (argc <= 1) {
         opt_banner();
@@ -129,7 +131,7 @@ bool opt_parse(int argc, char** argv)
             size_t len = strlen(opt->name);
             if (arg[len] != 0 && arg[len] != ':') {
                 con_printf("unrecognized argument: %s\n", arg);
-                iOptStatus = 1;
+                optState.iStatus = 1;
                 return false;
             }
             if (opt->help[0])
@@ -138,7 +140,7 @@ bool opt_parse(int argc, char** argv)
             if (r == 0) {
                 // The option list is a success; any other stop is a failure
                 // that the handler has reported.
-                iOptStatus = opt->handler == opt_help ? 0 : 1;
+                optState.iStatus = opt->handler == opt_help ? 0 : 1;
                 return false;
             }
             if (r < 0)
@@ -149,12 +151,19 @@ bool opt_parse(int argc, char** argv)
         const Cmd* cmd = arg[0] == '-' ? opt_findcmd(arg, &param) : nullptr;
         if (!cmd) {
             con_printf("unrecognized option: %s\n", arg);
-            iOptStatus = 1;
+            optState.iStatus = 1;
             return false;
         }
         opt_banner();
         if (!opt_runcmd(cmd, param, &runLoop))
             return false;
     }
+    return runLoop;
+}
+
+bool opt_parse(int argc, char** argv, int* status)
+{
+    bool runLoop = opt_args(argc, argv);
+    *status = optState.iStatus;
     return runLoop;
 }

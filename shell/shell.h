@@ -1,35 +1,11 @@
-// The command shell: command table and interpreter, options, console output,
-// log file and command files.
+// The command shell: command table and interpreter, options, the command
+// loop, log file and command files.
 #pragma once
 
 #include <cstdint>
 #include <cstdio>
 
-// The switch block built for each parsed line; all zero before each line.
-struct Switches {
-    uint32_t mask;       // bit n: switch letter 'a'+n given
-    uint32_t valued;     // bit n: given as '/x:value' with a number
-    uint32_t value[26];  // the number given with letter 'a'+n
-    uint32_t second[26]; // bit m of second[n]: two-letter switch 'a'+n 'a'+m
-};
-
-// Bits of Switches::mask, by letter.
-constexpr uint32_t SW_C = 1u << ('c' - 'a');
-constexpr uint32_t SW_D = 1u << ('d' - 'a');
-constexpr uint32_t SW_E = 1u << ('e' - 'a');
-constexpr uint32_t SW_H = 1u << ('h' - 'a');
-constexpr uint32_t SW_I = 1u << ('i' - 'a');
-constexpr uint32_t SW_L = 1u << ('l' - 'a');
-constexpr uint32_t SW_P = 1u << ('p' - 'a');
-constexpr uint32_t SW_Q = 1u << ('q' - 'a');
-constexpr uint32_t SW_R = 1u << ('r' - 'a');
-constexpr uint32_t SW_T = 1u << ('t' - 'a');
-constexpr uint32_t SW_V = 1u << ('v' - 'a');
-constexpr uint32_t SW_W = 1u << ('w' - 'a');
-
-// A command handler: argc counts the command word and the parameters,
-// argv[0] is the command word as typed. Returns 0 when done.
-typedef int (*PfnCmd)(int argc, char** argv, const Switches* sw);
+#include "console.h"
 
 // One entry of a command's switch table: the first entry holds the usage
 // line (help null), the others a switch ("/c", "/h:#") and its help.
@@ -46,7 +22,6 @@ struct Cmd {
     PfnCmd handler;
     int32_t minParams;
     uint32_t maxParams; // 0xFFFFFFFF: no limit
-    uint32_t flags;
 };
 
 constexpr uint32_t NO_LIMIT = 0xFFFFFFFFu;
@@ -64,11 +39,10 @@ struct Option {
     PfnOption handler;
 };
 
+// The option table.
 extern const Option aOptionTable[];
-extern const int cOptionTable;
 
 constexpr int CMD_LINE_SIZE = 1024; // the shared line buffer
-extern const char* const PROMPT;    // "[C1P] "
 
 // A line read into a buffer of `size` bytes holds at most size - 2
 // characters and its newline (1022 in the shared buffer). A longer line is
@@ -86,20 +60,12 @@ int cmd_loop(const Cmd* table, char* line, int size, const char* prompt, int onc
 int cmd_getline(char* line, int size);
 int cmd_parse(const Cmd* table, char* line, int* result);
 
-bool opt_parse(int argc, char** argv);
+// Works through the command-line arguments: options, and commands written
+// as options. True when the command loop is to run; *status is the exit
+// status otherwise.
+bool opt_parse(int argc, char** argv, int* status);
 int opt_help(const char* value);
 int opt_nologo(const char* value);
-
-// Console output: the one formatted-output routine of the program. Safe to
-// call from any thread.
-int con_printf(const char* format, ...) __attribute__((format(printf, 1, 2)));
-void con_disable();
-void con_enable();
-bool con_active();
-bool log_active();
-bool con_init();
-void con_show();
-void con_minimize();
 
 // The `log` command.
 int cmd_log(int argc, char** argv, const Switches* sw);

@@ -1,23 +1,7 @@
 // Shared between the files of the shell only.
 #pragma once
 
-#include <atomic>
-#include <cstdio>
-
 #include "shell.h"
-
-// The exit status when opt_parse returns false.
-extern int iOptStatus;
-
-// Set by cmd_getline once a command line has been read.
-extern std::atomic<bool> fLineRead;
-
-// The log state, guarded by the console lock.
-void log_write_line(const char* line); // the line and "\n", when logging is active
-bool log_is_open();
-int log_enabled();
-void log_set_enabled(int value);
-FILE* log_replace(FILE* pfileNew); // returns the previous log file
 
 // Ctrl-C while command files run: they stop before their next line. Safe to
 // call from any thread; does nothing while no command file runs.

@@ -1,128 +1,62 @@
 // The virtual machine: creating and closing it, the CPU thread and its run
 // loop, and the reports of a stopping CPU.
+#include <atomic>
 #include <cerrno>
 #include <chrono>
+#include <cstdio>
+#include <memory>
 #include <system_error>
 #include <thread>
 
-#include "cassette.h"
+#include "console.h"
 #include "cpu6502.h"
-#include "kbd.h"
 #include "mem.h"
-#include "shell.h"
+#include "platform.h"
 #include "video.h"
 #include "vm.h"
 #include "vm_internal.h"
 
-std::atomic<uint32_t> dwCPUFlags;
-std::atomic<int32_t> cInsExecuted;
-std::atomic<int32_t> cTraceIns;
-std::atomic<Event*> hevCPURun;
-std::atomic<Event*> hevCPUStop;
-std::atomic<int> idCPUThread;
+// The machine's state: the instruction count, the CPU thread and the two
+// auto-reset events by which the commands start it and hear of its stops.
+// The event pointers are null while no machine exists; the event objects
+// themselves live for the whole process, so a thread that read a pointer
+// just before the machine ended signals a harmless, still valid object.
+struct MachineState {
+    std::atomic<int32_t> cInsExecuted; // since the last breakpoint event
+    Event evCPURun, evCPUStop;
+    std::atomic<Event*> hevCPURun;  // wakes the CPU thread
+    std::atomic<Event*> hevCPUStop; // wakes a command that waits for a stop
+    std::atomic<int> idCPUThread;   // kernel id of the CPU thread (0 when none)
+    std::thread hCPUThread;
+    std::unique_ptr<OpDesc[]> pOpDesc6502; // what aOpDesc6502 points at
+};
+static MachineState machineState;
 
-const char* const MSG_NOT_CREATED = "virtual machine not created, use 'create' to create\n";
+// ---------------------------------------------------------------- start-up and counts
 
-static Event evCPURun, evCPUStop;
-static std::atomic<bool> fCPUThread; // the CPU thread exists: the machine exists
-static std::thread hCPUThread;
-static std::unique_ptr<OpDesc[]> pOpDesc6502;
-
-// ---------------------------------------------------------------- machine lock
-
-static std::mutex mtxMachine;
-// What the running CPU must look at, in one word that the run loop reads
-// after every instruction: how many threads other than the CPU thread hold
-// the machine or wait for it (ATTN_WANTED), and ATTN_FLAGS once another
-// thread has changed dwCPUFlags (to stop or end the CPU). While it is 0 the
-// loop needs to read nothing else.
-static std::atomic<uint32_t> dwCPUAttention;
-constexpr uint32_t ATTN_WANTED = 0xFFFF;
-constexpr uint32_t ATTN_FLAGS = 0x10000;
-// Set while the CPU thread, having given the machine to the threads that
-// asked, waits to take it back: new requests wait until it has, so that
-// requests coming one after another cannot hold a running CPU off for ever.
-static std::atomic<bool> fCPUReturning;
-// How many machine locks this thread holds (the CPU thread counts itself
-// while it has the machine): a nested lock, or a command that the CPU thread
-// runs itself (its stop report), takes nothing more.
-static thread_local int cMachineHeld;
-
-MachineLock::MachineLock()
-{
-    if (cMachineHeld++ > 0)
-        return;
-    while (fCPUReturning.load())
-        fCPUReturning.wait(true);
-    dwCPUAttention.fetch_add(1);
-    mtxMachine.lock();
-}
-
-MachineLock::~MachineLock()
-{
-    if (--cMachineHeld > 0)
-        return;
-    mtxMachine.unlock();
-    dwCPUAttention.fetch_sub(1);
-    dwCPUAttention.notify_all();
-}
-
-// The CPU thread lets go of the machine and takes it back.
-static void cpu6502_release(std::unique_lock<std::mutex>& lock)
-{
-    cMachineHeld = 0;
-    lock.unlock();
-}
-
-static void cpu6502_acquire(std::unique_lock<std::mutex>& lock)
-{
-    lock.lock();
-    cMachineHeld = 1;
-}
-
-// Between two instructions: hands the machine to the threads that asked for
-// it and takes it back once they are done; later requests wait for that.
-static void cpu6502_yield(std::unique_lock<std::mutex>& lock)
-{
-    if (!(dwCPUAttention.load() & ATTN_WANTED))
-        return;
-    fCPUReturning = true;
-    cpu6502_release(lock);
-    for (uint32_t n; (n = dwCPUAttention.load()) & ATTN_WANTED;)
-        dwCPUAttention.wait(n);
-    cpu6502_acquire(lock);
-    fCPUReturning = false;
-    fCPUReturning.notify_all();
-}
-
-// ---------------------------------------------------------------- flags and reports
-
-void cpu6502_set_flags(uint32_t clear, uint32_t set)
-{
-    uint32_t flags = dwCPUFlags.load();
-    while (!dwCPUFlags.compare_exchange_weak(flags, (flags & ~clear) | set)) {
-    }
-    dwCPUAttention.fetch_or(ATTN_FLAGS);
-}
-
-bool cpu6502_exists()
-{
-    return fCPUThread.load();
-}
-
-bool cpu6502_required()
-{
-    if (cpu6502_exists())
-        return true;
-    con_printf("%s", MSG_NOT_CREATED);
-    return false;
-}
+static void cpu6502_exit();
 
 bool cpu6502_init()
 {
-    pOpDesc6502 = gen_opdesc_array(&cpu6502);
-    aOpDesc6502 = pOpDesc6502.get();
+    machineState.pOpDesc6502 = gen_opdesc_array(&cpu6502);
+    aOpDesc6502 = machineState.pOpDesc6502.get();
+    // The layers below report to the machine: the video thread when its
+    // window is shown (the creator waits for that) and when it is closed
+    // (the machine ends with it); the disassembler asks whether the machine
+    // exists and where code breakpoints stand.
+    dev_hooks([] { cpu6502_stopped(false); }, cpu6502_exit);
+    unassemble_hooks(cpu6502_required, bp_marked);
     return aOpDesc6502 != nullptr;
+}
+
+int32_t cpu6502_count()
+{
+    return machineState.cInsExecuted.load();
+}
+
+int32_t cpu6502_restart_count()
+{
+    return machineState.cInsExecuted.exchange(0);
 }
 
 int32_t cpu6502_reset_vector()
@@ -130,57 +64,20 @@ int32_t cpu6502_reset_vector()
     return abMem6502[0xFFFC] | (abMem6502[0xFFFD] << 8);
 }
 
-// The register display and a fresh prompt, for a stop that no command waits
-// for.
-static void cpu6502_report()
+void cpu6502_lower_priority()
 {
-    con_printf("\n");
-    cmd_regs(0, nullptr, nullptr);
-    con_printf("%s", PROMPT);
-    con_show();
+    if (int tid = machineState.idCPUThread.load())
+        plat_lower_priority(tid);
 }
 
-// The CPU has stopped on its own: wake the waiting command, or report the
-// stop itself. Either way the CPU thread still holds the machine, so the
-// command sees the registers only once the report is done.
-static void cpu6502_stop_report()
-{
-    if (dwCPUFlags.load() & CPU_SYNC) {
-        if (Event* ev = hevCPUStop.load())
-            evt_set(ev);
-    } else {
-        cpu6502_report();
-    }
-}
+// ---------------------------------------------------------------- stops
 
-void cpu6502_hit(Breakpoint* bp)
-{
-    dwCPUFlags.fetch_or(CPU_HIT);
-    bool sync = dwCPUFlags.load() & CPU_SYNC;
-    if (!sync)
-        con_printf("\n");
-    con_printf("hit: ");
-    bp_print(bp, !sync);
-    dwCPUFlags.fetch_and(~(CPU_RUN | CPU_STEP));
-    cpu6502_stop_report();
-}
-
-// An undefined opcode stops the CPU like a breakpoint hit, with PC past it.
-static void cpu6502_undefined_stop(byte opcode, int32_t addr)
-{
-    dwCPUFlags.fetch_or(CPU_HIT);
-    bool sync = dwCPUFlags.load() & CPU_SYNC;
-    if (!sync)
-        con_printf("\n");
-    con_printf("undefined opcode 0x%02x at 0x%04x%s", opcode, addr & 0xFFFF, sync ? "\n" : "");
-    dwCPUFlags.fetch_and(~(CPU_RUN | CPU_STEP));
-    cpu6502_stop_report();
-}
-
+// Whenever the CPU stops, the CPU thread still holds the machine: a command
+// that waits for the stop sees the registers only once the report is done.
 void cpu6502_stopped(bool interactive)
 {
-    if (dwCPUFlags.load() & CPU_SYNC) {
-        if (Event* ev = hevCPUStop.load())
+    if (cpu6502_flags() & CPU_SYNC) {
+        if (Event* ev = machineState.hevCPUStop.load())
             evt_set(ev);
         return;
     }
@@ -188,33 +85,53 @@ void cpu6502_stopped(bool interactive)
     if (interactive)
         con_printf("\n");
     cmd_regs(0, nullptr, nullptr);
-    if (interactive) {
+    if (interactive)
         con_printf("%s", PROMPT);
-        con_show();
-    }
 }
+
+// The CPU stops itself, on a breakpoint hit or an undefined opcode: the
+// reason, then the waiting command is woken or the stop reported. A report
+// of its own starts on a fresh line and runs on into the register display.
+static void cpu6502_hit(const char* reason)
+{
+    cpu6502_set_flags(0, CPU_HIT);
+    bool sync = cpu6502_flags() & CPU_SYNC;
+    con_printf(sync ? "%s\n" : "\n%s", reason);
+    cpu6502_set_flags(CPU_RUN | CPU_STEP, 0);
+    cpu6502_stopped(true);
+}
+
+// ---------------------------------------------------------------- the commands' hand-shake
 
 // Waits until the video window is shown (its thread signals hevCPUStop), in
 // short slices: when the video thread ends without showing one, the wait
 // gives up with that thread's error code. Returns 0 or the error code.
-int cpu6502_wait()
+static int cpu6502_wait()
 {
     int err = 0;
-    Event* ev = hevCPUStop.load();
-    while (ev && !(dwCPUFlags.load() & CPU_EXIT) && !evt_wait_for(ev, 50)) {
+    Event* ev = machineState.hevCPUStop.load();
+    while (ev && !(cpu6502_flags() & CPU_EXIT) && !evt_wait_for(ev, 50)) {
         if (!dev_exists()) {
             err = dev_error() ? dev_error() : EIO;
             break;
         }
     }
-    dwCPUFlags.fetch_and(~CPU_SYNC);
+    cpu6502_set_flags(CPU_SYNC, 0);
     return err;
+}
+
+void cpu6502_start(uint32_t mode)
+{
+    if (Event* ev = machineState.hevCPURun.load()) {
+        cpu6502_set_flags(CPU_HIT | CPU_STEP, mode);
+        evt_set(ev);
+    }
 }
 
 void cpu6502_run_sync(uint32_t mode)
 {
-    Event* evRun = hevCPURun.load();
-    Event* evStop = hevCPUStop.load();
+    Event* evRun = machineState.hevCPURun.load();
+    Event* evStop = machineState.hevCPUStop.load();
     if (!evRun || !evStop)
         return;
     evt_reset(evStop);
@@ -225,7 +142,7 @@ void cpu6502_run_sync(uint32_t mode)
     // Done when CPU_RUN is clear (the CPU stopped, or a Ctrl-C halted it), or
     // when the machine ends (closing the window ends it during a trace).
     for (;;) {
-        uint32_t now = dwCPUFlags.load();
+        uint32_t now = cpu6502_flags();
         if ((now & CPU_EXIT) || !cpu6502_exists() || !(now & CPU_RUN))
             break;
         evt_wait_for(evStop, 100);
@@ -235,7 +152,7 @@ void cpu6502_run_sync(uint32_t mode)
     {
         MachineLock lock;
     }
-    dwCPUFlags.fetch_and(~CPU_SYNC);
+    cpu6502_set_flags(CPU_SYNC, 0);
 }
 
 void cpu6502_halt()
@@ -247,7 +164,7 @@ void cpu6502_halt()
 bool cpu6502_wait_stopped(int ms)
 {
     auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(ms);
-    while (dwCPUFlags.load() & CPU_RUN) {
+    while (cpu6502_flags() & CPU_RUN) {
         if (std::chrono::steady_clock::now() >= deadline)
             return false;
         std::this_thread::sleep_for(std::chrono::milliseconds(1));
@@ -256,31 +173,27 @@ bool cpu6502_wait_stopped(int ms)
     return true;
 }
 
-void cpu6502_exit()
+// Tells the CPU thread to end (it does so before its next instruction).
+static void cpu6502_exit()
 {
-    if (Event* ev = hevCPURun.load()) {
+    if (Event* ev = machineState.hevCPURun.load()) {
         cpu6502_set_flags(CPU_HIT, CPU_EXIT);
         evt_set(ev);
     }
-    con_show();
 }
 
 // ---------------------------------------------------------------- the run loop
 
 // Looks up the breakpoints of one access (q: the lookup's flags; addr: the
 // data address, or the next instruction's address for code) after an
-// instruction; prints a trace line and stops the CPU as the record found
-// says. True when the CPU stopped.
-static bool cpu6502_check_bp(int32_t addr, uint32_t q, int32_t pc)
+// instruction, with *pcIns the instructions since the last breakpoint
+// event; prints a trace line and stops the CPU as the record found says.
+// True when the CPU stopped.
+static bool cpu6502_check_bp(int32_t addr, uint32_t q, int32_t pc, int32_t* pcIns)
 {
     Breakpoint found;
-    {
-        std::lock_guard<std::recursive_mutex> lock(mtxBp);
-        Breakpoint* bp = bp_find(addr, 0, q);
-        if (!bp)
-            return false;
-        found = *bp;
-    }
+    if (!bp_hit(addr, q, pcIns, &found))
+        return false;
     if ((found.flags & BP_TRACE) && !(q & BP_DATA))
         con_printf("trace:  exec near 0x%04x (ins=%d)\n", pc & 0xFFFF, found.cIns);
     else if (found.flags & BP_TRACE)
@@ -288,58 +201,43 @@ static bool cpu6502_check_bp(int32_t addr, uint32_t q, int32_t pc)
                                   : "trace:  read 0x%04x near 0x%04x (ins=%d)\n",
                    addr, pc & 0xFFFF, found.cIns);
     if (found.flags & BP_HIT) {
-        cpu6502_hit(&found);
+        char reason[BP_TEXT_SIZE + 8] = "hit: ";
+        bp_format(&found, reason + 5, sizeof reason - 5);
+        cpu6502_hit(reason);
         return true;
     }
     return false;
 }
 
-// The device hook of a store at ea; the page table sends only stores into
-// device and ROM pages here.
-static void cpu6502_write_hooks(int32_t ea)
-{
-    if (ea >= 0xD000 && ea <= 0xD3FF) {
-        dev_invalidate(ea - 0xD000, 1, &devVideo);
-    } else if (ea >= 0xDC00 && ea <= 0xDFFF) {
-        // The byte at ea is the one the instruction stored: a key event,
-        // which rewrites the whole range, waits for the machine until this
-        // instruction and its hooks are done.
-        kbd_write(abMem6502[ea]);
-    } else if (ea >= 0xF000 && ea <= 0xF0FF) {
-        abMem6502[ea] = cas_write(ea - 0xF000, abMem6502[ea]);
-    } else {
-        // A store into ROM is undone from the image; before the images are
-        // loaded there is nothing to restore from, and the store stands.
-        mem_rom_undo(static_cast<uint32_t>(ea));
-    }
-}
-
 // The checks after an instruction that its pages ask for: the device hooks,
 // then the data breakpoints, then the code breakpoints at pc (the next
-// instruction). True when the CPU stopped.
-static bool cpu6502_checks(int32_t ea, bool write, uint8_t pgData, int32_t pc, uint8_t pgCode)
+// instruction). A breakpoint event restarts *pcIns. True when the CPU
+// stopped.
+static bool cpu6502_checks(const BpTables& tables, int32_t ea, bool write, uint8_t pgData,
+                           int32_t pc, uint8_t pgCode, int32_t* pcIns)
 {
     if (write) {
         if (pgData & PG_DEV_WRITE)
-            cpu6502_write_hooks(ea);
-        if ((pgData & PG_BP_WRITE) && bp_mapped(BPK_WRITE, ea) &&
-            cpu6502_check_bp(ea, BP_HIT | BP_DATA | BP_WRITE, pc))
+            mem_after_store(static_cast<uint32_t>(ea));
+        if ((pgData & PG_BP_WRITE) && bp_mapped(tables, BPK_WRITE, ea) &&
+            cpu6502_check_bp(ea, BP_DATA | BP_WRITE, pc, pcIns))
             return true;
     } else {
         if (pgData & PG_DEV_READ)
-            cas_read(ea - 0xF000);
-        if ((pgData & PG_BP_READ) && bp_mapped(BPK_READ, ea) &&
-            cpu6502_check_bp(ea, BP_HIT | BP_DATA, pc))
+            mem_after_read(static_cast<uint32_t>(ea));
+        if ((pgData & PG_BP_READ) && bp_mapped(tables, BPK_READ, ea) &&
+            cpu6502_check_bp(ea, BP_DATA, pc, pcIns))
             return true;
     }
-    return (pgCode & PG_BP_CODE) && bp_mapped(BPK_CODE, pc) && cpu6502_check_bp(pc, BP_HIT, pc);
+    return (pgCode & PG_BP_CODE) && bp_mapped(tables, BPK_CODE, pc) &&
+           cpu6502_check_bp(pc, 0, pc, pcIns);
 }
 
 // Executes instructions while the CPU is to run as `flags` says (CPU_RUN
 // set) and no other thread wants the machine. After each instruction PC is
 // kept within 16 bits and S within 8, as the processor's registers are.
-// Stepping (counting down cTraceIns) and running free are two copies of the
-// loop, so that the free one carries no count.
+// Stepping (counting the trace's steps down) and running free are two
+// copies of the loop, so that the free one carries no count.
 template <bool fStep>
 static void cpu6502_run(uint32_t flags)
 {
@@ -350,7 +248,10 @@ static void cpu6502_run(uint32_t flags)
     // its low byte: the loop reads and clears it through that byte too, as a
     // whole-word access right after a byte store stalls the processor.
     byte& bEF = *reinterpret_cast<byte*>(&aReg6502[REG_EF].value);
-    int32_t cStep = cTraceIns.load(std::memory_order_relaxed);
+    const std::atomic<uint32_t>& attention = cpu6502_attention();
+    const BpTables& tables = bp_tables();
+    std::atomic<int32_t>& cInsExecuted = machineState.cInsExecuted;
+    int32_t cStep = fStep ? cpu6502_steps() : 0;
     int32_t cIns = cInsExecuted.load(std::memory_order_relaxed);
     int32_t pc = rPC & 0xFFFF;
     rS &= 0xFF;
@@ -376,67 +277,72 @@ static void cpu6502_run(uint32_t flags)
         cInsExecuted.store(++cIns, std::memory_order_relaxed);
         if (fOpUndefined) {
             fOpUndefined = 0;
-            cpu6502_undefined_stop(opcode, pcLast);
+            // PC stays past the opcode, as after any instruction.
+            char reason[48];
+            snprintf(reason, sizeof reason, "undefined opcode 0x%02x at 0x%04x", opcode,
+                     pcLast & 0xFFFF);
+            cpu6502_hit(reason);
             break;
         }
 
         const int32_t ea = rEA & 0xFFFF;
         const bool write = bEF & 1;
-        const uint8_t pgData = abPageChecks[ea >> 8].load(std::memory_order_relaxed) &
+        const uint8_t pgData = tables.abPageChecks[ea >> 8].load(std::memory_order_relaxed) &
                                (write ? PG_DEV_WRITE | PG_BP_WRITE : PG_DEV_READ | PG_BP_READ);
-        const uint8_t pgCode = abPageChecks[pc >> 8].load(std::memory_order_relaxed) & PG_BP_CODE;
+        const uint8_t pgCode =
+            tables.abPageChecks[pc >> 8].load(std::memory_order_relaxed) & PG_BP_CODE;
         if (pgData | pgCode) {
-            bool stopped = cpu6502_checks(ea, write, pgData, pc, pgCode);
-            // A breakpoint event restarts the instruction count.
-            cIns = cInsExecuted.load(std::memory_order_relaxed);
+            bool stopped = cpu6502_checks(tables, ea, write, pgData, pc, pgCode, &cIns);
+            cInsExecuted.store(cIns, std::memory_order_relaxed);
             pc = rPC & 0xFFFF;
             if (stopped)
                 break;
         }
 
         if (fStep && --cStep == 0) {
-            dwCPUFlags.fetch_and(~(CPU_RUN | CPU_STEP));
-            cTraceIns.store(0, std::memory_order_relaxed);
-            cpu6502_stop_report();
+            cpu6502_set_flags(CPU_RUN | CPU_STEP, 0);
+            cpu6502_set_steps(0);
+            cpu6502_stopped(true);
             return;
         }
-        if (dwCPUAttention.load(std::memory_order_relaxed) != 0)
+        if (attention.load(std::memory_order_relaxed) != 0)
             break;
-        // Every change of the flags raises ATTN_FLAGS; they are compared
-        // now and then all the same.
-        if ((cIns & 0xFFF) == 0 && dwCPUFlags.load(std::memory_order_relaxed) != flags)
+        // Every change of the flags raises the attention word; they are
+        // compared now and then all the same.
+        if ((cIns & 0xFFF) == 0 && cpu6502_flags() != flags)
             break;
     }
     if (fStep)
-        cTraceIns.store(cStep, std::memory_order_relaxed);
+        cpu6502_set_steps(cStep);
 }
+
+// ---------------------------------------------------------------- the CPU thread
 
 static void cpu6502_thread()
 {
-    std::unique_lock<std::mutex> lock(mtxMachine);
-    cMachineHeld = 1;
+    cpu6502_acquire();
     aReg6502[REG_LA].value = aReg6502[REG_PC].value = cpu6502_reset_vector();
     // Publishing the id tells `create` that the thread has started and PC
     // holds the reset vector.
-    idCPUThread = plat_thread_id();
+    machineState.idCPUThread = plat_thread_id();
     bool fRan = false;
     for (;;) {
-        cpu6502_yield(lock);
+        cpu6502_yield();
         // Cleared before the flags are read: a change from now on raises it
         // again.
-        dwCPUAttention.fetch_and(~ATTN_FLAGS);
-        uint32_t flags = dwCPUFlags.load(std::memory_order_acquire);
+        cpu6502_clear_attention();
+        uint32_t flags = cpu6502_flags();
         if (flags & CPU_EXIT)
             break;
         if (!(flags & CPU_RUN)) {
             // Halted by another thread while a command waits for the stop:
             // wake it (it also polls, so a lost wake-up costs only time).
             if (fRan && (flags & CPU_SYNC))
-                evt_set(&evCPUStop);
+                evt_set(&machineState.evCPUStop);
             fRan = false;
-            cpu6502_release(lock);
-            evt_wait(&evCPURun);
-            cpu6502_acquire(lock);
+            cpu6502_release();
+            evt_wait(&machineState.evCPURun);
+            cpu6502_acquire();
             continue;
         }
         fRan = true;
@@ -448,19 +354,13 @@ static void cpu6502_thread()
 
     // Exit sequence: the machine no longer exists. A command still waiting
     // for a stop is woken.
-    idCPUThread = 0;
-    fCPUThread = false;
-    hevCPURun = nullptr;
-    hevCPUStop = nullptr;
-    dwCPUFlags = 0;
-    evt_set(&evCPUStop);
-    cMachineHeld = 0;
-}
-
-void cpu6502_lower_priority()
-{
-    if (int tid = idCPUThread.load())
-        plat_lower_priority(tid);
+    machineState.idCPUThread = 0;
+    cpu6502_set_exists(false);
+    machineState.hevCPURun = nullptr;
+    machineState.hevCPUStop = nullptr;
+    cpu6502_set_flags(~0u, 0);
+    evt_set(&machineState.evCPUStop);
+    cpu6502_release();
 }
 
 int cpu6502_create(int argc, char** argv, const Switches* sw)
@@ -470,39 +370,37 @@ int cpu6502_create(int argc, char** argv, const Switches* sw)
         return 0;
     }
     // A thread that ended on its own (its window was closed) is collected.
-    if (hCPUThread.joinable())
-        hCPUThread.join();
+    if (machineState.hCPUThread.joinable())
+        machineState.hCPUThread.join();
 
-    dwCPUFlags = CPU_SYNC;
-    evt_reset(&evCPURun);
-    evt_reset(&evCPUStop);
-    hevCPURun = &evCPURun;
-    hevCPUStop = &evCPUStop;
+    cpu6502_set_flags(~0u, CPU_SYNC);
+    evt_reset(&machineState.evCPURun);
+    evt_reset(&machineState.evCPUStop);
+    machineState.hevCPURun = &machineState.evCPURun;
+    machineState.hevCPUStop = &machineState.evCPUStop;
 
     int err = dev_create(argc, argv, sw, &devVideo);
     if (err == 0)
         err = cpu6502_wait();
     if (err == 0) {
-        fCPUThread = true;
+        cpu6502_set_exists(true);
         try {
-            hCPUThread = std::thread(cpu6502_thread);
+            machineState.hCPUThread = std::thread(cpu6502_thread);
         } catch (const std::system_error& e) {
-            fCPUThread = false;
+            cpu6502_set_exists(false);
             err = e.code().value() ? e.code().value() : EAGAIN;
         }
         if (err == 0) {
-            while (idCPUThread.load() == 0 && cpu6502_exists())
+            while (machineState.idCPUThread.load() == 0 && cpu6502_exists())
                 std::this_thread::sleep_for(std::chrono::microseconds(100));
-            if (argc != 0)
-                con_show();
             return 0;
         }
     }
     dev_close(argc, argv, sw, &devVideo);
     con_printf("cpu6502_create: unable to create virtual machine (%d)\n", err);
-    hevCPUStop = nullptr;
-    hevCPURun = nullptr;
-    dwCPUFlags = 0;
+    machineState.hevCPUStop = nullptr;
+    machineState.hevCPURun = nullptr;
+    cpu6502_set_flags(~0u, 0);
     return err;
 }
 
@@ -510,16 +408,12 @@ int cpu6502_close(int argc, char** argv, const Switches* sw)
 {
     if (argc != 0 && !cpu6502_required())
         return 0;
-    if (Event* ev = hevCPURun.load()) {
-        cpu6502_set_flags(CPU_HIT, CPU_EXIT);
-        evt_set(ev);
-    }
-    con_show();
+    cpu6502_exit();
     dev_close(argc, argv, sw, &devVideo);
     // The CPU thread ends as soon as it sees CPU_EXIT; waiting for it means
     // that a `create` right after `close` finds no machine, and that the
     // process never ends under a running CPU thread.
-    if (hCPUThread.joinable())
-        hCPUThread.join();
+    if (machineState.hCPUThread.joinable())
+        machineState.hCPUThread.join();
     return 0;
 }

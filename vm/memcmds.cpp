@@ -1,7 +1,7 @@
 // Memory and register commands: dump, edit, regs.
+#include "console.h"
 #include "cpu6502.h"
-#include "shell.h"
-#include "video.h"
+#include "mem.h"
 #include "vm.h"
 #include "vm_internal.h"
 
@@ -31,14 +31,13 @@ int cmd_dump(int argc, char** argv, const Switches* sw)
 
 // Stores one byte with its echo, refreshes a changed screen cell and steps
 // the address.
-void edit_byte(uint32_t* pAddr, uint32_t value)
+static void edit_byte(uint32_t* pAddr, uint32_t value)
 {
     uint32_t addr = *pAddr & 0xFFFF;
     con_printf("0x%02x", abMem6502[addr]);
     abMem6502[addr] = static_cast<byte>(value);
     con_printf("<-0x%02x ", abMem6502[addr]);
-    if (addr >= 0xD000 && addr <= 0xD3FF)
-        dev_invalidate(static_cast<int>(addr - 0xD000), 1, &devVideo);
+    mem_after_edit(addr);
     *pAddr = (addr + 1) & 0xFFFF;
 }
 
@@ -101,7 +100,7 @@ int cmd_regs(int argc, char** argv, const Switches*)
     if (column != 0)
         con_printf("\n");
     unassemble(argc, nullptr, nullptr);
-    if (dwCPUFlags.load() & CPU_RUN)
+    if (cpu6502_flags() & CPU_RUN)
         con_printf("CPU still running, use 'halt' to stop\n");
     return 0;
 }

@@ -1,35 +1,35 @@
 // Run control: go, halt, break, trace and ptrace.
+#include <atomic>
 #include <cctype>
-#include <chrono>
 #include <cstdlib>
-#include <thread>
 
+#include "console.h"
 #include "cpu6502.h"
 #include "mem.h"
-#include "shell.h"
 #include "video.h"
 #include "vm.h"
 #include "vm_internal.h"
 
-// Bit 0: each trace step shows the full register display.
-static uint32_t fTraceVerbose;
-// Set by Ctrl-C: a trace of several steps ends after the step in progress,
-// instead of going on with the next one.
-static std::atomic<bool> fTraceCancel;
+// The run-control commands' state.
+struct RunCtlState {
+    uint32_t fTraceVerbose; // bit 0: each trace step shows the full register display
+    // Set by Ctrl-C: a trace of several steps ends after the step in
+    // progress, instead of going on with the next one.
+    std::atomic<bool> fTraceCancel;
+};
+static RunCtlState runCtlState;
 
 int cmd_go(int argc, char** argv, const Switches*)
 {
     if (!cpu6502_exists()) {
         // The first `go` of a session boots the machine.
-        if (!fRomsLoaded && mem_load(nullptr) && fRomsLoaded &&
-            cpu6502_create(0, nullptr, nullptr) == 0) {
+        if (!mem_roms_loaded() && mem_load(nullptr) && mem_roms_loaded() &&
+            cpu6502_create(0, nullptr, nullptr) == 0)
             cpu6502_lower_priority();
-            con_minimize();
-        }
         if (!cpu6502_required())
             return 0;
     }
-    if (dwCPUFlags.load() & CPU_RUN) {
+    if (cpu6502_flags() & CPU_RUN) {
         con_printf("CPU already running, use 'halt' to stop\n");
         dev_show();
         return 0;
@@ -37,15 +37,10 @@ int cmd_go(int argc, char** argv, const Switches*)
     if (argc > 1) {
         MachineLock machine;
         parse_value_notices(argc, argv, 1, 2);
-        std::lock_guard<std::recursive_mutex> lock(mtxBp);
         int32_t upper = argc > 2 ? static_cast<int32_t>(parse_value(argv[2])) : 0;
-        Breakpoint* bp =
-            bp_add(static_cast<int32_t>(parse_value(argv[1])), upper, argc > 2 ? BP_RANGE : 0);
-        if (!bp) {
-            con_printf("unable to allocate breakpoint\n");
+        if (!bp_set(static_cast<int32_t>(parse_value(argv[1])), upper, argc > 2 ? BP_RANGE : 0,
+                    nullptr))
             return 0;
-        }
-        bp_print(bp, false);
     }
     // The message comes before the start, so that it always stands before
     // whatever the running CPU prints.
@@ -54,23 +49,20 @@ int cmd_go(int argc, char** argv, const Switches*)
         if (argc == 1)
             dev_show();
     }
-    if (Event* ev = hevCPURun.load()) {
-        cpu6502_set_flags(CPU_HIT | CPU_STEP, CPU_RUN);
-        evt_set(ev);
-    }
+    cpu6502_start(CPU_RUN);
     return 0;
 }
 
 int cmd_halt(int argc, char**, const Switches*)
 {
     if (argc == 0)
-        fTraceCancel = true;
+        runCtlState.fTraceCancel = true;
     if (!cpu6502_exists()) {
         if (argc != 0)
             con_printf("%s", MSG_NOT_CREATED);
         return 0;
     }
-    if (!(dwCPUFlags.load() & CPU_RUN)) {
+    if (!(cpu6502_flags() & CPU_RUN)) {
         if (argc > 0)
             con_printf("CPU not running\n");
         return 0;
@@ -95,7 +87,7 @@ int cmd_break(int, char**, const Switches*)
 {
     if (!cpu6502_required())
         return 0;
-    bool running = dwCPUFlags.load() & CPU_RUN;
+    bool running = cpu6502_flags() & CPU_RUN;
     if (running)
         cpu6502_halt();
     MachineLock machine;
@@ -111,29 +103,31 @@ int cmd_trace(int argc, char** argv, const Switches* sw)
 {
     if (!cpu6502_required())
         return 0;
-    if (dwCPUFlags.load() & CPU_RUN) {
+    if (cpu6502_flags() & CPU_RUN) {
         con_printf("CPU already running, use 'halt' to stop\n");
         return 0;
     }
     bool ptrace = tolower(static_cast<unsigned char>(argv[0][0])) == 'p';
     if (sw->mask & SW_V)
-        fTraceVerbose |= 1;
+        runCtlState.fTraceVerbose |= 1;
     else if (sw->mask & SW_Q)
-        fTraceVerbose &= ~1u;
+        runCtlState.fTraceVerbose &= ~1u;
     if (argc > 1) {
         unsigned long count = strtoul(argv[1], nullptr, 10);
-        cTraceIns = static_cast<int32_t>(count > 0x7FFFFFFF ? 0x7FFFFFFF : count);
+        cpu6502_set_steps(static_cast<int32_t>(count > 0x7FFFFFFF ? 0x7FFFFFFF : count));
     }
-    if (cTraceIns.load() <= 0)
-        cTraceIns = 1;
+    if (cpu6502_steps() <= 0)
+        cpu6502_set_steps(1);
 
+    // A quiet trace (not logged) runs all its steps on the CPU thread; any
+    // other shows each step, one step at a time.
     int32_t cSteps = 1;
     if (!((sw->mask & SW_Q) && !((sw->mask & SW_L) && log_active()))) {
-        cSteps = cTraceIns.load();
-        cTraceIns = 1;
+        cSteps = cpu6502_steps();
+        cpu6502_set_steps(1);
     }
     Reg* pc = reg_find("PC");
-    fTraceCancel = false;
+    runCtlState.fTraceCancel = false;
     bool quietOrLogged = sw->mask & (SW_Q | SW_L);
     for (int32_t k = 1; k <= cSteps; k++) {
         uint32_t mode = CPU_RUN | CPU_STEP;
@@ -170,15 +164,15 @@ int cmd_trace(int argc, char** argv, const Switches* sw)
             con_disable();
         if (con_active()) {
             int stepArgc = argc > 1 ? -k : 0;
-            if (fTraceVerbose & 1)
+            if (runCtlState.fTraceVerbose & 1)
                 cmd_regs(stepArgc, nullptr, nullptr);
             else
                 unassemble(stepArgc, nullptr, nullptr);
         }
         if (quietOrLogged)
             con_enable();
-        cTraceIns = 1;
-        if ((dwCPUFlags.load() & CPU_HIT) || fTraceCancel.load())
+        cpu6502_set_steps(1);
+        if ((cpu6502_flags() & CPU_HIT) || runCtlState.fTraceCancel.load())
             break;
     }
     return 0;

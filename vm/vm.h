@@ -2,24 +2,30 @@
 // breakpoints, run control, and the memory and register commands.
 #pragma once
 
-#include <atomic>
+#include <cstddef>
 #include <cstdint>
 
-struct Switches;
-struct Event;
+#include "lock.h"
 
-// Bits of dwCPUFlags.
+struct Switches;
+
+// Bits of the CPU thread's status word, dwCPUFlags.
 constexpr uint32_t CPU_RUN = 0x1;
 constexpr uint32_t CPU_STEP = 0x2;
 constexpr uint32_t CPU_HIT = 0x4;
 constexpr uint32_t CPU_SYNC = 0x10000000;
 constexpr uint32_t CPU_EXIT = 0x80000000;
 
-extern std::atomic<uint32_t> dwCPUFlags;
-extern std::atomic<int32_t> cInsExecuted;
-extern std::atomic<int32_t> cTraceIns;
+// The status word as it is now.
+uint32_t cpu6502_flags();
+// The instructions the CPU has executed since the last breakpoint event (a
+// record that triggered or traced), and the same with the count restarted.
+int32_t cpu6502_count();
+int32_t cpu6502_restart_count();
+// The steps a trace has left to run on the CPU thread (1 between commands).
+int32_t cpu6502_steps();
 
-// Bits of Breakpoint::flags and of the lookup's query flags.
+// Bits of Breakpoint::flags and of the lookups' query flags.
 constexpr uint32_t BP_DATA = 0x1;
 constexpr uint32_t BP_WRITE = 0x2;
 constexpr uint32_t BP_TRACE = 0x4;
@@ -39,24 +45,6 @@ struct Breakpoint {
     int32_t cInsLimit;
 };
 
-// The machine lock: whoever holds it may read and change the registers and
-// emulated memory. The CPU thread holds it for as long as it executes
-// instructions and hands it over between two instructions to any thread that
-// asks (a command, a key event); a command that finds the CPU stopped gets it
-// at once. Taking it is the only way another thread sees the registers and
-// memory as the CPU left them: it orders the CPU's last writes before the
-// reader's reads, which no flag polled with a time limit can do.
-//
-// Lock order: the machine lock first, then the breakpoint, keyboard,
-// cassette, console or video locks. Nobody who holds one of those asks for
-// the machine. A holder never waits for the CPU thread to do anything.
-struct MachineLock {
-    MachineLock();
-    ~MachineLock();
-    MachineLock(const MachineLock&) = delete;
-    MachineLock& operator=(const MachineLock&) = delete;
-};
-
 // The message every command that needs the machine prints without one.
 extern const char* const MSG_NOT_CREATED;
 
@@ -65,17 +53,28 @@ bool cpu6502_exists();
 // The same, printing MSG_NOT_CREATED when there is no machine.
 bool cpu6502_required();
 
+// Start-up: the opcode descriptor array, and the hooks by which the layers
+// below report to the machine. False when the descriptor array is faulty.
 bool cpu6502_init();
 int cpu6502_create(int argc, char** argv, const Switches* sw);
 int cpu6502_close(int argc, char** argv, const Switches* sw);
-int cpu6502_wait();
-void cpu6502_exit();
-void cpu6502_stopped(bool interactive);
-void cpu6502_hit(Breakpoint* bp);
 
+// The first record of the kind that q gives (BP_DATA, BP_WRITE) matching
+// addr (with BP_RANGE in q: exactly the range addr..addrUpper); with
+// BP_REMOVE in q the record is removed, and a copy of it returned. Null when
+// none matches.
 Breakpoint* bp_find(int32_t addr, int32_t addrUpper, uint32_t q);
+// True when a code breakpoint matches addr (the disassembler's mark).
+bool bp_marked(int32_t addr);
+// Adds a breakpoint, or finds the identical one; null when a range is
+// empty or no memory is left.
 Breakpoint* bp_add(int32_t addr, int32_t addrUpper, uint32_t flags);
-void bp_print(const Breakpoint* bp, bool noNewline);
+// The one-line description of a breakpoint, as `bp` lists it, without a
+// newline; BP_TEXT_SIZE bytes always hold it.
+constexpr size_t BP_TEXT_SIZE = 128;
+void bp_format(const Breakpoint* bp, char* text, size_t size);
+// The description and a newline.
+void bp_print(const Breakpoint* bp);
 void bp_clear();
 
 // Command handlers.

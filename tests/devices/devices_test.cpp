@@ -78,11 +78,8 @@ class DevTest : public testing::Test
     void SetUp() override
     {
         memset(abMem6502, 0, MEM_SIZE6502);
-        memset(abKbdMatrix, 0, sizeof abKbdMatrix);
-        memset(abKbdHold, 0, sizeof abKbdHold);
-        iKbdRow = cbCasData = bCasData = 0;
-        fShiftLock = 1;
-        fLShiftDown = fRShiftDown = fCtrlDown = fShiftLifted = fShiftAdded = 0;
+        kbd_reset();
+        cas_reset();
     }
     void TearDown() override
     {
@@ -107,9 +104,10 @@ class DevTest : public testing::Test
             }
             kbd_message(s.msg, s.wParam, s.lParam);
             char down[8 * 6] = "", *p = down;
+            const KbdSnapshot kbd = kbd_snapshot();
             for (int row = 0; row < 8; row++)
-                if (abKbdMatrix[row])
-                    p += snprintf(p, 6, p == down ? "%d:%02X" : " %d:%02X", row, abKbdMatrix[row]);
+                if (kbd.abMatrix[row])
+                    p += snprintf(p, 6, p == down ? "%d:%02X" : " %d:%02X", row, kbd.abMatrix[row]);
             EXPECT_STREQ(down, s.down) << "step " << i;
             EXPECT_TRUE(s.read < 0 || abMem6502[KBD_BASE] == s.read) << "step " << i++;
         }
@@ -259,9 +257,10 @@ TEST_F(DevTest, KbdStores)
     for (byte v : {0xFF, 0x00, 0xFC}) {
         memset(abMem6502 + KBD_BASE, 0x55, KBD_END - KBD_BASE + 1);
         kbd_store(v, 0xDC10);
-        EXPECT_TRUE(abMem6502[0xDC10] == v && abMem6502[0xDC11] == 0x55 && iKbdRow == 0) << +v;
+        EXPECT_TRUE(abMem6502[0xDC10] == v && abMem6502[0xDC11] == 0x55 && kbd_snapshot().iRow == 0)
+            << +v;
     }
-    EXPECT_EQ(abKbdHold[0], 6);
+    EXPECT_EQ(kbd_snapshot().abHold[0], 6);
     std::thread typist([] {
         for (int i = 0; i < 20000; i++)
             kbd_message(CHAR, i & 1 ? 'q' : 27, 0);
@@ -314,7 +313,7 @@ TEST_F(DevTest, CassetteLinesArriveEndedByOneCarriageReturn)
     EXPECT_EQ(play(), "10 PRINT 1\r");
     expect_page(0, 0);
     EXPECT_EQ(cas_in(), 0);
-    EXPECT_EQ(bCasData, '\r');
+    EXPECT_EQ(cas_snapshot().bData, '\r');
     EXPECT_EQ(read_file(tape), "10 PRINT 1\r\n");
     run_cmd(cmd_cassette, {file("tape", "A\nB\r\nC\rD\r\r\nE\r")});
     EXPECT_EQ(play(), "A\rB\rC\rD\r\rE\r");

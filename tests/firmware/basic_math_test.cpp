@@ -19,15 +19,6 @@
 namespace
 {
 
-// The screen's text without the final "OK" prompt line.
-std::string without_ok(std::string text)
-{
-    const std::string ok = "OK\n";
-    if (text.size() >= ok.size() && text.compare(text.size() - ok.size(), ok.size(), ok) == 0)
-        text.erase(text.size() - ok.size());
-    return text;
-}
-
 // Types `line` on a cleared screen; gives what the screen shows once BASIC
 // is back at its prompt (a program that computes without printing looks
 // idle to the harness, so the prompt itself is awaited).
@@ -36,7 +27,7 @@ std::string command(const std::string& line, int timeoutMs = 30000)
     c1p::type_lines("PRINT CHR$(12);:" + line, timeoutMs);
     for (int waited = 0; c1p::last_line() != "OK" && waited < timeoutMs; waited += 100)
         c1p::wait_idle(100);
-    return without_ok(c1p::screen_text());
+    return c1p::without_ok(c1p::screen_text());
 }
 
 // The machine's numbers on the host: a value rounded to 24 bits of

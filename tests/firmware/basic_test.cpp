@@ -16,15 +16,6 @@
 namespace
 {
 
-// The screen as text without the trailing "OK" prompt line.
-std::string without_ok(std::string text)
-{
-    const std::string ok = "OK\n";
-    if (text.size() >= ok.size() && text.compare(text.size() - ok.size(), ok.size(), ok) == 0)
-        text.erase(text.size() - ok.size());
-    return text;
-}
-
 // Waits until the last row of the screen is BASIC's "OK" prompt. (A program
 // that computes for long without printing looks idle to wait_idle, since
 // BASIC checks for Ctrl-C all the while.)
@@ -45,7 +36,7 @@ std::string command(const std::string& line, int timeoutMs = 30000)
 {
     c1p::type("PRINT CHR$(12);:" + line + "\n");
     wait_ok(timeoutMs);
-    return without_ok(c1p::screen_text());
+    return c1p::without_ok(c1p::screen_text());
 }
 
 // Clears the screen (for what the next lines typed print).
@@ -139,7 +130,7 @@ TEST_F(Basic, StoresReplacesDeletesAndListsLines)
     });
     ASSERT_TRUE(clear_screen());
     ASSERT_TRUE(c1p::type_lines("64000 END"));
-    EXPECT_EQ(without_ok(c1p::screen_text()), "OK\n64000 END\n?SN ERROR\n");
+    EXPECT_EQ(c1p::without_ok(c1p::screen_text()), "OK\n64000 END\n?SN ERROR\n");
 }
 
 TEST_F(Basic, FoldsLowerCaseOutsideStrings)
@@ -353,7 +344,7 @@ TEST_F(Basic, ReportsErrors)
     // a number too large for the machine, while the line is stored
     ASSERT_TRUE(c1p::type_lines("PRINT CHR$(12);"));
     ASSERT_TRUE(c1p::type_lines("10 PRINT 1E99"));
-    EXPECT_EQ(without_ok(c1p::screen_text()), "OK\n10 PRINT 1E99\n?OV ERROR\n");
+    EXPECT_EQ(c1p::without_ok(c1p::screen_text()), "OK\n10 PRINT 1E99\n?OV ERROR\n");
     // an error changes nothing: the program is still there and runs
     ASSERT_TRUE(c1p::type_lines("NEW\n10 PRINT \"STILL\""));
     EXPECT_EQ(command("GOTO 99"), "?UL ERROR\n");
@@ -371,7 +362,7 @@ TEST_F(Basic, InputAsksAgainOnBadInput)
     ASSERT_TRUE(c1p::type_lines("\"AL,ICE\" , 42"));
     ASSERT_TRUE(c1p::type_lines("1"));     // a field missing
     ASSERT_TRUE(c1p::type_lines("2,3,4")); // one too many: ignored
-    EXPECT_EQ(without_ok(c1p::screen_text()),
+    EXPECT_EQ(c1p::without_ok(c1p::screen_text()),
               "NAME?   BOB ,X\n?REDO FROM START\n? \"AL,ICE\" , 42\nAL,ICE 42\n? 1\n"
               "?REDO FROM START\n? 2,3,4\n 5\n");
 }
@@ -400,7 +391,7 @@ TEST_F(Basic, CtrlCBreaksAndContGoesOn)
     ASSERT_TRUE(wait_ok());
     ASSERT_TRUE(c1p::type_lines("CONT"));
     ASSERT_TRUE(c1p::type_lines("21"));
-    EXPECT_EQ(without_ok(c1p::screen_text()), "?\nBREAK IN 10\nOK\nCONT\n? 21\n 42\n");
+    EXPECT_EQ(c1p::without_ok(c1p::screen_text()), "?\nBREAK IN 10\nOK\nCONT\n? 21\n 42\n");
 }
 
 TEST_F(Basic, ListBreaksWithCtrlC)
@@ -438,7 +429,7 @@ TEST_F(Basic, PokesTheScreenAndCallsUsr)
     ASSERT_TRUE(c1p::type_lines("PRINT CHR$(12);:RUN"));
     ASSERT_TRUE(c1p::type("Q"));
     ASSERT_TRUE(wait_ok());
-    EXPECT_EQ(without_ok(c1p::screen_text()), " 81\n");
+    EXPECT_EQ(c1p::without_ok(c1p::screen_text()), " 81\n");
 }
 
 TEST_F(Basic, SaveSaysItIsNotAvailable)

@@ -10,6 +10,7 @@
 #include <unistd.h>
 
 #include "cpu6502.h"
+#include "fresh.h"
 #include "kbd.h"
 #include "mem.h"
 #include "shell.h"
@@ -51,20 +52,9 @@ static void screen_copy(byte* out)
 
 static void reset_state()
 {
-    bp_clear();
-    memset(abMem6502, 0, MEM_SIZE6502 + 1);
-    for (int i = 0; i < NUM_REGS6502; i++)
-        aReg6502[i].value = aReg6502[i].valueShown = 0;
-    cInsExecuted = 0;
-    for (RomDef& rom : aRomC1P)
-        rom.pbImage = nullptr;
-    fRomsLoaded = 0;
+    fresh_program_state();
     // The keyboard as at power-on: no key down, shift lock on.
-    memset(abKbdMatrix, 0, sizeof abKbdMatrix);
-    memset(abKbdHold, 0, sizeof abKbdHold);
-    iKbdRow = 0;
-    fShiftLock = 1;
-    fLShiftDown = fRShiftDown = fCtrlDown = fShiftLifted = fShiftAdded = 0;
+    kbd_reset();
     ksWindow = {};
 }
 
@@ -118,12 +108,12 @@ void shutdown()
 
 bool running()
 {
-    return cpu6502_exists() && (dwCPUFlags.load() & CPU_RUN);
+    return cpu6502_exists() && (cpu6502_flags() & CPU_RUN);
 }
 
 uint32_t instructions()
 {
-    return static_cast<uint32_t>(cInsExecuted.load());
+    return static_cast<uint32_t>(cpu6502_count());
 }
 
 // Hands one window event to the keyboard as the window does.
@@ -297,6 +287,14 @@ std::string last_line()
             return text;
     }
     return "";
+}
+
+std::string without_ok(std::string text)
+{
+    const std::string ok = "OK\n";
+    if (text.size() >= ok.size() && text.compare(text.size() - ok.size(), ok.size(), ok) == 0)
+        text.erase(text.size() - ok.size());
+    return text;
 }
 
 bool wait_for(std::string_view text, int timeoutMs)

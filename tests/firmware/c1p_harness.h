@@ -56,6 +56,9 @@ std::string row(int r);
 std::string screen_text();
 // The last non-empty row of the screen (as row() gives it).
 std::string last_line();
+// Screen text (as screen_text() gives it) without a final "OK" line, BASIC's
+// prompt.
+std::string without_ok(std::string text);
 
 // Waits until `text` stands on the screen (within one row); false on time-out.
 bool wait_for(std::string_view text, int timeoutMs = 5000);

@@ -215,7 +215,7 @@ void reset_machine()
     memset(abMem6502, 0, MEM_SIZE6502 + 1);
     for (int i = 0; i < NUM_REGS6502; i++)
         aReg6502[i].value = aReg6502[i].valueShown = 0;
-    cInsExecuted = 0;
+    cpu6502_restart_count();
     clear_files();
 }
 

@@ -37,8 +37,9 @@ void check_range(bool fSelection, byte before)
     const byte* range = abMem6502 + KBD_BASE;
     for (uint32_t i = 1; i <= KBD_END - KBD_BASE; i++)
         fuzz::check(range[i] == range[0], "the keyboard range reads one value");
-    byte row = abKbdMatrix[iKbdRow];
-    if (iKbdRow == 0 && fShiftLock)
+    const KbdSnapshot kbd = kbd_snapshot();
+    byte row = kbd.abMatrix[kbd.iRow];
+    if (kbd.iRow == 0 && kbd.fShiftLock)
         row ^= 1;
     const byte now = static_cast<byte>(~row);
     if (fSelection)
@@ -53,11 +54,7 @@ void check_range(bool fSelection, byte before)
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {
     fuzz::setup(false);
-    memset(abKbdMatrix, 0, sizeof abKbdMatrix);
-    memset(abKbdHold, 0, sizeof abKbdHold);
-    iKbdRow = 0;
-    fShiftLock = 1;
-    fLShiftDown = fRShiftDown = fCtrlDown = fShiftLifted = fShiftAdded = 0;
+    kbd_reset();
     kbd_refresh();
     KeyState ks{};
     for (size_t at = 0; at + 4 <= size; at += 4) {

@@ -34,11 +34,11 @@ const CmdSwitch aswTest[] = {{"alpha [x]", nullptr}, {"/c", "clear"}, {"/h:#", "
 
 // clang-format off
 const Cmd aTable[] = {
-    {"alpha",  "first",  aswTest, record,  0, 2,        0},
-    {"alpine", "second", nullptr, record,  0, NO_LIMIT, 0},
-    {"beta",   "third",  nullptr, record,  1, NO_LIMIT, 0},
-    {"quit",   "leave",  nullptr, nullptr, 0, 0,        0},
-    {nullptr,  nullptr,  nullptr, nullptr, 0, 0,        0},
+    {"alpha",  "first",  aswTest, record,  0, 2},
+    {"alpine", "second", nullptr, record,  0, NO_LIMIT},
+    {"beta",   "third",  nullptr, record,  1, NO_LIMIT},
+    {"quit",   "leave",  nullptr, nullptr, 0, 0},
+    {nullptr,  nullptr,  nullptr, nullptr, 0, 0},
 };
 // clang-format on
 

@@ -132,7 +132,7 @@ TEST_F(Breakpoints, RangesAndRemoval)
     EXPECT_EQ(cmd("bp /l"), "");
     EXPECT_EQ(cmd("bp 300 200"), "unable to allocate breakpoint\n");
     EXPECT_EQ(cmd("go 300 200"), "unable to allocate breakpoint\n");
-    EXPECT_FALSE(dwCPUFlags.load() & CPU_RUN);
+    EXPECT_FALSE(cpu6502_flags() & CPU_RUN);
 }
 
 TEST_F(Breakpoints, CommandMessagesAndListing)

@@ -10,7 +10,7 @@ TEST_F(VmTest, SecondCreateAndCommandsWithoutMachine)
     EXPECT_EQ(cmd("create"), "virtual machine already created, use 'close' to destroy\n");
     EXPECT_EQ(cmd("close"), "");
     EXPECT_FALSE(cpu6502_exists());
-    fRomsLoaded = 1; // else `go` would load the ROM images and create the machine
+    mem_load(nullptr); // loaded: else `go` would load them and create the machine
     for (const char* line : {"close", "bp 300", "go", "halt", "break", "trace", "ptrace", "dump",
                              "edit 300 1", "regs", "unassemble"})
         EXPECT_EQ(cmd(line), MSG_NOT_CREATED) << line;
@@ -85,9 +85,7 @@ TEST_F(VmTest, RomStoresAreUndoneOnceImagesAreLoaded)
 
 TEST_F(VmTest, CassetteAndKeyboardHooks)
 {
-    memset(abKbdMatrix, 0, sizeof abKbdMatrix);
-    memset(abKbdHold, 0, sizeof abKbdHold);
-    fShiftLock = 1;
+    kbd_reset();
     // 0300 LDA #FE; STA DC00 (row 0); LDA #77; STA F001; LDA F000; JMP 030f
     poke(0x300, {0xA9, 0xFE, 0x8D, 0x00, 0xDC, 0xA9, 0x77, 0x8D, 0x01, 0xF0, 0xAD, 0x00, 0xF0, 0x4C,
                  0x0F, 0x03});
@@ -98,5 +96,5 @@ TEST_F(VmTest, CassetteAndKeyboardHooks)
     EXPECT_EQ(abMem6502[0xDC00], 0xFE);
     EXPECT_EQ(abMem6502[0xDFFF], 0xFE);
     // A store into the cassette page leaves what the interface puts back.
-    EXPECT_EQ(abMem6502[0xF001], bCasData);
+    EXPECT_EQ(abMem6502[0xF001], cas_snapshot().bData);
 }

@@ -81,7 +81,7 @@ TEST_F(RunControl, TraceCountsAndStepNumbers)
         cmd(line);
         EXPECT_EQ(reg("PC"), 0x401) << line;
     }
-    EXPECT_EQ(cTraceIns.load(), 1);
+    EXPECT_EQ(cpu6502_steps(), 1);
 }
 
 TEST_F(RunControl, TraceStopsAtABreakpoint)
@@ -119,7 +119,7 @@ TEST_F(RunControl, RunawayPtraceEndsOnCtrlCWithoutItsBreakpoint)
     ctrlc.join();
     EXPECT_EQ(reg("PC"), 0x500);
     EXPECT_EQ(cmd("bp /l"), "");
-    EXPECT_FALSE(dwCPUFlags.load() & CPU_RUN);
+    EXPECT_FALSE(cpu6502_flags() & CPU_RUN);
 }
 
 TEST_F(RunControl, VerboseTraceStaysUntilQuiet)
@@ -158,7 +158,7 @@ TEST_F(RunControl, CtrlCEndsALongTrace)
     std::string out = cmd("trace 100000000");
     ctrlc.join();
     EXPECT_LT(count(out, "\n"), 10000000);
-    EXPECT_FALSE(dwCPUFlags.load() & CPU_RUN);
+    EXPECT_FALSE(cpu6502_flags() & CPU_RUN);
     // The next trace runs normally.
     EXPECT_EQ(count(cmd("trace 2"), ";00000"), 2);
 }
@@ -169,7 +169,7 @@ TEST_F(RunControl, AfterAnInterruptedTraceGoAndPtraceRunFree)
 {
     reg("PC") = 0x500;
     std::thread ctrlc([] {
-        while (!(dwCPUFlags.load() & CPU_RUN))
+        while (!(cpu6502_flags() & CPU_RUN))
             std::this_thread::yield();
         cmd_halt(0, nullptr, nullptr);
     });

@@ -110,7 +110,7 @@ TEST_F(VmTest, RunningCpuIsSeenBetweenInstructions)
     for (int i = 0; i < 200; i++)
         kbd_message(WM_CHAR, i & 1 ? 'a' : 'b', 0);
     cmd("halt");
-    EXPECT_FALSE(dwCPUFlags.load() & CPU_RUN);
+    EXPECT_FALSE(cpu6502_flags() & CPU_RUN);
 }
 
 // A key event refreshes the keyboard range, but never between a program's
@@ -118,9 +118,7 @@ TEST_F(VmTest, RunningCpuIsSeenBetweenInstructions)
 // program always reads the row it selected, never another row's keys.
 TEST_F(VmTest, KeysNeverChangeTheRowAProgramSelects)
 {
-    memset(abKbdMatrix, 0, sizeof abKbdMatrix);
-    memset(abKbdHold, 0, sizeof abKbdHold);
-    fShiftLock = 1;
+    kbd_reset();
     // 0300 LDA #7F; STA DF00 (row 7); LDA #FE; STA DF00 (row 0); LDA DF00;
     // CMP #7F (row 7 with '1' down); BNE 0313; INC 10; 0313 JMP 0300
     poke(0x300, {0xA9, 0x7F, 0x8D, 0x00, 0xDF, 0xA9, 0xFE, 0x8D, 0x00, 0xDF, 0xAD,

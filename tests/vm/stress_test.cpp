@@ -115,7 +115,7 @@ TEST_F(Stress, ThousandGoesAndHalts)
         size_t at = out.find("PC=0x030");
         ASSERT_NE(at, std::string::npos) << i << out;
         ASSERT_TRUE(out[at + 8] >= '0' && out[at + 8] <= '2') << i << out;
-        ASSERT_FALSE(dwCPUFlags.load() & CPU_RUN);
+        ASSERT_FALSE(cpu6502_flags() & CPU_RUN);
     }
     expect_answers("");
 }
@@ -163,7 +163,7 @@ TEST_F(Stress, CtrlCDuringGoTraceAndPtrace)
             std::atomic<bool> done{false};
             std::thread ctrlc([&done] {
                 for (bool halted = false; !halted || !done.load();) {
-                    if (dwCPUFlags.load() & CPU_RUN) {
+                    if (cpu6502_flags() & CPU_RUN) {
                         con_disable();
                         cmd_halt(0, nullptr, nullptr);
                         con_enable();
@@ -177,7 +177,7 @@ TEST_F(Stress, CtrlCDuringGoTraceAndPtrace)
             done = true;
             ctrlc.join();
             ASSERT_TRUE(wait_stopped()) << line;
-            ASSERT_FALSE(dwCPUFlags.load() & CPU_RUN) << line;
+            ASSERT_FALSE(cpu6502_flags() & CPU_RUN) << line;
         }
         ASSERT_EQ(cmd("bp /l"), "") << i;
     }

@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "cpu6502.h"
+#include "fresh.h"
 #include "mem.h"
 #include "shell.h"
 #include "vm.h"
@@ -36,17 +37,10 @@ class VmTest : public testing::Test
         reset_state();
     }
 
+    // Each test starts as a fresh program does: no ROM images loaded.
     static void reset_state()
     {
-        bp_clear();
-        memset(abMem6502, 0, MEM_SIZE6502 + 1);
-        for (int i = 0; i < NUM_REGS6502; i++)
-            aReg6502[i].value = aReg6502[i].valueShown = 0;
-        cInsExecuted = 0;
-        // Each test starts as a fresh program does: no ROM images loaded.
-        for (RomDef& rom : aRomC1P)
-            rom.pbImage = nullptr;
-        fRomsLoaded = 0;
+        fresh_program_state();
     }
 
     // Runs one command line as typed and returns what it printed.
