@@ -25,6 +25,7 @@ static const CmdSwitch aswCassette[] = {
     {"cassette [{file}]", nullptr},
     {"/c", "close cassette file"},
     {"/r", "rewind cassette file"},
+    {"/w", "append output to {file} (/c closes it too, /c /w only it)"},
     {nullptr, nullptr},
 };
 
