@@ -109,10 +109,13 @@ const InsDef aFetchJmp[2] = {
     {"Ind", "[0x%02x%02x]", "1", 4, 1, "EA = WORD(PC); PC += 2", nullptr, nullptr, nullptr, nullptr},
 };
 
-// The instruction table, in alphabetical order of mnemonic. Every statement
-// that stores into memory ends with "W = 1". PHP and BRK push the status
-// byte with B and bit 5 set, as the chip does, and BRK sets I after pushing;
-// P itself keeps the bits it holds.
+// The instruction table, in alphabetical order of mnemonic. An instruction's
+// cycles and its addressing mode's add up to its time on the processor when
+// no index crosses a page and no branch is taken (cycles.cpp adds those);
+// JSR's own 4 are its opcode fetch, an internal step and its two pushes.
+// Every statement that stores into memory ends with "W = 1". PHP and BRK
+// push the status byte with B and bit 5 set, as the chip does, and BRK sets
+// I after pushing; P itself keeps the bits it holds.
 const InsDef aIns6502[] = {
     {"ADC", "Add with Carry", "011???01", 1, 0,
      "RC = (D? addbcd6502(A,ML,LAZY_C) : (A + ML + LAZY_C)); SET_LAZY_OV(A,ML,RC); A = RCL; SET_LAZY_NZ(RCL)",
@@ -198,7 +201,7 @@ const InsDef aIns6502[] = {
     {"JMP", "Jump to Address", "01?01100", 1, 0,
      "PC = M",
      nullptr, aFetchJmp, "11", "00100000"},
-    {"JSR", "Jump to Subroutine", "00100000", 1, 0,
+    {"JSR", "Jump to Subroutine", "00100000", 4, 0,
      "word T = M; PC--; STACK(S--) = PCH; STACK(S--) = PCL; PC = T",
      nullptr, aFetchJmp, "01", "00010000"},
     {"LDA", "Load Accumulator", "101???01", 1, 0,

@@ -24,7 +24,7 @@ struct InsDef {
     const char* name;            // mnemonic, or addressing-mode name
     const char* desc;            // description, or operand format of a mode
     const char* opcode;          // bit pattern "011???01", or mode index
-    uint8_t cycles;              // descriptive
+    uint8_t cycles;              // clock cycles of the record (cycles.cpp adds them up)
     int8_t lastByte;             // index of the last byte of the record's run
     const char* code;            // statement text; null when absent
     const char* flags;           // descriptive; null when absent
@@ -120,6 +120,13 @@ std::unique_ptr<OpDesc[]> gen_opdesc_array(const CpuDef* cpu);
 // Generators: option handlers of -gl and -gc (0 on failure, -1 on success).
 int gen_opcode_listing(const char* file);
 int gen_opcode_funcs(const char* file);
+
+// Clock cycles. cyc6502_init builds the cycle table from the descriptor
+// array (count entries) at start-up; cyc6502_cycles gives the cycles of the
+// instruction `opcode` just executed from `pc`, with PC and EA as it left
+// them (EA not reduced to 16 bits) and X and Y as they are now.
+void cyc6502_init(const OpDesc* desc, int count);
+int cyc6502_cycles(byte opcode, int32_t pc, int32_t pcNext, int32_t ea);
 
 // Decimal-mode arithmetic of ADC and SBC.
 int addbcd6502(byte op1, byte op2, byte op3);

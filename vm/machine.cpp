@@ -40,6 +40,7 @@ bool cpu6502_init()
 {
     machineState.pOpDesc6502 = gen_opdesc_array(&cpu6502);
     aOpDesc6502 = machineState.pOpDesc6502.get();
+    cyc6502_init(aOpDesc6502, cpu6502.numOpcodes);
     // The layers below report to the machine: the video thread when its
     // window is shown (the creator waits for that) and when it is closed
     // (the machine ends with it); the disassembler asks whether the machine
