@@ -13,6 +13,7 @@
 #include <condition_variable>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <iterator>
 #include <memory>
 #include <mutex>
@@ -56,6 +57,14 @@ struct VideoState {
     std::mutex mtxVideo;
     std::condition_variable cvVideo;
     bool fVideoEvents; // SDL's event queue is up: pushing is safe
+
+    // Under a headless driver, which cannot wait for events (SDL would look
+    // every millisecond), the video thread waits on cvWake instead; dev_post
+    // sets fWake. mtxWake is taken last, after mtxVideo.
+    bool fHeadless; // the video thread's own
+    std::mutex mtxWake;
+    std::condition_variable cvWake;
+    bool fWake;
 
     // The window's back buffer: what the window shows, painted cell by cell
     // by the video thread and copied to the window surface.
@@ -109,6 +118,11 @@ static void dev_post(VideoEvent code)
     ev.type = SDL_USEREVENT;
     ev.user.code = code;
     SDL_PushEvent(&ev);
+    {
+        std::lock_guard<std::mutex> lockWake(videoState.mtxWake);
+        videoState.fWake = true;
+    }
+    videoState.cvWake.notify_one();
 }
 
 static void dev_clear_dirty()
@@ -189,7 +203,8 @@ bool dev_snapshot(std::vector<uint32_t>& pixels, int& w, int& h)
 // Starts SDL's video subsystem. A driver the user chose through
 // SDL_VIDEODRIVER is used alone; otherwise SDL's default choice, then the
 // headless "offscreen" and "dummy" drivers, so that the machine also runs
-// without a display (its screen is then painted in memory only).
+// without a display (its screen is then painted in memory only, which one
+// line tells the user).
 static bool dev_sdl_init()
 {
     SDL_SetHint(SDL_HINT_NO_SIGNAL_HANDLERS, "1");
@@ -198,14 +213,28 @@ static bool dev_sdl_init()
     // (and under the offscreen driver a software GL that leaks at each start).
     SDL_SetHint(SDL_HINT_FRAMEBUFFER_ACCELERATION, "0");
     const char* pszUser = getenv("SDL_VIDEODRIVER");
-    if (pszUser && *pszUser)
-        return SDL_InitSubSystem(SDL_INIT_VIDEO) == 0;
-    for (const char* pszDriver : {static_cast<const char*>(nullptr), "offscreen", "dummy"}) {
-        SDL_SetHint(SDL_HINT_VIDEODRIVER, pszDriver);
-        if (SDL_InitSubSystem(SDL_INIT_VIDEO) == 0)
-            return true;
+    bool fChosen = pszUser && *pszUser;
+    bool fUp = false;
+    if (fChosen) {
+        fUp = SDL_InitSubSystem(SDL_INIT_VIDEO) == 0;
+    } else {
+        for (const char* pszDriver : {static_cast<const char*>(nullptr), "offscreen", "dummy"}) {
+            SDL_SetHint(SDL_HINT_VIDEODRIVER, pszDriver);
+            if ((fUp = SDL_InitSubSystem(SDL_INIT_VIDEO) == 0))
+                break;
+        }
     }
-    return false;
+    if (!fUp)
+        return false;
+    // SDL's own choice may already be a headless driver.
+    const char* pszGot = SDL_GetCurrentVideoDriver();
+    videoState.fHeadless =
+        pszGot && (strcmp(pszGot, "offscreen") == 0 || strcmp(pszGot, "dummy") == 0);
+    if (videoState.fHeadless && !fChosen)
+        con_printf("no display: the video window is drawn in memory only (SDL driver '%s'); "
+                   "'screen' and 'snap' show it\n",
+                   pszGot);
+    return true;
 }
 
 // The icon resource is a square of RGBA pixels.
@@ -303,17 +332,14 @@ static void dev_screenshot()
     if (!dev_snapshot(pixels, w, h))
         return;
     char name[32];
-    for (int i = 1; i < 1000; i++) {
-        snprintf(name, sizeof name, "c1p-screen-%03d.png", i);
-        if (access(name, F_OK) != 0) {
-            if (dev_write_png(name, pixels, w, h))
-                con_printf("screenshot saved as %s\n", name);
-            else
-                con_printf("dev_screenshot: unable to write %s\n", name);
-            return;
-        }
+    if (!dev_free_name(name, sizeof name)) {
+        con_printf("dev_screenshot: no free file name\n");
+        return;
     }
-    con_printf("dev_screenshot: no free file name\n");
+    if (dev_write_png(name, pixels, w, h))
+        con_printf("screenshot saved as %s\n", name);
+    else
+        con_printf("dev_screenshot: unable to write %s\n", name);
 }
 
 // Handles one event; false when the loop is to end.
@@ -354,6 +380,31 @@ static bool dev_event(const SDL_Event& ev, SDL_Window* window, KeyState* ks, boo
     return true;
 }
 
+// How often a headless video thread looks at SDL's own events (it has no
+// input; a window event or a quit may come from SDL itself).
+constexpr int MS_HEADLESS_POLL = 50;
+
+// Waits for the next event at most msWait milliseconds (< 0: no limit);
+// 1 with the event, 0 without. A display's driver waits in SDL; a headless
+// one waits for dev_post's wake-up, looking at SDL's queue now and then.
+static int dev_wait_event(SDL_Event* ev, int msWait)
+{
+    if (!videoState.fHeadless)
+        return msWait < 0 ? SDL_WaitEvent(ev) : SDL_WaitEventTimeout(ev, msWait);
+    if (SDL_PollEvent(ev))
+        return 1;
+    if (msWait == 0)
+        return 0;
+    {
+        std::unique_lock<std::mutex> lock(videoState.mtxWake);
+        int ms = msWait < 0 || msWait > MS_HEADLESS_POLL ? MS_HEADLESS_POLL : msWait;
+        videoState.cvWake.wait_for(lock, std::chrono::milliseconds(ms),
+                                   [] { return videoState.fWake; });
+        videoState.fWake = false;
+    }
+    return SDL_PollEvent(ev);
+}
+
 // The event loop: handles events as they come and, when cells are dirty,
 // paints them at most once per display frame.
 static void dev_loop(SDL_Window* window, const Device* dev)
@@ -373,9 +424,9 @@ static void dev_loop(SDL_Window* window, const Device* dev)
         if (videoState.fDirty || fFull) {
             Uint64 msNow = SDL_GetTicks64();
             int msWait = msNow >= msNextFrame ? 0 : static_cast<int>(msNextFrame - msNow);
-            got = SDL_WaitEventTimeout(&ev, msWait);
+            got = dev_wait_event(&ev, msWait);
         } else {
-            got = SDL_WaitEvent(&ev);
+            got = dev_wait_event(&ev, -1);
         }
         for (; got; got = SDL_PollEvent(&ev))
             if (!dev_event(ev, window, &ks, &fFull))

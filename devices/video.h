@@ -68,8 +68,18 @@ void dev_render(const Device* dev, std::vector<uint32_t>& pixels, int& w, int& h
 bool dev_snapshot(std::vector<uint32_t>& pixels, int& w, int& h);
 // How many cells the window has painted since it was made (for tests).
 long dev_painted();
-// Writes an image as an RGB PNG file; false after a failure (no file left).
+// Writes an image as an RGB PNG file; false after a failure (no file left
+// behind, and an existing file of that name as it was).
 bool dev_write_png(const char* path, const std::vector<uint32_t>& pixels, int w, int h);
+// The first of c1p-screen-001.png .. c1p-screen-999.png that does not exist
+// in the current directory; false when all do.
+bool dev_free_name(char* name, size_t size);
+
+// The commands that show the screen from the prompt (screen.cpp): `screen`
+// prints the 32 x 32 frame buffer as text, `snap [{file}]` saves what the
+// window shows as a PNG file.
+int cmd_screen(int argc, char** argv, const Switches* sw);
+int cmd_snap(int argc, char** argv, const Switches* sw);
 
 // Key input: one SDL event becomes at most C_KEYMSGS_MAX key messages for
 // kbd_message. KeyState carries what the translation remembers between events.

@@ -1,7 +1,11 @@
 // Painting of character cells, shared by the video window and dev_render, and
 // the PNG writer of screenshots.
+#include <atomic>
 #include <cstdio>
+#include <fcntl.h>
 #include <png.h>
+#include <string>
+#include <unistd.h>
 
 #include "platform.h"
 #include "resources.h"
@@ -116,19 +120,32 @@ static bool png_write_file(FILE* pf, const std::vector<uint32_t>& pixels, int w,
     return ok;
 }
 
+// The image goes to a file of its own beside `path` first, which then takes
+// the name: a failure leaves nothing behind, and a file of that name as it
+// was.
 bool dev_write_png(const char* path, const std::vector<uint32_t>& pixels, int w, int h)
 {
     if (w <= 0 || h <= 0 || pixels.size() < static_cast<size_t>(w) * h)
         return false;
+    static std::atomic<unsigned> cWritten;
+    std::string strPart = std::string(path) + "." + std::to_string(getpid()) + "-" +
+                          std::to_string(cWritten++) + ".part";
+    int fd = open(strPart.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+    if (fd < 0)
+        return false;
     bool ok;
     {
-        FilePtr pf(fopen(path, "wb"));
-        if (!pf)
+        FilePtr pf(fdopen(fd, "wb"));
+        if (!pf) {
+            close(fd);
+            remove(strPart.c_str());
             return false;
+        }
         ok = png_write_file(pf.get(), pixels, w, h) && fflush(pf.get()) == 0 && !ferror(pf.get());
         ok = fclose(pf.release()) == 0 && ok;
     }
+    ok = ok && rename(strPart.c_str(), path) == 0;
     if (!ok)
-        remove(path);
+        remove(strPart.c_str());
     return ok;
 }

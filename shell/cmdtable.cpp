@@ -5,6 +5,7 @@
 #include "cpu6502.h"
 #include "mem.h"
 #include "shell.h"
+#include "video.h"
 #include "vm.h"
 
 // clang-format off
@@ -57,6 +58,21 @@ static const CmdSwitch aswLog[] = {
     {nullptr, nullptr},
 };
 
+static const CmdSwitch aswScreen[] = {
+    {"screen    (codes other than ASCII 0x20..0x7E show as '.')", nullptr},
+    {nullptr, nullptr},
+};
+
+static const CmdSwitch aswSnap[] = {
+    {"snap [{file}]    (a PNG; by default c1p-screen-###.png)", nullptr},
+    {nullptr, nullptr},
+};
+
+static const CmdSwitch aswSpeed[] = {
+    {"speed [real|max]    (real: the machine's 0.983 MHz; max: flat out)", nullptr},
+    {nullptr, nullptr},
+};
+
 static const CmdSwitch aswTrace[] = {
     {"ptrace or trace [# of instructions]", nullptr},
     {"/l", "logged trace"},
@@ -93,6 +109,9 @@ const Cmd aCmdTable[] = {
     {"mem",        "display memory info",     nullptr,       cmd_mem,        0, NO_LIMIT},
     {"ptrace",     "procedure trace",         aswTrace,      cmd_trace,      0, 1},
     {"regs",       "dump/modify registers",   aswRegs,       cmd_regs,       0, 2},
+    {"screen",     "show screen as text",     aswScreen,     cmd_screen,     0, 0},
+    {"snap",       "save screen as PNG",      aswSnap,       cmd_snap,       0, 1},
+    {"speed",      "set CPU speed",           aswSpeed,      cmd_speed,      0, 1},
     {"trace",      "trace instruction(s)",    aswTrace,      cmd_trace,      0, 1},
     {"unassemble", "unassemble instructions", aswUnassemble, unassemble,     0, NO_LIMIT},
     {"@{file}",    "process command file",    nullptr,       nullptr,        0, NO_LIMIT},

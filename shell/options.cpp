@@ -8,6 +8,7 @@
 #include "shell.h"
 #include "shell_internal.h"
 #include "video.h"
+#include "vm.h"
 
 // clang-format off
 const Option aOptionTable[] = {
@@ -15,6 +16,7 @@ const Option aOptionTable[] = {
     {"-gc",     "generate opcode code (-gc or -gc:{file})",      gen_opcode_funcs},
     {"-gl",     "generate opcode listing (-gl or -gl:{file})",   gen_opcode_listing},
     {"-load",   "load ROM or other image (-load:{addr}:{file})", mem_load},
+    {"-speed",  "set CPU speed (-speed:real or -speed:max)",     opt_speed},
     {"-vbias",  "set video buffer bias (-vbias:#)",              opt_vbias},
     {"-vscale", "set video display scale (-vscale:2)",           opt_vscale},
     {"-nologo", "",                                              opt_nologo},

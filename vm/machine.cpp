@@ -237,10 +237,12 @@ static bool cpu6502_checks(const BpTables& tables, int32_t ea, bool write, uint8
 // Executes instructions while the CPU is to run as `flags` says (CPU_RUN
 // set) and no other thread wants the machine. After each instruction PC is
 // kept within 16 bits and S within 8, as the processor's registers are.
-// Stepping (counting the trace's steps down) and running free are two
-// copies of the loop, so that the free one carries no count.
-template <bool fStep>
-static void cpu6502_run(uint32_t flags)
+// Stepping (counting the trace's steps down), running free and running
+// paced are copies of the loop, so that the free one carries no count: the
+// paced one counts clock cycles and stops after a slice of them. Returns the
+// cycles run (paced only).
+template <bool fStep, bool fPaced>
+static int32_t cpu6502_run(uint32_t flags)
 {
     int32_t& rPC = aReg6502[REG_PC].value;
     int32_t& rS = aReg6502[REG_S].value;
@@ -253,6 +255,7 @@ static void cpu6502_run(uint32_t flags)
     const BpTables& tables = bp_tables();
     std::atomic<int32_t>& cInsExecuted = machineState.cInsExecuted;
     int32_t cStep = fStep ? cpu6502_steps() : 0;
+    int32_t cCycles = 0;
     int32_t cIns = cInsExecuted.load(std::memory_order_relaxed);
     int32_t pc = rPC & 0xFFFF;
     rS &= 0xFF;
@@ -276,6 +279,8 @@ static void cpu6502_run(uint32_t flags)
         if (static_cast<uint32_t>(rS) > 0xFF)
             rS &= 0xFF;
         cInsExecuted.store(++cIns, std::memory_order_relaxed);
+        if constexpr (fPaced)
+            cCycles += cyc6502_cycles(opcode, pcLast, pc, rEA);
         if (fOpUndefined) {
             fOpUndefined = 0;
             // PC stays past the opcode, as after any instruction.
@@ -304,7 +309,7 @@ static void cpu6502_run(uint32_t flags)
             cpu6502_set_flags(CPU_RUN | CPU_STEP, 0);
             cpu6502_set_steps(0);
             cpu6502_stopped(true);
-            return;
+            return cCycles;
         }
         if (attention.load(std::memory_order_relaxed) != 0)
             break;
@@ -312,9 +317,12 @@ static void cpu6502_run(uint32_t flags)
         // compared now and then all the same.
         if ((cIns & 0xFFF) == 0 && cpu6502_flags() != flags)
             break;
+        if (fPaced && cCycles >= PACE_SLICE_CYCLES)
+            break;
     }
     if (fStep)
         cpu6502_set_steps(cStep);
+    return cCycles;
 }
 
 // ---------------------------------------------------------------- the CPU thread
@@ -327,6 +335,8 @@ static void cpu6502_thread()
     // holds the reset vector.
     machineState.idCPUThread = plat_thread_id();
     bool fRan = false;
+    Pacer pacer{};
+    bool fPacing = false; // pacer counts the paced run in progress
     for (;;) {
         cpu6502_yield();
         // Cleared before the flags are read: a change from now on raises it
@@ -341,16 +351,35 @@ static void cpu6502_thread()
             if (fRan && (flags & CPU_SYNC))
                 evt_set(&machineState.evCPUStop);
             fRan = false;
+            fPacing = false;
             cpu6502_release();
             evt_wait(&machineState.evCPURun);
             cpu6502_acquire();
             continue;
         }
         fRan = true;
-        if (flags & CPU_STEP)
-            cpu6502_run<true>(flags);
-        else
-            cpu6502_run<false>(flags);
+        // Stepping is never paced: a trace shows each step as it comes.
+        if ((flags & CPU_STEP) || !pace_on()) {
+            fPacing = false;
+            if (flags & CPU_STEP)
+                cpu6502_run<true, false>(flags);
+            else
+                cpu6502_run<false, false>(flags);
+            continue;
+        }
+        if (!fPacing)
+            pace_start(&pacer, pace_now());
+        fPacing = true;
+        if (int64_t nsWait = pace_due(&pacer, pace_now())) {
+            // Ahead of the machine's clock: sleep without the machine, so
+            // that commands and keys get it at once. Ending the machine or a
+            // new `go` wake the thread early; it looks at the flags again.
+            cpu6502_release();
+            evt_wait_for(&machineState.evCPURun, static_cast<int>((nsWait + 999999) / 1000000));
+            cpu6502_acquire();
+            continue;
+        }
+        pace_add(&pacer, cpu6502_run<false, true>(flags));
     }
 
     // Exit sequence: the machine no longer exists. A command still waiting

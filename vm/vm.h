@@ -86,3 +86,10 @@ int cmd_trace(int argc, char** argv, const Switches* sw);
 int cmd_dump(int argc, char** argv, const Switches* sw);
 int cmd_edit(int argc, char** argv, const Switches* sw);
 int cmd_regs(int argc, char** argv, const Switches* sw);
+int cmd_speed(int argc, char** argv, const Switches* sw);
+
+// The -speed option: real or max.
+int opt_speed(const char* value);
+// The cycles the CPU has run at the machine's speed, since the program
+// started (for measurements).
+int64_t cpu6502_paced_cycles();

@@ -63,6 +63,34 @@ bool bp_set(int32_t addr, int32_t addrUpper, uint32_t flags, const Switches* sw)
 // Removes exactly this record if it is still in the list.
 void bp_remove_record(const Breakpoint* bp);
 
+// ---------------------------------------------------------------- real speed (pace.cpp)
+
+// The machine's clock: a 3.93216 MHz crystal divided by 4.
+constexpr int64_t C1P_CLOCK_HZ = 983040;
+// A paced CPU runs this many cycles (10 ms of the machine's time) between
+// two looks at the host's clock.
+constexpr int32_t PACE_SLICE_CYCLES = static_cast<int32_t>(C1P_CLOCK_HZ / 100);
+// A paced CPU this far behind its deadline starts counting afresh.
+constexpr int64_t PACE_LAG_MAX_NS = 100000000;
+
+// A paced run: the host time (steady clock, nanoseconds) at which it began,
+// and the cycles run since.
+struct Pacer {
+    int64_t nsStart;
+    int64_t cCycles;
+};
+// The steady clock in nanoseconds.
+int64_t pace_now();
+// Starts counting at nsNow.
+void pace_start(Pacer* p, int64_t nsNow);
+// The nanoseconds until the cycles run so far are due (0: run on); a run
+// more than PACE_LAG_MAX_NS behind starts counting afresh at nsNow.
+int64_t pace_due(Pacer* p, int64_t nsNow);
+// Counts cycles that have run.
+void pace_add(Pacer* p, int64_t cCycles);
+// True while the CPU is to run at the machine's speed.
+bool pace_on();
+
 // ---------------------------------------------------------------- the CPU thread (machine.cpp)
 
 // Reads the reset vector at 0xFFFC.
