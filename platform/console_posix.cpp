@@ -84,6 +84,38 @@ void plat_console_arm()
     fConsoleReading.store(true);
 }
 
+void plat_console_disarm()
+{
+    fConsoleReading.store(false);
+}
+
+int plat_console_getbyte(unsigned char* b)
+{
+    if (!fConsoleReading.load())
+        plat_console_arm();
+    for (;;) {
+        pollfd fds[2] = {{STDIN_FILENO, POLLIN, 0}, {afdCtrlC[0], POLLIN, 0}};
+        int nfds = afdCtrlC[0] >= 0 ? 2 : 1;
+        if (poll(fds, nfds, -1) < 0) {
+            if (errno == EINTR)
+                continue;
+            return 0;
+        }
+        if (nfds == 2 && (fds[1].revents & POLLIN)) {
+            char drain[16];
+            while (read(afdCtrlC[0], drain, sizeof drain) > 0) {
+            }
+            return CONSOLE_INTERRUPTED;
+        }
+        if (!fds[0].revents)
+            continue;
+        ssize_t n = read(STDIN_FILENO, b, 1);
+        if (n < 0 && (errno == EINTR || errno == EAGAIN))
+            continue;
+        return n == 1 ? 1 : 0;
+    }
+}
+
 int plat_console_read(char* line, int size)
 {
     if (size < 2)

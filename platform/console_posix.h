@@ -34,6 +34,15 @@ constexpr int CONSOLE_TOO_LONG = -3;    // the line did not fit; it was read to 
 // itself has begun.
 void plat_console_arm();
 
+// Waits for one byte from the terminal, or for a Ctrl-C. Returns 1 with the
+// byte in *b, 0 at the end of input (or on a read error), or
+// CONSOLE_INTERRUPTED. A line read byte by byte (by the line editor) stays
+// armed from plat_console_arm to plat_console_disarm, so that a Ctrl-C
+// between two bytes still cuts it short.
+int plat_console_getbyte(unsigned char* b);
+// Ends a read that plat_console_arm began: a Ctrl-C from now on only halts.
+void plat_console_disarm();
+
 // Reads one line from the terminal into `line` as fgets would (at most
 // size - 1 bytes, the newline included, NUL-terminated). Returns the number
 // of bytes read, or one of the results above. A line that does not fit

@@ -26,6 +26,8 @@ int main(int argc, char** argv)
         // One byte beyond the longest line read, for the blank that the
         // interpreter inserts after a leading letter and digit ('t5').
         static char line[CMD_LINE_SIZE + 1];
+        // At a terminal, lines are read with editing and history.
+        cmd_editor_open();
         status = cmd_loop(aCmdTable, line, CMD_LINE_SIZE, PROMPT, 0);
     }
     cpu6502_close(0, nullptr, nullptr);
