@@ -112,7 +112,7 @@ std::string ledit_common_prefix(const std::vector<std::string>& candidates)
 // Reads one character for the editor, byte by byte through the console, so
 // that Ctrl-C (which the console turns into CONSOLE_INTERRUPTED) ends the
 // edit. Bytes that make no character of the locale are dropped.
-static int ledit_getc(EditLine*, wchar_t* wc)
+static int ledit_getc(EditLine* el, wchar_t* wc)
 {
     for (;;) {
         unsigned char b;
@@ -121,6 +121,14 @@ static int ledit_getc(EditLine*, wchar_t* wc)
             editState.fInterrupted = true;
             errno = EINTR;
             return -1;
+        }
+        if (r == CONSOLE_CONTINUED) {
+            // Back from a stop: the shell has had the terminal and left it
+            // in its own modes. Editing modes again, and the line redrawn.
+            el_set(el, EL_PREP_TERM, 0);
+            el_set(el, EL_PREP_TERM, 1);
+            el_set(el, EL_REFRESH);
+            continue;
         }
         if (r != 1)
             return 0;
@@ -151,7 +159,12 @@ int ledit_read(const char* prompt, char* line, int size)
     editState.fInterrupted = false;
     editState.mbs = mbstate_t{};
     int count = 0;
+    // Editing modes before the prompt is shown: keys typed as soon as it
+    // is there are not echoed by the terminal as well. Afterwards the
+    // terminal is as the user had it, while the command runs.
+    el_set(editState.pel, EL_PREP_TERM, 1);
     const char* text = el_gets(editState.pel, &count);
+    el_set(editState.pel, EL_PREP_TERM, 0);
     plat_console_disarm();
     if (editState.fInterrupted)
         return CONSOLE_INTERRUPTED;

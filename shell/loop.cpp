@@ -40,8 +40,8 @@ struct LoopState {
 };
 static LoopState loopState;
 
-// A failure of the history file is reported once: line editing goes on,
-// with a history for this session only.
+// A failure of the history file is reported once, before the next prompt:
+// line editing goes on, with a history for this session only.
 static void cmd_history_notice()
 {
     int err = ledit_history_error();
@@ -54,10 +54,7 @@ static void cmd_history_notice()
 
 bool cmd_editor_open()
 {
-    if (!ledit_open(cmd_complete))
-        return false;
-    cmd_history_notice();
-    return true;
+    return ledit_open(cmd_complete);
 }
 
 int cmd_getline(char* line, int size, const char* prompt)
@@ -86,10 +83,8 @@ int cmd_getline(char* line, int size, const char* prompt)
             len = static_cast<int>(strlen(line));
             if (len > 0 && line[len - 1] == '\n')
                 line[--len] = 0;
-            if (editing) {
+            if (editing)
                 ledit_remember(line);
-                cmd_history_notice();
-            }
         }
     } else {
         len = cmd_readline(stdin, line, size);
@@ -123,6 +118,8 @@ int cmd_loop(const Cmd* table, char* line, int size, const char* prompt, int onc
         // A line editor shows the prompt itself (and shows it again as it
         // redraws the line); the log still gets it before the line.
         bool editing = console && ledit_active();
+        if (editing)
+            cmd_history_notice();
         if (prompt && editing)
             log_write_text(prompt);
         else if (prompt)

@@ -21,13 +21,14 @@ int main(int argc, char** argv)
         con_printf("initialization error\n");
         exit(-1);
     }
+    // At a terminal, lines are read with editing and history. The editor
+    // is set up before the command line can start the machine's threads.
+    cmd_editor_open();
     int status = 0;
     if (opt_parse(argc, argv, &status)) {
         // One byte beyond the longest line read, for the blank that the
         // interpreter inserts after a leading letter and digit ('t5').
         static char line[CMD_LINE_SIZE + 1];
-        // At a terminal, lines are read with editing and history.
-        cmd_editor_open();
         status = cmd_loop(aCmdTable, line, CMD_LINE_SIZE, PROMPT, 0);
     }
     cpu6502_close(0, nullptr, nullptr);

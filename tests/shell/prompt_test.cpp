@@ -6,6 +6,8 @@
 #include <clocale>
 #include <filesystem>
 #include <string>
+#include <csignal>
+#include <termios.h>
 #include <unistd.h>
 #include <vector>
 
@@ -172,8 +174,8 @@ TEST(Completion, CommandsAndFileNames)
     EXPECT_EQ(all.candidates.back(), "quit ");
 }
 
-// Cursor keys, Home and End edit the line; the line that runs, and the
-// log, are what the editing made of it.
+// Cursor keys, Home, End and Delete edit the line; the line that runs, and
+// the log, are what the editing made of it; Ctrl-D on an empty line quits.
 TEST(Prompt, EditsTheLineWithCursorKeys)
 {
     TempDir dir;
@@ -191,8 +193,11 @@ TEST(Prompt, EditsTheLineWithCursorKeys)
     p.send("xdump 3" + HOME + "\033[3~" + END + "10\r");
     EXPECT_TRUE(p.read_until("0x0310: 00 ")) << tail(p.out);
     p.send("log /c\r");
-    ASSERT_TRUE(p.read_until("log file closed")) << tail(p.out);
-    p.send("quit\r");
+    ASSERT_TRUE(p.read_until("log file closed" + PROMPT_AT_LINE_START)) << tail(p.out);
+    // Ctrl-D on an empty line ends the session as the end of input does.
+    p.out.clear();
+    p.send("\x04");
+    EXPECT_TRUE(p.read_until("quit\r\n")) << p.out;
     EXPECT_EQ(p.wait(), 0);
     std::string log = read_file(dir.file("run.txt"));
     EXPECT_EQ(log.find("[C1P] log run.txt\n[C1P] dump 300\n0x0300: 00 "), 0u) << log;
@@ -337,6 +342,40 @@ TEST(Prompt, CtrlCDropsTheLineBeingEdited)
     p.out.clear();
     p.send("halt\r");
     EXPECT_TRUE(p.read_until("CPU not running")) << tail(p.out);
+    p.send("quit\r");
+    EXPECT_EQ(p.wait(), 0);
+}
+
+// Stopped (Ctrl-Z) while a line is being edited and continued from a shell
+// that left the terminal in its own modes: the editor takes the terminal
+// back (no second echo of each key), keeps the line, and editing goes on.
+TEST(Prompt, TakesTheTerminalBackAfterAStop)
+{
+    PtyProcess p({"-nologo"});
+    ASSERT_TRUE(p.read_until("[C1P] "));
+    p.send("me");
+    ASSERT_TRUE(p.read_until("[C1P] me"));
+    auto canonical = [&] {
+        termios t{};
+        EXPECT_EQ(tcgetattr(p.fd, &t), 0);
+        return (t.c_lflag & ICANON) != 0;
+    };
+    ASSERT_FALSE(canonical());
+    // What a shell does when the job stops, and when it goes on again.
+    kill(p.pid, SIGSTOP);
+    termios t{};
+    ASSERT_EQ(tcgetattr(p.fd, &t), 0);
+    t.c_lflag |= ICANON | ECHO;
+    ASSERT_EQ(tcsetattr(p.fd, TCSANOW, &t), 0);
+    kill(p.pid, SIGCONT);
+    // Editing modes again once the program has seen that it goes on.
+    for (int i = 0; i < 200 && canonical(); i++)
+        p.read_until("\x01", 50);
+    EXPECT_FALSE(canonical());
+    p.out.clear();
+    p.send("m\r");
+    EXPECT_TRUE(p.read_until("System ROM")) << p.out;
+    EXPECT_EQ(p.out.find("m\r\nm"), std::string::npos) << p.out;
     p.send("quit\r");
     EXPECT_EQ(p.wait(), 0);
 }
