@@ -232,6 +232,10 @@ static unsigned char ledit_complete(EditLine* el, int)
     std::string_view word = before.substr(c.start);
     std::string common = ledit_common_prefix(c.candidates);
     if (common != word && common.size() >= word.size()) {
+        // A name that is no text in the terminal's encoding cannot be put
+        // in: the word stays as it is.
+        if (mbstowcs(nullptr, common.c_str(), 0) == static_cast<size_t>(-1))
+            return CC_REFRESH_BEEP;
         el_deletestr(el, static_cast<int>(ledit_whole_chars(word, nullptr)));
         if (el_insertstr(el, common.c_str()) != 0)
             return CC_REFRESH_BEEP;

@@ -110,13 +110,14 @@ static void cmp_files(std::string_view before, size_t start, bool literal, EditC
 void cmd_complete(std::string_view before, EditCompletion* out)
 {
     *out = EditCompletion{};
+    // A command file is named by a line whose very first character is '@'.
+    if (!before.empty() && before[0] == '@') {
+        cmp_files(before, 1, true, out);
+        return;
+    }
     size_t i = 0, n = before.size();
     while (i < n && cmp_blank(before[i]))
         i++;
-    if (i < n && before[i] == '@') {
-        cmp_files(before, i + 1, true, out);
-        return;
-    }
     size_t first = i;
     while (i < n && !cmp_delim(before[i]))
         i++;

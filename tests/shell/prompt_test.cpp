@@ -129,6 +129,8 @@ TEST(Completion, CommandsAndFileNames)
         {"@examples/s", 1, {"examples/starfield.tape"}},
         {"@my f", 1, {"my file.txt"}},
         {"@ r", 1, {}},
+        // Only at the very start of the line does '@' name a command file.
+        {" @r", 0, {}},
         // Parameters that name files.
         {"log r", 4, {"rules.txt ", "run.txt "}},
         {"log run", 4, {"run.txt "}},
