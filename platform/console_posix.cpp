@@ -12,6 +12,7 @@
 
 static int afdCtrlC[2] = {-1, -1};        // self-pipe: read end, write end
 static std::atomic<bool> fConsoleReading; // a console read is pending
+static std::atomic<bool> fEchoCtrlC;      // show a Ctrl-C as "^C" (the terminal does not)
 static void (*pfnCtrlC)();
 
 // What the signal thread writes to the self-pipe.
@@ -54,6 +55,10 @@ static void ctrlc_thread()
         int sig = 0;
         if (sigwait(&set, &sig) != 0)
             continue;
+        if (sig == SIGINT && fConsoleReading.load() && fEchoCtrlC.load()) {
+            fputs("^C", stdout);
+            fflush(stdout);
+        }
         if (sig == SIGINT && pfnCtrlC)
             pfnCtrlC();
         // Only a pending read is cut short; a Ctrl-C between reads just
@@ -113,6 +118,11 @@ void plat_console_arm()
 void plat_console_disarm()
 {
     fConsoleReading.store(false);
+}
+
+void plat_console_echo_ctrlc(bool on)
+{
+    fEchoCtrlC.store(on);
 }
 
 int plat_console_getbyte(unsigned char* b)

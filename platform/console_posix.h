@@ -47,6 +47,10 @@ void plat_console_arm();
 int plat_console_getbyte(unsigned char* b);
 // Ends a read that plat_console_arm began: a Ctrl-C from now on only halts.
 void plat_console_disarm();
+// While set, a Ctrl-C during a read is shown as "^C" before anything else
+// is printed, as a terminal that echoes by itself shows it: for a line
+// editor, which has the terminal's own echo off.
+void plat_console_echo_ctrlc(bool on);
 
 // Reads one line from the terminal into `line` as fgets would (at most
 // size - 1 bytes, the newline included, NUL-terminated). Returns the number

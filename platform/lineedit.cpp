@@ -13,6 +13,7 @@
 #include <pwd.h>
 #include <sys/ioctl.h>
 #include <sys/stat.h>
+#include <termios.h>
 #include <unistd.h>
 
 #include "console_posix.h"
@@ -162,8 +163,14 @@ int ledit_read(const char* prompt, char* line, int size)
     // Editing modes before the prompt is shown: keys typed as soon as it
     // is there are not echoed by the terminal as well. Afterwards the
     // terminal is as the user had it, while the command runs.
+    // The terminal shows a Ctrl-C as "^C" while it echoes by itself; with
+    // its echo off for editing, the console shows it instead.
+    termios tty{};
+    plat_console_echo_ctrlc(tcgetattr(STDIN_FILENO, &tty) == 0 && (tty.c_lflag & ECHO) &&
+                            (tty.c_lflag & ECHOCTL));
     el_set(editState.pel, EL_PREP_TERM, 1);
     const char* text = el_gets(editState.pel, &count);
+    plat_console_echo_ctrlc(false);
     el_set(editState.pel, EL_PREP_TERM, 0);
     plat_console_disarm();
     if (editState.fInterrupted)
