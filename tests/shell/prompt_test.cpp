@@ -168,12 +168,15 @@ TEST(Completion, CommandsAndFileNames)
             EXPECT_EQ(out.shown.size(), out.candidates.size()) << "'" << c.before << "'";
         }
     }
-    // An empty line offers every command.
+    // An empty line offers every command but the help's `@{file}` line.
     EditCompletion all;
     cmd_complete("", &all);
-    EXPECT_EQ(all.candidates.size(), 17u);
-    EXPECT_EQ(all.candidates.front(), "bp ");
-    EXPECT_EQ(all.candidates.back(), "quit ");
+    std::vector<std::string> names;
+    for (const Cmd* cmd = aCmdTable; cmd->name; cmd++)
+        if (cmd->name[0] != '@')
+            names.push_back(std::string(cmd->name) + " ");
+    EXPECT_EQ(all.candidates, names);
+    EXPECT_GE(names.size(), 17u);
 }
 
 // Cursor keys, Home, End and Delete edit the line; the line that runs, and
