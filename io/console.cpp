@@ -76,6 +76,13 @@ void log_write_line(const char* line)
         fprintf(conState.pfileLog, "%s\n", line);
 }
 
+void log_write_text(const char* text)
+{
+    std::lock_guard<std::mutex> lock(conState.mtx);
+    if (conState.pfileLog && conState.cLogEnabled.load() > 0)
+        fputs(text, conState.pfileLog);
+}
+
 bool log_is_open()
 {
     std::lock_guard<std::mutex> lock(conState.mtx);

@@ -61,6 +61,9 @@ int log_enabled();
 void log_set_enabled(int value);
 // The line and "\n", when logging is active.
 void log_write_line(const char* line);
+// The text as it stands, when logging is active: the prompt that a line
+// editor shows on the screen itself.
+void log_write_text(const char* text);
 // Puts `pfileNew` (or none) in place of the log file; returns the previous
 // one, which the caller closes.
 FILE* log_replace(FILE* pfileNew);

@@ -12,7 +12,12 @@
 
 static int afdCtrlC[2] = {-1, -1};        // self-pipe: read end, write end
 static std::atomic<bool> fConsoleReading; // a console read is pending
+static std::atomic<bool> fEchoCtrlC;      // show a Ctrl-C as "^C" (the terminal does not)
 static void (*pfnCtrlC)();
+
+// What the signal thread writes to the self-pipe.
+constexpr char PIPE_CTRLC = 3;       // Ctrl-C: the read ends
+constexpr char PIPE_CONTINUED = 'C'; // the program was stopped and goes on
 
 bool plat_stdin_is_console()
 {
@@ -32,32 +37,59 @@ void plat_set_title(const char* title)
     }
 }
 
+// The signals that the signal thread takes: Ctrl-C, and the one that says
+// the program goes on after a stop (Ctrl-Z), whose default action (to go
+// on) takes place whether or not it is blocked.
+static void ctrlc_signals(sigset_t* set)
+{
+    sigemptyset(set);
+    sigaddset(set, SIGINT);
+    sigaddset(set, SIGCONT);
+}
+
 static void ctrlc_thread()
 {
     sigset_t set;
-    sigemptyset(&set);
-    sigaddset(&set, SIGINT);
+    ctrlc_signals(&set);
     for (;;) {
         int sig = 0;
-        if (sigwait(&set, &sig) != 0 || sig != SIGINT)
+        if (sigwait(&set, &sig) != 0)
             continue;
-        if (pfnCtrlC)
+        if (sig == SIGINT && fConsoleReading.load() && fEchoCtrlC.load()) {
+            fputs("^C", stdout);
+            fflush(stdout);
+        }
+        if (sig == SIGINT && pfnCtrlC)
             pfnCtrlC();
         // Only a pending read is cut short; a Ctrl-C between reads just
-        // halts, as it would on a console whose read is not waiting.
+        // halts, as it would on a console whose read is not waiting. A
+        // read under way after a stop is told so: the shell may have
+        // changed the terminal's modes meanwhile.
         if (fConsoleReading.load()) {
-            char b = 3;
+            char b = sig == SIGINT ? PIPE_CTRLC : PIPE_CONTINUED;
             ssize_t n = write(afdCtrlC[1], &b, 1);
             (void)n;
         }
     }
 }
 
+// Empties the self-pipe: CONSOLE_INTERRUPTED when it held a Ctrl-C,
+// CONSOLE_CONTINUED when it held only the news of a stop.
+static int ctrlc_drain()
+{
+    char drain[16];
+    int result = CONSOLE_CONTINUED;
+    for (ssize_t n; (n = read(afdCtrlC[0], drain, sizeof drain)) > 0;)
+        for (ssize_t i = 0; i < n; i++)
+            if (drain[i] == PIPE_CTRLC)
+                result = CONSOLE_INTERRUPTED;
+    return result;
+}
+
 bool plat_ctrlc_init(void (*handler)())
 {
     sigset_t set;
-    sigemptyset(&set);
-    sigaddset(&set, SIGINT);
+    ctrlc_signals(&set);
     if (pthread_sigmask(SIG_BLOCK, &set, nullptr) != 0)
         return false;
     if (pipe(afdCtrlC) != 0)
@@ -78,10 +110,42 @@ bool plat_ctrlc_init(void (*handler)())
 void plat_console_arm()
 {
     // Drop a Ctrl-C that arrived while no read was pending.
-    char drain[16];
-    while (afdCtrlC[0] >= 0 && read(afdCtrlC[0], drain, sizeof drain) > 0) {
-    }
+    if (afdCtrlC[0] >= 0)
+        ctrlc_drain();
     fConsoleReading.store(true);
+}
+
+void plat_console_disarm()
+{
+    fConsoleReading.store(false);
+}
+
+void plat_console_echo_ctrlc(bool on)
+{
+    fEchoCtrlC.store(on);
+}
+
+int plat_console_getbyte(unsigned char* b)
+{
+    if (!fConsoleReading.load())
+        plat_console_arm();
+    for (;;) {
+        pollfd fds[2] = {{STDIN_FILENO, POLLIN, 0}, {afdCtrlC[0], POLLIN, 0}};
+        int nfds = afdCtrlC[0] >= 0 ? 2 : 1;
+        if (poll(fds, nfds, -1) < 0) {
+            if (errno == EINTR)
+                continue;
+            return 0;
+        }
+        if (nfds == 2 && (fds[1].revents & POLLIN))
+            return ctrlc_drain();
+        if (!fds[0].revents)
+            continue;
+        ssize_t n = read(STDIN_FILENO, b, 1);
+        if (n < 0 && (errno == EINTR || errno == EAGAIN))
+            continue;
+        return n == 1 ? 1 : 0;
+    }
 }
 
 int plat_console_read(char* line, int size)
@@ -103,8 +167,9 @@ int plat_console_read(char* line, int size)
             break;
         }
         if (nfds == 2 && (fds[1].revents & POLLIN)) {
-            while (read(afdCtrlC[0], drain, sizeof drain) > 0) {
-            }
+            // After a stop the terminal reads lines as before: read on.
+            if (ctrlc_drain() == CONSOLE_CONTINUED)
+                continue;
             result = CONSOLE_INTERRUPTED;
             break;
         }

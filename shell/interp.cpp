@@ -5,6 +5,7 @@
 #include <strings.h>
 
 #include "shell.h"
+#include "shell_internal.h"
 
 constexpr int MAX_ARGS = 128;
 
@@ -122,10 +123,7 @@ static void cmd_help(const Cmd* cmd)
     }
 }
 
-// The command named by `word`: an exact match ignoring case, or the one entry
-// whose name begins with it (case-sensitive). Null when unknown or ambiguous;
-// *ambiguous tells which.
-static const Cmd* cmd_lookup(const Cmd* table, const char* word, bool* ambiguous)
+const Cmd* cmd_lookup(const Cmd* table, const char* word, bool* ambiguous)
 {
     const Cmd* found = nullptr;
     *ambiguous = false;

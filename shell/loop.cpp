@@ -7,6 +7,7 @@
 #include <strings.h>
 
 #include "console_posix.h"
+#include "lineedit.h"
 #include "platform.h"
 #include "shell.h"
 #include "shell_internal.h"
@@ -33,11 +34,35 @@ void cmd_too_long(int size)
     con_printf("line too long (more than %d characters), ignored\n", size - 2);
 }
 
-int cmd_getline(char* line, int size)
+// The state of the console's line editor, as the loop sees it.
+struct LoopState {
+    bool fHistoryNoticed; // a failure of the history file has been reported
+};
+static LoopState loopState;
+
+// A failure of the history file is reported once, before the next prompt:
+// line editing goes on, with a history for this session only.
+static void cmd_history_notice()
+{
+    int err = ledit_history_error();
+    if (err == 0 || loopState.fHistoryNoticed)
+        return;
+    loopState.fHistoryNoticed = true;
+    con_printf("history file %s: %s; history is kept for this session only\n",
+               ledit_history_path().c_str(), strerror(err));
+}
+
+bool cmd_editor_open()
+{
+    return ledit_open(cmd_complete);
+}
+
+int cmd_getline(char* line, int size, const char* prompt)
 {
     int len;
     if (plat_stdin_is_console()) {
-        len = plat_console_read(line, size);
+        bool editing = ledit_active();
+        len = editing ? ledit_read(prompt, line, size) : plat_console_read(line, size);
         if (len == CONSOLE_INTERRUPTED) {
             line[0] = 3;
             line[1] = 0;
@@ -58,6 +83,8 @@ int cmd_getline(char* line, int size)
             len = static_cast<int>(strlen(line));
             if (len > 0 && line[len - 1] == '\n')
                 line[--len] = 0;
+            if (editing)
+                ledit_remember(line);
         }
     } else {
         len = cmd_readline(stdin, line, size);
@@ -85,13 +112,21 @@ int cmd_loop(const Cmd* table, char* line, int size, const char* prompt, int onc
     bool waiting = line[0] != 0;
     int status = 0;
     for (;;) {
-        if (!waiting && plat_stdin_is_console())
+        bool console = !waiting && plat_stdin_is_console();
+        if (console)
             plat_console_arm();
-        if (prompt)
+        // A line editor shows the prompt itself (and shows it again as it
+        // redraws the line); the log still gets it before the line.
+        bool editing = console && ledit_active();
+        if (editing)
+            cmd_history_notice();
+        if (prompt && editing)
+            log_write_text(prompt);
+        else if (prompt)
             con_printf("%s", prompt);
         if (waiting)
             con_printf("%s\n", line);
-        else if (cmd_getline(line, size) == -1)
+        else if (cmd_getline(line, size, prompt) == -1)
             break;
         waiting = false;
         if (line[0] == '@') {

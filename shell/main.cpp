@@ -21,6 +21,9 @@ int main(int argc, char** argv)
         con_printf("initialization error\n");
         exit(-1);
     }
+    // At a terminal, lines are read with editing and history. The editor
+    // is set up before the command line can start the machine's threads.
+    cmd_editor_open();
     int status = 0;
     if (opt_parse(argc, argv, &status)) {
         // One byte beyond the longest line read, for the blank that the

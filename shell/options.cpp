@@ -85,16 +85,32 @@ static const Cmd* opt_findcmd(const char* arg, char** param)
     return nullptr;
 }
 
+// '-@{name}': the entry of command files, with the name after the '@'.
+// The name is taken as it stands ('-@{file}:{name}' is found by name first).
+static const Cmd* opt_findfile(const char* arg, char** param)
+{
+    if (arg[0] != '-' || arg[1] != '@')
+        return nullptr;
+    for (const Cmd* cmd = aCmdTable; cmd->name; cmd++) {
+        if (cmd->name[0] == '@') {
+            *param = const_cast<char*>(arg + 2);
+            return cmd;
+        }
+    }
+    return nullptr;
+}
+
 // Runs a command given on the command line. The two entries without a
 // handler are given meanings of their own here: '-quit' ends the program
-// after the other arguments, without the prompt; '-@{file}:{file}' runs a
-// command file before the prompt. Returns false to stop start-up.
+// after the other arguments, without the prompt; '-@{name}' (or
+// '-@{file}:{name}') runs a command file before the prompt. Returns false
+// to stop start-up.
 static bool opt_runcmd(const Cmd* cmd, char* param, bool* runLoop)
 {
     int status;
     if (!cmd->handler && cmd->name[0] == '@') {
         if (!param || !*param) {
-            con_printf("a command file is named as -@{file}:{file}\n");
+            con_printf("a command file is named as -@{name} or -@{file}:{name}\n");
             optState.iStatus = 1;
             return false;
         }
@@ -151,6 +167,8 @@ static bool opt_args(int argc, char** argv)
         }
         char* param = nullptr;
         const Cmd* cmd = arg[0] == '-' ? opt_findcmd(arg, &param) : nullptr;
+        if (!cmd)
+            cmd = opt_findfile(arg, &param);
         if (!cmd) {
             con_printf("unrecognized option: %s\n", arg);
             optState.iStatus = 1;

@@ -57,7 +57,10 @@ int cmd_readline(FILE* file, char* line, int size);
 void cmd_too_long(int size);
 
 int cmd_loop(const Cmd* table, char* line, int size, const char* prompt, int once);
-int cmd_getline(char* line, int size);
+// Reads a line from the console or from redirected input. At a terminal
+// with line editing, the editor shows `prompt` (none when null); elsewhere
+// the caller has printed it.
+int cmd_getline(char* line, int size, const char* prompt);
 int cmd_parse(const Cmd* table, char* line, int* result);
 
 // Works through the command-line arguments: options, and commands written

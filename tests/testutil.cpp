@@ -127,12 +127,34 @@ RunResult run_tessaly(const std::vector<std::string>& args, const std::string& i
     return r;
 }
 
-PtyProcess::PtyProcess(const std::vector<std::string>& args, const std::string& cwd)
+PtyProcess::PtyProcess(const std::vector<std::string>& args, const std::string& cwd,
+                       const std::vector<std::string>& env)
 {
+    // The defaults first, then what the test asks for. No test writes to
+    // the history of the user who runs it.
+    std::vector<std::string> all = {"TERM=xterm", "EDITRC"};
+    bool state = false;
+    for (const auto& e : env)
+        state = state || e.rfind("XDG_STATE_HOME", 0) == 0;
+    if (!state) {
+        char templ[] = "/tmp/tessaly-state-XXXXXX";
+        if (!mkdtemp(templ))
+            throw std::runtime_error("mkdtemp failed");
+        stateDir = templ;
+        all.push_back("XDG_STATE_HOME=" + stateDir);
+    }
+    all.insert(all.end(), env.begin(), env.end());
     pid = forkpty(&fd, nullptr, nullptr, nullptr);
     if (pid < 0)
         throw std::runtime_error("forkpty failed");
     if (pid == 0) {
+        for (const auto& e : all) {
+            size_t eq = e.find('=');
+            if (eq == std::string::npos)
+                unsetenv(e.c_str());
+            else
+                setenv(e.substr(0, eq).c_str(), e.substr(eq + 1).c_str(), 1);
+        }
         exec_tessaly(args, cwd);
     }
 }
@@ -145,6 +167,10 @@ PtyProcess::~PtyProcess()
     }
     if (fd >= 0)
         close(fd);
+    if (!stateDir.empty()) {
+        std::error_code ec;
+        std::filesystem::remove_all(stateDir, ec);
+    }
 }
 
 bool PtyProcess::read_until(const std::string& want, int timeoutMs)

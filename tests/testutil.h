@@ -16,13 +16,17 @@ struct RunResult {
 RunResult run_tessaly(const std::vector<std::string>& args, const std::string& input = "",
                       const std::string& cwd = "", int timeoutMs = 30000);
 
-// The program running on a pseudo-terminal, as at a real terminal.
+// The program running on a pseudo-terminal, as at a real terminal: an
+// xterm, with its history file in a folder of its own (removed with the
+// object) unless `env` ("NAME=value", or "NAME" to unset) says otherwise.
 struct PtyProcess {
     int pid = -1;
     int fd = -1;
-    std::string out; // everything read so far
+    std::string out;      // everything read so far
+    std::string stateDir; // XDG_STATE_HOME of the program, when made here
 
-    explicit PtyProcess(const std::vector<std::string>& args, const std::string& cwd = "");
+    explicit PtyProcess(const std::vector<std::string>& args, const std::string& cwd = "",
+                        const std::vector<std::string>& env = {});
     ~PtyProcess();
     PtyProcess(const PtyProcess&) = delete;
     PtyProcess& operator=(const PtyProcess&) = delete;

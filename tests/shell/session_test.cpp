@@ -189,9 +189,25 @@ TEST(Startup, QuitAndCommandFileAsOptions)
     RunResult r = run_tessaly({"-nologo", "-@{file}:cmds.txt", "-quit"}, "", dir.path);
     EXPECT_EQ(r.out, "[C1P] log\nlog file closed\n");
     EXPECT_EQ(r.status, 0);
-    r = run_tessaly({"-nologo", "-@{file}"}, "", dir.path);
-    EXPECT_EQ(r.out, "a command file is named as -@{file}:{file}\n");
-    EXPECT_NE(r.status, 0);
+    // '-@{name}' names the file itself; a name is taken as it stands.
+    write_file(dir.file("a:b.txt"), "xyz\n");
+    struct {
+        const char* arg;
+        const char* out;
+        bool ok;
+    } cases[] = {
+        {"-@cmds.txt", "[C1P] log\nlog file closed\n", true},
+        {"-@a:b.txt", "[C1P] xyz\nunknown command: xyz\n", true},
+        {"-@missing.txt", "file not found: missing.txt\n", true},
+        {"-@", "a command file is named as -@{name} or -@{file}:{name}\n", false},
+        {"-@{file}", "a command file is named as -@{name} or -@{file}:{name}\n", false},
+        {"-@{file}:", "a command file is named as -@{name} or -@{file}:{name}\n", false},
+    };
+    for (const auto& c : cases) {
+        r = run_tessaly({"-nologo", c.arg, "-quit"}, "", dir.path);
+        EXPECT_EQ(r.out, c.out) << c.arg;
+        EXPECT_EQ(r.status == 0, c.ok) << c.arg;
+    }
 }
 
 TEST(Log, FileHoldsPromptsCommandsAndOutput)
