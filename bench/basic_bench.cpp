@@ -17,7 +17,7 @@
 #include <thread>
 #include <unistd.h>
 
-#include "c1p_harness.h"
+#include "basic_machine.h"
 
 namespace
 {
@@ -68,19 +68,6 @@ std::string hex(unsigned value)
     return buf;
 }
 
-bool started = false;
-
-bool start_basic()
-{
-    if (started)
-        return true;
-    if (!c1p::boot() || !c1p::wait_idle() || !c1p::type("C") || !c1p::wait_for("OK") ||
-        !c1p::wait_idle())
-        return false;
-    started = true;
-    return true;
-}
-
 // Loads the program from a cassette file (the keyboard has no '^'), then
 // types RUN; gives the instructions from RUN's handler to the ready prompt,
 // or 0 when something went wrong.
@@ -89,7 +76,7 @@ double run_program(const Program& p, std::string& screen)
     static const std::map<std::string, unsigned> aLabels = labels();
     auto run = aLabels.find("RUN");
     auto ready = aLabels.find("READY");
-    if (run == aLabels.end() || ready == aLabels.end() || !start_basic())
+    if (run == aLabels.end() || ready == aLabels.end() || !bench_start_basic())
         return 0;
     char tape[] = "/tmp/basic_benchXXXXXX";
     int fd = mkstemp(tape);
@@ -164,10 +151,5 @@ int main(int argc, char** argv)
         benchmark::RegisterBenchmark(p.name, BM_Basic, &p)
             ->Iterations(1)
             ->Unit(benchmark::kMillisecond);
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    if (started)
-        c1p::shutdown();
-    return 0;
+    return bench_run(argc, argv);
 }

@@ -17,24 +17,11 @@
 #include <sys/resource.h>
 #include <thread>
 
-#include "c1p_harness.h"
+#include "basic_machine.h"
 #include "vm.h"
 
 namespace
 {
-
-bool started = false;
-
-bool start_basic()
-{
-    if (started)
-        return true;
-    if (!c1p::boot() || !c1p::wait_idle() || !c1p::type("C") || !c1p::wait_for("OK") ||
-        !c1p::wait_idle())
-        return false;
-    started = true;
-    return true;
-}
 
 double cpu_seconds()
 {
@@ -46,7 +33,7 @@ double cpu_seconds()
 
 void BM_IdleAtThePrompt(benchmark::State& state, const char* speed)
 {
-    if (!start_basic()) {
+    if (!bench_start_basic()) {
         state.SkipWithError("BASIC did not start");
         return;
     }
@@ -89,10 +76,5 @@ int main(int argc, char** argv)
         ->Iterations(1)
         ->UseManualTime()
         ->Unit(benchmark::kSecond);
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    if (started)
-        c1p::shutdown();
-    return 0;
+    return bench_run(argc, argv);
 }

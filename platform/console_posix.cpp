@@ -125,10 +125,11 @@ void plat_console_echo_ctrlc(bool on)
     fEchoCtrlC.store(on);
 }
 
-int plat_console_getbyte(unsigned char* b)
+// Waits until standard input can be read (1) or the Ctrl-C pipe has news
+// (CONSOLE_INTERRUPTED or CONSOLE_CONTINUED, as ctrlc_drain tells); 0 when
+// waiting fails.
+static int console_wait()
 {
-    if (!fConsoleReading.load())
-        plat_console_arm();
     for (;;) {
         pollfd fds[2] = {{STDIN_FILENO, POLLIN, 0}, {afdCtrlC[0], POLLIN, 0}};
         int nfds = afdCtrlC[0] >= 0 ? 2 : 1;
@@ -139,8 +140,19 @@ int plat_console_getbyte(unsigned char* b)
         }
         if (nfds == 2 && (fds[1].revents & POLLIN))
             return ctrlc_drain();
-        if (!fds[0].revents)
-            continue;
+        if (fds[0].revents)
+            return 1;
+    }
+}
+
+int plat_console_getbyte(unsigned char* b)
+{
+    if (!fConsoleReading.load())
+        plat_console_arm();
+    for (;;) {
+        int ready = console_wait();
+        if (ready != 1)
+            return ready;
         ssize_t n = read(STDIN_FILENO, b, 1);
         if (n < 0 && (errno == EINTR || errno == EAGAIN))
             continue;
@@ -159,22 +171,16 @@ int plat_console_read(char* line, int size)
     bool tooLong = false; // the buffer is full without a newline: drop the rest
     int result = CONSOLE_EOF;
     for (;;) {
-        pollfd fds[2] = {{STDIN_FILENO, POLLIN, 0}, {afdCtrlC[0], POLLIN, 0}};
-        int nfds = afdCtrlC[0] >= 0 ? 2 : 1;
-        if (poll(fds, nfds, -1) < 0) {
-            if (errno == EINTR)
-                continue;
+        int ready = console_wait();
+        if (ready == 0)
             break;
-        }
-        if (nfds == 2 && (fds[1].revents & POLLIN)) {
-            // After a stop the terminal reads lines as before: read on.
-            if (ctrlc_drain() == CONSOLE_CONTINUED)
-                continue;
+        // After a stop the terminal reads lines as before: read on.
+        if (ready == CONSOLE_CONTINUED)
+            continue;
+        if (ready == CONSOLE_INTERRUPTED) {
             result = CONSOLE_INTERRUPTED;
             break;
         }
-        if (!fds[0].revents)
-            continue;
         char* dst = tooLong ? drain : line + len;
         size_t room = tooLong ? sizeof drain : static_cast<size_t>(size - 1 - len);
         ssize_t n = read(STDIN_FILENO, dst, room);

@@ -35,6 +35,17 @@ struct PtyProcess {
     void send(const std::string& text);
     // Waits for the program to end; its exit status, or -1.
     int wait();
+    // Reads until the prompt "[C1P] " (true) or the time is up (false).
+    bool read_prompt(int timeoutMs = 10000)
+    {
+        return read_until("[C1P] ", timeoutMs);
+    }
+    // Types quit; the exit status once the program has ended, or -1.
+    int quit()
+    {
+        send("quit\r");
+        return wait();
+    }
 };
 
 // A fresh empty directory, removed with its contents when the object dies.

@@ -35,7 +35,15 @@ PUTTMP: ldx     TEMPPT
 ; Takes the string value DSCPTR for use: INDEX = its address, TLEN and A =
 ; its length (Z set when empty). A temporary on top of TEMPST is popped
 ; (its characters stay until the space is next reclaimed).
-FRETMP: ldy     #0
+FRETMP: jsr     DESCLD
+        bne     @done
+        stx     TEMPPT
+@done:  lda     TLEN
+        rts
+
+; Loads the string value DSCPTR: TLEN = its length, INDEX = its address;
+; then goes on as ISTOP. Changes A and Y.
+DESCLD: ldy     #0
         lda     (DSCPTR),y
         sta     TLEN
         iny
@@ -44,12 +52,6 @@ FRETMP: ldy     #0
         iny
         lda     (DSCPTR),y
         sta     INDEX+1
-        jsr     ISTOP
-        bne     @done
-        stx     TEMPPT
-@done:  lda     TLEN
-        rts
-
 ; Z set when DSCPTR is the temporary on top of TEMPST; X = TEMPPT without
 ; it. Changes A.
 ISTOP:  lda     DSCPTR+1
@@ -99,16 +101,7 @@ ALLOC:  sta     TLEN2
 ; LET for strings: the descriptor at VARPNT gets the value DSCPTR. A fresh
 ; temporary is taken over, a string in the program is pointed to, any other
 ; is copied into the string space.
-STRASG: ldy     #0
-        lda     (DSCPTR),y
-        sta     TLEN
-        iny
-        lda     (DSCPTR),y
-        sta     INDEX
-        iny
-        lda     (DSCPTR),y
-        sta     INDEX+1
-        jsr     ISTOP
+STRASG: jsr     DESCLD
         bne     @var
         stx     TEMPPT          ; a temporary, popped: in the string space
         lda     INDEX+1         ; or the program it is ours as it is
@@ -126,13 +119,7 @@ STRASG: ldy     #0
         jsr     ALLOC
         lda     TLEN2
         sta     TLEN
-        ldy     #1              ; the source again (the space may have moved)
-        lda     (DSCPTR),y
-        sta     INDEX2
-        iny
-        lda     (DSCPTR),y
-        sta     INDEX2+1
-        jsr     COPYSTR
+        jsr     COPYDSC         ; the source again (the space may have moved)
 @store: ldy     #0
         lda     TLEN
         sta     (VARPNT),y
@@ -144,6 +131,15 @@ STRASG: ldy     #0
         sta     (VARPNT),y
         rts
 
+; Copies TLEN bytes of the string value DSCPTR to (INDEX): INDEX2 = its
+; address, then as COPYSTR. Changes A, Y.
+COPYDSC:
+        ldy     #1
+        lda     (DSCPTR),y
+        sta     INDEX2
+        iny
+        lda     (DSCPTR),y
+        sta     INDEX2+1
 ; Copies TLEN bytes from (INDEX2) to (INDEX). Changes A, Y.
 COPYSTR:
         ldy     #0
@@ -186,13 +182,7 @@ CONCAT: ldy     #0
 @r:     ldy     #0
         lda     (DSCPTR),y
         sta     TLEN
-        iny
-        lda     (DSCPTR),y
-        sta     INDEX2
-        iny
-        lda     (DSCPTR),y
-        sta     INDEX2+1
-        jsr     COPYSTR
+        jsr     COPYDSC
         jsr     DROP2
         lda     BTMP
         sta     INDEX

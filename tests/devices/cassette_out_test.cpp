@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "cassette.h"
+#include "devtest.h"
 #include "cpu6502.h"
 #include "memmap.h"
 #include "shell.h"
@@ -20,18 +21,9 @@ using namespace std::string_literals;
 
 // Runs `cassette` with these parameters and switches, as typed; returns
 // what it printed.
-std::string cassette(std::vector<std::string> words, uint32_t mask = 0)
+std::string cassette(const std::vector<std::string>& words, uint32_t mask = 0)
 {
-    words.insert(words.begin(), "cassette");
-    std::vector<char*> argv;
-    for (std::string& w : words)
-        argv.push_back(w.data());
-    argv.push_back(nullptr);
-    Switches sw{};
-    sw.mask = mask;
-    testing::internal::CaptureStdout();
-    cmd_cassette(static_cast<int>(words.size()), argv.data(), &sw);
-    return testing::internal::GetCapturedStdout();
+    return run_cmd(cmd_cassette, words, mask);
 }
 
 // Instructions storing each byte at `offset` of the page, as the CPU thread
@@ -53,19 +45,8 @@ bool status_reads(byte status)
     return true;
 }
 
-class CassetteOut : public testing::Test
+class CassetteOut : public DevFixture
 {
-  protected:
-    TempDir dir;
-    void SetUp() override
-    {
-        memset(abMem6502, 0, MEM_SIZE6502);
-        cas_reset();
-    }
-    void TearDown() override
-    {
-        cas_reset();
-    }
 };
 
 // What the program stores reaches the file as text: CR as a newline, LF and

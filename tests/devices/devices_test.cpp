@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "cassette.h"
+#include "devtest.h"
 #include "cpu6502.h"
 #include "kbd.h"
 #include "vm.h"
@@ -20,28 +21,6 @@
 
 namespace
 {
-
-// What fn() prints on standard output.
-template <typename Fn>
-std::string printed(Fn fn)
-{
-    testing::internal::CaptureStdout();
-    fn();
-    return testing::internal::GetCapturedStdout();
-}
-
-// What a command handler prints for the parameters and switches given.
-std::string run_cmd(PfnCmd handler, std::vector<std::string> words, uint32_t mask = 0)
-{
-    words.insert(words.begin(), "command");
-    std::vector<char*> argv;
-    for (std::string& w : words)
-        argv.push_back(w.data());
-    argv.push_back(nullptr);
-    Switches sw{};
-    sw.mask = mask;
-    return printed([&] { handler(static_cast<int>(words.size()), argv.data(), &sw); });
-}
 
 // Whether the whole keyboard range reads one value.
 bool kbd_whole()
@@ -70,21 +49,9 @@ struct Step {
     long lParam = 0;
 };
 
-// Clear memory, an idle keyboard (shift lock on), no tape, a directory.
-class DevTest : public testing::Test
+class DevTest : public DevFixture
 {
   protected:
-    TempDir dir;
-    void SetUp() override
-    {
-        memset(abMem6502, 0, MEM_SIZE6502);
-        kbd_reset();
-        cas_reset();
-    }
-    void TearDown() override
-    {
-        run_cmd(cmd_cassette, {}, SW_C);
-    }
     // A file of the directory holding data: its path.
     std::string file(const std::string& name, const std::string& data)
     {

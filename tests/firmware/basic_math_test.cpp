@@ -19,17 +19,6 @@
 namespace
 {
 
-// Types `line` on a cleared screen; gives what the screen shows once BASIC
-// is back at its prompt (a program that computes without printing looks
-// idle to the harness, so the prompt itself is awaited).
-std::string command(const std::string& line, int timeoutMs = 30000)
-{
-    c1p::type_lines("PRINT CHR$(12);:" + line, timeoutMs);
-    for (int waited = 0; c1p::last_line() != "OK" && waited < timeoutMs; waited += 100)
-        c1p::wait_idle(100);
-    return c1p::without_ok(c1p::screen_text());
-}
-
 // The machine's numbers on the host: a value rounded to 24 bits of
 // mantissa, half away from zero, as the arithmetic rounds; 0 below the
 // smallest number.
@@ -93,14 +82,7 @@ class BasicMath : public testing::Test
   protected:
     void SetUp() override
     {
-        ASSERT_TRUE(c1p::boot(tape));
-        ASSERT_TRUE(c1p::wait_idle());
-        ASSERT_TRUE(c1p::type("C"));
-        // Without the interpreter in the BASIC ROM (a build of the
-        // arithmetic alone), C leads back to the boot prompt.
-        if (!c1p::wait_for("OK") && c1p::screen_text().find("C/W/M ?") != std::string::npos)
-            GTEST_SKIP() << "no BASIC interpreter in this build";
-        ASSERT_TRUE(c1p::wait_idle());
+        ASSERT_TRUE(c1p::boot_basic(tape));
     }
     void TearDown() override
     {
@@ -117,7 +99,7 @@ struct Case {
 void print_cases(const std::vector<Case>& cases)
 {
     for (const Case& c : cases)
-        EXPECT_EQ(command(std::string("PRINT ") + c.expr), std::string(c.screen) + "\n")
+        EXPECT_EQ(c1p::basic_line(std::string("PRINT ") + c.expr), std::string(c.screen) + "\n")
             << "PRINT " << c.expr;
 }
 
@@ -222,7 +204,7 @@ TEST_F(BasicMath, ArgumentsOutsideTheDomainAreErrors)
     c1p::type_lines("PRINT 1E39");
     EXPECT_EQ(c1p::screen_text(), "OK\nPRINT 1E39\n?OV ERROR\nOK\n");
     // After an error the arithmetic goes on as before.
-    EXPECT_EQ(command("PRINT 2*3"), " 6\n");
+    EXPECT_EQ(c1p::basic_line("PRINT 2*3"), " 6\n");
 }
 
 TEST_F(BasicMath, ConversionsKeepToTheirRanges)
@@ -238,7 +220,7 @@ TEST_F(BasicMath, ConversionsKeepToTheirRanges)
         {"STR$(1/3);STR$(-2)", " .333333-2"},
     });
     // A sum of tenths drifts in binary; the printed value does not.
-    EXPECT_EQ(command("S=0:FOR I=1 TO 10:S=S+.1:NEXT:PRINT S;S=1"), " 1  0\n");
+    EXPECT_EQ(c1p::basic_line("S=0:FOR I=1 TO 10:S=S+.1:NEXT:PRINT S;S=1"), " 1  0\n");
 }
 
 TEST_F(BasicMath, RndGivesReproducibleSequencesBelowOne)
@@ -249,7 +231,7 @@ TEST_F(BasicMath, RndGivesReproducibleSequencesBelowOne)
                     "30 X=RND(-2):C=RND(1):PRINT A=C\n"
                     "40 A=RND(1):B=RND(0):PRINT A=B\n"
                     "50 X=RND(-7):Y=RND(-7):PRINT X=Y;X>=0;X<1");
-    EXPECT_EQ(command("RUN"), "-1 -1  0\n 0\n-1\n-1 -1 -1\n");
+    EXPECT_EQ(c1p::basic_line("RUN"), "-1 -1  0\n 0\n-1\n-1 -1 -1\n");
     // 500 numbers: all in [0,1), their mean near 1/2, every tenth of the
     // range hit.
     c1p::type_lines("NEW");
@@ -257,7 +239,7 @@ TEST_F(BasicMath, RndGivesReproducibleSequencesBelowOne)
                     "20 S=S+R:H(INT(R*10))=H(INT(R*10))+1:NEXT:E=0\n"
                     "30 FOR I=0 TO 9:IF H(I)<20 THEN E=E+1\n"
                     "40 NEXT:PRINT N;ABS(S/500-.5)<.05;E");
-    EXPECT_EQ(command("RUN", 120000), " 0 -1  0\n");
+    EXPECT_EQ(c1p::basic_line("RUN", 120000), " 0 -1  0\n");
 }
 
 // True when `got` is how BASIC prints a number within `tol` (relative) of
@@ -280,7 +262,7 @@ void check_against_host(const std::string& fn, const std::function<double(double
 {
     c1p::type_lines("NEW");
     c1p::type_lines("10 FOR I=1 TO 24:X=I*I/37-5:PRINT " + fn + "(" + arg + "):NEXT");
-    std::string screen = command("RUN", 60000);
+    std::string screen = c1p::basic_line("RUN", 60000);
     size_t pos = 0;
     for (int i = 1; i <= 24; i++) {
         size_t end = screen.find('\n', pos);
@@ -337,13 +319,13 @@ TEST_F(BasicMathTape, PowersAreExactWhereTheResultFits)
 {
     ASSERT_TRUE(c1p::type_lines("LOAD"));
     ASSERT_TRUE(c1p::wait_idle(20000));
-    EXPECT_EQ(command("RUN 10"), " 9  .5  1  1024 -4  64\n");
-    EXPECT_EQ(command("GOTO 20"), "-8  .01  2  1.41421\n?FC ERROR IN 20\n");
-    EXPECT_EQ(command("GOTO 30"), "-1  2.25  1E+06  531441\n");
-    EXPECT_EQ(command("GOTO 40"), "?/0 ERROR IN 40\n");
-    EXPECT_EQ(command("GOTO 50"), "?OV ERROR IN 50\n");
-    EXPECT_EQ(command("GOTO 60"), " 0  1.26765E+30  1.26765E+30 -1\n");
-    std::string screen = command("GOTO 70");
+    EXPECT_EQ(c1p::basic_line("RUN 10"), " 9  .5  1  1024 -4  64\n");
+    EXPECT_EQ(c1p::basic_line("GOTO 20"), "-8  .01  2  1.41421\n?FC ERROR IN 20\n");
+    EXPECT_EQ(c1p::basic_line("GOTO 30"), "-1  2.25  1E+06  531441\n");
+    EXPECT_EQ(c1p::basic_line("GOTO 40"), "?/0 ERROR IN 40\n");
+    EXPECT_EQ(c1p::basic_line("GOTO 50"), "?OV ERROR IN 50\n");
+    EXPECT_EQ(c1p::basic_line("GOTO 60"), " 0  1.26765E+30  1.26765E+30 -1\n");
+    std::string screen = c1p::basic_line("GOTO 70");
     size_t pos = 0;
     for (int i = 1; i <= 10; i++) {
         size_t end = screen.find('\n', pos);

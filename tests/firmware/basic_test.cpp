@@ -16,42 +16,20 @@
 namespace
 {
 
-// Waits until the last row of the screen is BASIC's "OK" prompt. (A program
-// that computes for long without printing looks idle to wait_idle, since
-// BASIC checks for Ctrl-C all the while.)
-bool wait_ok(int timeoutMs = 30000)
-{
-    for (int waited = 0; c1p::last_line() != "OK"; waited += 5) {
-        if (waited > timeoutMs)
-            return false;
-        std::this_thread::sleep_for(std::chrono::milliseconds(5));
-    }
-    return c1p::wait_idle();
-}
-
-// Types the direct line `line` after a statement that clears the screen
-// (BASIC prints code 12); gives what the screen shows once BASIC is back at
-// its prompt, without the final "OK".
-std::string command(const std::string& line, int timeoutMs = 30000)
-{
-    c1p::type("PRINT CHR$(12);:" + line + "\n");
-    wait_ok(timeoutMs);
-    return c1p::without_ok(c1p::screen_text());
-}
-
 // Clears the screen (for what the next lines typed print).
 bool clear_screen()
 {
     return c1p::type_lines("PRINT CHR$(12);") && c1p::type_lines("PRINT CHR$(12);");
 }
 
-// Types NEW and the program's lines, then `line` (see command).
+// Types NEW and the program's lines, then the direct line `line` (see
+// c1p::basic_line).
 std::string run(std::string_view program, const std::string& line = "RUN", int timeoutMs = 30000)
 {
     c1p::type_lines("NEW");
     if (!program.empty())
         c1p::type_lines(program);
-    return command(line, timeoutMs);
+    return c1p::basic_line(line, timeoutMs);
 }
 
 // Types NEW, then loads the program from a cassette file (for characters
@@ -66,19 +44,12 @@ bool load(const std::string& program)
     return ok;
 }
 
-// Starts BASIC on a booted machine: "C" at the boot prompt.
-bool start_basic()
-{
-    return c1p::wait_idle() && c1p::type("C") && c1p::wait_for("OK") && c1p::wait_idle();
-}
-
 class Basic : public testing::Test
 {
   protected:
     void SetUp() override
     {
-        ASSERT_TRUE(c1p::boot());
-        ASSERT_TRUE(start_basic());
+        ASSERT_TRUE(c1p::boot_basic());
     }
     void TearDown() override
     {
@@ -104,7 +75,7 @@ TEST_F(Basic, GreetsWithTheFreeMemory)
     std::string screen = c1p::screen_text();
     EXPECT_NE(screen.find("TESSALY BASIC"), std::string::npos) << screen;
     // The free memory is what FRE reports for an empty program.
-    std::string fre = command("PRINT FRE(0)");
+    std::string fre = c1p::basic_line("PRINT FRE(0)");
     ASSERT_GE(fre.size(), 3u) << fre;
     std::string number = std::to_string(std::stol(fre));
     EXPECT_NE(screen.find(number + " BYTES FREE"), std::string::npos) << screen << fre;
@@ -137,9 +108,9 @@ TEST_F(Basic, FoldsLowerCaseOutsideStrings)
 {
     c1p::caps_lock(); // shift lock off: letters come in lower case
     ASSERT_TRUE(c1p::type_lines("new\n10 print \"abc\";len(\"x\"):rem xy"));
-    EXPECT_EQ(command("list"), "10 PRINT \"abc\";LEN(\"x\"):REM xy\n");
-    EXPECT_EQ(command("run"), "abc 1\n");
-    EXPECT_EQ(command("a$=\"q\":?a$;1e2"), "q 100\n");
+    EXPECT_EQ(c1p::basic_line("list"), "10 PRINT \"abc\";LEN(\"x\"):REM xy\n");
+    EXPECT_EQ(c1p::basic_line("run"), "abc 1\n");
+    EXPECT_EQ(c1p::basic_line("a$=\"q\":?a$;1e2"), "q 100\n");
 }
 
 TEST_F(Basic, RunsStatements)
@@ -219,10 +190,10 @@ TEST_F(Basic, KeepsThePeriodsQuirksAndLimits)
 TEST_F(Basic, StopsAndContinues)
 {
     ASSERT_TRUE(c1p::type_lines("10 PRINT 1\n20 STOP\n30 PRINT 3"));
-    EXPECT_EQ(command("RUN"), " 1\nBREAK IN 20\n");
-    EXPECT_EQ(command("CONT"), " 3\n");
-    EXPECT_EQ(command("CONT"), ""); // at the end: it ends again
-    EXPECT_EQ(command("CLEAR:CONT"), "?CN ERROR\n");
+    EXPECT_EQ(c1p::basic_line("RUN"), " 1\nBREAK IN 20\n");
+    EXPECT_EQ(c1p::basic_line("CONT"), " 3\n");
+    EXPECT_EQ(c1p::basic_line("CONT"), ""); // at the end: it ends again
+    EXPECT_EQ(c1p::basic_line("CLEAR:CONT"), "?CN ERROR\n");
 }
 
 TEST_F(Basic, LoopsWithForAndNext)
@@ -281,7 +252,7 @@ TEST_F(Basic, EvaluatesExpressions)
     });
     // '^' comes from a cassette file: the keyboard has none
     ASSERT_TRUE(load("10 PRINT 2^3^2;-2^2;2^-1;3^2*2;2*3^2\r"));
-    EXPECT_EQ(command("RUN"), " 64 -4  .5  18  18\n");
+    EXPECT_EQ(c1p::basic_line("RUN"), " 64 -4  .5  18  18\n");
 }
 
 TEST_F(Basic, HandlesStrings)
@@ -347,8 +318,8 @@ TEST_F(Basic, ReportsErrors)
     EXPECT_EQ(c1p::without_ok(c1p::screen_text()), "OK\n10 PRINT 1E99\n?OV ERROR\n");
     // an error changes nothing: the program is still there and runs
     ASSERT_TRUE(c1p::type_lines("NEW\n10 PRINT \"STILL\""));
-    EXPECT_EQ(command("GOTO 99"), "?UL ERROR\n");
-    EXPECT_EQ(command("RUN"), "STILL\n");
+    EXPECT_EQ(c1p::basic_line("GOTO 99"), "?UL ERROR\n");
+    EXPECT_EQ(c1p::basic_line("RUN"), "STILL\n");
 }
 
 TEST_F(Basic, InputAsksAgainOnBadInput)
@@ -372,23 +343,23 @@ TEST_F(Basic, CtrlCBreaksAndContGoesOn)
     ASSERT_TRUE(c1p::type_lines("10 I=I+1:GOTO 10\n20 PRINT I"));
     ASSERT_TRUE(c1p::type("PRINT CHR$(12);:RUN\n"));
     ASSERT_TRUE(c1p::ctrl('C'));
-    ASSERT_TRUE(wait_ok());
+    ASSERT_TRUE(c1p::wait_ok());
     EXPECT_EQ(c1p::row(0), "BREAK IN 10");
-    EXPECT_EQ(command("PRINT I>0"), "-1\n");
+    EXPECT_EQ(c1p::basic_line("PRINT I>0"), "-1\n");
     ASSERT_TRUE(c1p::type("PRINT CHR$(12);:CONT\n"));
     ASSERT_TRUE(c1p::ctrl('C'));
-    ASSERT_TRUE(wait_ok());
+    ASSERT_TRUE(c1p::wait_ok());
     EXPECT_EQ(c1p::row(0), "BREAK IN 10");
     // a loop in a direct line breaks too, but cannot go on
     ASSERT_TRUE(c1p::type("FOR I=1 TO 1E9:NEXT\n"));
     ASSERT_TRUE(c1p::ctrl('C'));
-    ASSERT_TRUE(wait_ok());
-    EXPECT_EQ(command("CONT"), "?CN ERROR\n");
+    ASSERT_TRUE(c1p::wait_ok());
+    EXPECT_EQ(c1p::basic_line("CONT"), "?CN ERROR\n");
     // INPUT: CONT asks again
     ASSERT_TRUE(c1p::type_lines("NEW\n10 INPUT A\n20 PRINT A*2"));
     ASSERT_TRUE(c1p::type_lines("PRINT CHR$(12);:RUN"));
     ASSERT_TRUE(c1p::ctrl('C'));
-    ASSERT_TRUE(wait_ok());
+    ASSERT_TRUE(c1p::wait_ok());
     ASSERT_TRUE(c1p::type_lines("CONT"));
     ASSERT_TRUE(c1p::type_lines("21"));
     EXPECT_EQ(c1p::without_ok(c1p::screen_text()), "?\nBREAK IN 10\nOK\nCONT\n? 21\n 42\n");
@@ -402,7 +373,7 @@ TEST_F(Basic, ListBreaksWithCtrlC)
     ASSERT_TRUE(load(program));
     ASSERT_TRUE(c1p::type("PRINT CHR$(12);:LIST\n"));
     ASSERT_TRUE(c1p::ctrl('C'));
-    ASSERT_TRUE(wait_ok());
+    ASSERT_TRUE(c1p::wait_ok());
     std::string screen = c1p::screen_text();
     EXPECT_NE(screen.find("BREAK"), std::string::npos) << screen;
     EXPECT_EQ(screen.find("400 REM"), std::string::npos) << screen;
@@ -414,21 +385,21 @@ TEST_F(Basic, PokesTheScreenAndCallsUsr)
     ASSERT_TRUE(c1p::type_lines("PRINT CHR$(12);:FOR I=0 TO 4:POKE 53248+32*20+I,65+I:NEXT"));
     EXPECT_EQ(c1p::row(20), "ABCDE");
     // Without a routine set up, USR is an error.
-    EXPECT_EQ(command("PRINT USR(1)"), "?FC ERROR\n");
+    EXPECT_EQ(c1p::basic_line("PRINT USR(1)"), "?FC ERROR\n");
     // A routine at 30000 doubles its argument: INC $A0 (FAC's exponent), RTS.
     ASSERT_TRUE(c1p::type_lines("POKE 30000,230:POKE 30001,160:POKE 30002,96"));
-    EXPECT_EQ(command("POKE 11,48:POKE 12,117:PRINT USR(21)"), " 42\n");
+    EXPECT_EQ(c1p::basic_line("POKE 11,48:POKE 12,117:PRINT USR(21)"), " 42\n");
     // The helpers whose addresses stand at 6 and 8: at 30010, JSR 30017
     // (JMP ($0006): FAC to the integer A, Y), INY, JMP ($0008) (A, Y back
     // to FAC): the integer plus one.
     ASSERT_TRUE(c1p::type_lines("NEW\n10 DATA 32,65,117,200,108,8,0,108,6,0\n20 FOR I=0 TO 9:"
                                 "READ B:POKE 30010+I,B:NEXT\n30 POKE 11,58:PRINT USR(41);USR(-2)"));
-    EXPECT_EQ(command("RUN"), " 42 -1\n");
+    EXPECT_EQ(c1p::basic_line("RUN"), " 42 -1\n");
     // The System ROM's key routine, as programs of the period call it.
     ASSERT_TRUE(c1p::type_lines("NEW\n10 POKE 11,0:POKE 12,253:X=USR(X):PRINT PEEK(531)"));
     ASSERT_TRUE(c1p::type_lines("PRINT CHR$(12);:RUN"));
     ASSERT_TRUE(c1p::type("Q"));
-    ASSERT_TRUE(wait_ok());
+    ASSERT_TRUE(c1p::wait_ok());
     EXPECT_EQ(c1p::without_ok(c1p::screen_text()), " 81\n");
 }
 
@@ -447,7 +418,7 @@ TEST_F(Basic, WarmStartKeepsTheProgram)
     ASSERT_TRUE(c1p::type("W"));
     ASSERT_TRUE(c1p::wait_for("OK"));
     ASSERT_TRUE(c1p::wait_idle());
-    EXPECT_EQ(command("RUN"), "KEPT\n");
+    EXPECT_EQ(c1p::basic_line("RUN"), "KEPT\n");
 }
 
 TEST_F(Basic, LoadsAProgramFromTheCassette)
@@ -456,8 +427,8 @@ TEST_F(Basic, LoadsAProgramFromTheCassette)
     ASSERT_TRUE(load(std::string("NEW\r\r10 FOR I=1 TO 3\r20 PRINT I*I;\r") + std::string(3, '\0') +
                      "30 NEXT\rPRINT \"LOADED\"\r"));
     EXPECT_NE(c1p::screen_text().find("LOADED"), std::string::npos);
-    EXPECT_EQ(command("LIST"), "10 FOR I=1 TO 3\n20 PRINT I*I;\n30 NEXT\n");
-    EXPECT_EQ(command("RUN"), " 1  4  9\n");
+    EXPECT_EQ(c1p::basic_line("LIST"), "10 FOR I=1 TO 3\n20 PRINT I*I;\n30 NEXT\n");
+    EXPECT_EQ(c1p::basic_line("RUN"), " 1  4  9\n");
 }
 
 // The sample program: Conway's Life drawn with POKE; after 8 generations

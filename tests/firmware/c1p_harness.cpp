@@ -9,6 +9,7 @@
 #include <thread>
 #include <unistd.h>
 
+#include "cassette.h"
 #include "cpu6502.h"
 #include "fresh.h"
 #include "kbd.h"
@@ -53,8 +54,9 @@ static void screen_copy(byte* out)
 static void reset_state()
 {
     fresh_program_state();
-    // The keyboard as at power-on: no key down, shift lock on.
+    // The keyboard as at power-on: no key down, shift lock on; no tape.
     kbd_reset();
+    cas_reset();
     ksWindow = {};
 }
 
@@ -330,6 +332,29 @@ bool wait_idle(int timeoutMs)
         if (!running() || Clock::now() > deadline)
             return false;
     }
+}
+
+bool boot_basic(const std::string& cassette)
+{
+    return boot(cassette) && wait_idle() && type("C") && wait_for("OK") && wait_idle();
+}
+
+bool wait_ok(int timeoutMs)
+{
+    auto deadline = deadline_in(timeoutMs);
+    while (last_line() != "OK") {
+        if (!running() || Clock::now() > deadline)
+            return false;
+        std::this_thread::sleep_for(std::chrono::milliseconds(2));
+    }
+    return wait_idle(timeoutMs);
+}
+
+std::string basic_line(const std::string& line, int timeoutMs)
+{
+    type("PRINT CHR$(12);:" + line + "\n", timeoutMs);
+    wait_ok(timeoutMs);
+    return without_ok(screen_text());
 }
 
 } // namespace c1p

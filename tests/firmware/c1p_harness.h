@@ -72,4 +72,16 @@ uint32_t instructions();
 // True while the CPU runs.
 bool running();
 
+// BASIC. boot_basic boots (with the cassette file, if any) and types "C" at
+// the boot prompt; true once BASIC's OK prompt stands and the machine is
+// idle. wait_ok waits until the last row is the OK prompt and the machine is
+// idle (a program that computes without printing looks idle to wait_idle,
+// since BASIC checks for Ctrl-C all the while, so the prompt itself is
+// awaited). basic_line types a direct line after a statement that clears
+// the screen and gives what the screen shows once BASIC is back at its
+// prompt, without the final OK.
+bool boot_basic(const std::string& cassette = "");
+bool wait_ok(int timeoutMs = 30000);
+std::string basic_line(const std::string& line, int timeoutMs = 30000);
+
 } // namespace c1p

@@ -17,26 +17,6 @@
 namespace
 {
 
-// Waits until the last row of the screen is BASIC's "OK" prompt.
-bool wait_ok(int timeoutMs = 30000)
-{
-    for (int waited = 0; c1p::last_line() != "OK"; waited += 5) {
-        if (waited > timeoutMs)
-            return false;
-        std::this_thread::sleep_for(std::chrono::milliseconds(5));
-    }
-    return c1p::wait_idle();
-}
-
-// Types a direct line after clearing the screen; gives what the screen
-// shows once BASIC is back at its prompt, without the final "OK".
-std::string command(const std::string& line)
-{
-    c1p::type("PRINT CHR$(12);:" + line + "\n");
-    wait_ok();
-    return c1p::without_ok(c1p::screen_text());
-}
-
 class CassetteSave : public testing::Test
 {
   protected:
@@ -61,17 +41,16 @@ const char* const PROGRAM = "10 REM SAVED AND LOADED BACK\n"
 // runs. A second SAVE appends to the file, which still loads.
 TEST_F(CassetteSave, BasicSavesAProgramThatLoadsBack)
 {
-    ASSERT_TRUE(c1p::boot());
-    ASSERT_TRUE(c1p::wait_idle() && c1p::type("C") && c1p::wait_for("OK") && c1p::wait_idle());
+    ASSERT_TRUE(c1p::boot_basic());
     ASSERT_TRUE(c1p::type_lines(PROGRAM));
-    const std::string listing = command("LIST"); // rows of the screen: long lines wrap
-    const std::string output = command("RUN");
+    const std::string listing = c1p::basic_line("LIST"); // rows of the screen: long lines wrap
+    const std::string output = c1p::basic_line("RUN");
     EXPECT_EQ(output, "SQUARES: 1  4  9\nDONE\n");
 
     const std::string tape = dir.file("prog.bas");
     EXPECT_EQ(c1p::cmd("cassette /w \"" + tape + "\""),
               "cassette file closed\ncassette output file open\n");
-    EXPECT_EQ(command("SAVE:PRINT \"AFTER\""), listing + "AFTER\n")
+    EXPECT_EQ(c1p::basic_line("SAVE:PRINT \"AFTER\""), listing + "AFTER\n")
         << "the listing shows on the screen too";
     const std::string raw = read_file(tape);
     // The lines whole, as typed; only blank lines may stand before them.
@@ -79,15 +58,15 @@ TEST_F(CassetteSave, BasicSavesAProgramThatLoadsBack)
     EXPECT_EQ(c1p::cmd("cassette /c /w"), "cassette file closed\ncassette output file closed\n");
 
     for (int round = 1; round <= 2; round++) {
-        EXPECT_EQ(command("NEW:LIST"), "") << round;
+        EXPECT_EQ(c1p::basic_line("NEW:LIST"), "") << round;
         EXPECT_EQ(c1p::cmd("cassette \"" + tape + "\""), "cassette file open\n");
         ASSERT_TRUE(c1p::type_lines("LOAD", 30000)) << round;
         c1p::cmd("cassette /c");
-        EXPECT_EQ(command("LIST"), listing) << round;
-        EXPECT_EQ(command("RUN"), output) << round;
+        EXPECT_EQ(c1p::basic_line("LIST"), listing) << round;
+        EXPECT_EQ(c1p::basic_line("RUN"), output) << round;
         if (round == 1) {
             c1p::cmd("cassette /w \"" + tape + "\"");
-            command("SAVE");
+            c1p::basic_line("SAVE");
             c1p::cmd("cassette /c /w");
             EXPECT_EQ(read_file(tape), raw + raw) << "appended";
         }

@@ -185,7 +185,7 @@ TEST(Prompt, EditsTheLineWithCursorKeys)
 {
     TempDir dir;
     PtyProcess p({"-nologo"}, dir.path);
-    ASSERT_TRUE(p.read_until("[C1P] "));
+    ASSERT_TRUE(p.read_prompt());
     p.send("create\r");
     ASSERT_TRUE(p.read_until(PROMPT_AT_LINE_START)) << tail(p.out);
     p.send("log run.txt\r");
@@ -193,7 +193,7 @@ TEST(Prompt, EditsTheLineWithCursorKeys)
     // "dum 30" becomes "dump 300": back to the gap, a letter, on to the end.
     p.send("dum 30" + LEFT + LEFT + LEFT + "p" + END + "0\r");
     EXPECT_TRUE(p.read_until("0x0300: 00 ")) << tail(p.out);
-    ASSERT_TRUE(p.read_until("[C1P] ")) << tail(p.out);
+    ASSERT_TRUE(p.read_prompt()) << tail(p.out);
     // "ump 3" after Home: Delete the "x" typed before it.
     p.send("xdump 3" + HOME + "\033[3~" + END + "10\r");
     EXPECT_TRUE(p.read_until("0x0310: 00 ")) << tail(p.out);
@@ -219,18 +219,17 @@ TEST(Prompt, HistoryIsRecalledInTheNextSession)
     std::vector<std::string> env = {"XDG_STATE_HOME=" + state.path};
     {
         PtyProcess p({"-nologo"}, dir.path, env);
-        ASSERT_TRUE(p.read_until("[C1P] "));
+        ASSERT_TRUE(p.read_prompt());
         for (const char* line : {"edit 300 41", "dump 300", "dump 300", "  ", "xyz"}) {
             p.send(std::string(line) + "\r");
             ASSERT_TRUE(p.read_until(PROMPT_AT_LINE_START)) << tail(p.out);
             p.out.clear();
         }
-        p.send("quit\r");
-        EXPECT_EQ(p.wait(), 0);
+        EXPECT_EQ(p.quit(), 0);
     }
     EXPECT_EQ(read_file(state.file("tessaly/history")), "edit 300 41\ndump 300\nxyz\nquit\n");
     PtyProcess p({"-nologo"}, dir.path, env);
-    ASSERT_TRUE(p.read_until("[C1P] "));
+    ASSERT_TRUE(p.read_prompt());
     p.send("create\r");
     ASSERT_TRUE(p.read_until(PROMPT_AT_LINE_START)) << tail(p.out);
     // Five back (create, quit, xyz, dump 300) is "edit 300 41": it runs
@@ -240,8 +239,7 @@ TEST(Prompt, HistoryIsRecalledInTheNextSession)
     p.out.clear();
     p.send(UP + UP + UP + UP + UP + "\r");
     EXPECT_TRUE(p.read_until("0x0300: 42 ")) << tail(p.out);
-    p.send("quit\r");
-    EXPECT_EQ(p.wait(), 0);
+    EXPECT_EQ(p.quit(), 0);
     EXPECT_EQ(read_file(state.file("tessaly/history")),
               "edit 300 41\ndump 300\nxyz\nquit\ncreate\nedit 300 42\ndump 300\nquit\n");
 }
@@ -253,18 +251,17 @@ TEST(Prompt, HistoryFileFallsBackAndFailsSoftly)
     TempDir home;
     {
         PtyProcess p({"-nologo"}, home.path, {"XDG_STATE_HOME", "HOME=" + home.path});
-        ASSERT_TRUE(p.read_until("[C1P] "));
+        ASSERT_TRUE(p.read_prompt());
         p.send("xyz\r");
         ASSERT_TRUE(p.read_until("unknown command: xyz")) << tail(p.out);
-        p.send("quit\r");
-        EXPECT_EQ(p.wait(), 0);
+        EXPECT_EQ(p.quit(), 0);
     }
     EXPECT_EQ(read_file(home.file(".local/state/tessaly/history")), "xyz\nquit\n");
 
     // The state directory is a file: no folder can be made in it.
     write_file(home.file("state"), "");
     PtyProcess p({"-nologo"}, home.path, {"XDG_STATE_HOME=" + home.file("state")});
-    ASSERT_TRUE(p.read_until("[C1P] "));
+    ASSERT_TRUE(p.read_prompt());
     p.send("xyz\r");
     ASSERT_TRUE(p.read_until("unknown command: xyz" + PROMPT_AT_LINE_START)) << tail(p.out);
     p.send("abc\r");
@@ -279,8 +276,7 @@ TEST(Prompt, HistoryFileFallsBackAndFailsSoftly)
     p.out.clear();
     p.send(UP + UP + "\r");
     EXPECT_TRUE(p.read_until("unknown command: xyz" + PROMPT_AT_LINE_START)) << tail(p.out);
-    p.send("quit\r");
-    EXPECT_EQ(p.wait(), 0);
+    EXPECT_EQ(p.quit(), 0);
 }
 
 // Tab completes a command name, lists the choices of an ambiguous one, and
@@ -291,13 +287,13 @@ TEST(Prompt, TabCompletesCommandsAndFileNames)
     write_file(dir.file("cmds.txt"), "xyz\n");
     write_file(dir.file("results.txt"), "");
     PtyProcess p({"-nologo"}, dir.path);
-    ASSERT_TRUE(p.read_until("[C1P] "));
+    ASSERT_TRUE(p.read_prompt());
     p.send("log re\t\r");
     EXPECT_TRUE(p.read_until("logging enabled")) << tail(p.out);
-    ASSERT_TRUE(p.read_until("[C1P] "));
+    ASSERT_TRUE(p.read_prompt());
     p.send("me\t\r");
     EXPECT_TRUE(p.read_until("System ROM")) << tail(p.out);
-    ASSERT_TRUE(p.read_until("[C1P] "));
+    ASSERT_TRUE(p.read_prompt());
     p.out.clear();
     p.send("c\t");
     EXPECT_TRUE(p.read_until("\r\ncassette  close     create\r\n")) << tail(p.out);
@@ -308,8 +304,7 @@ TEST(Prompt, TabCompletesCommandsAndFileNames)
     EXPECT_TRUE(p.read_until("[C1P] xyz\r\nunknown command: xyz")) << tail(p.out);
     p.send("log /c\r");
     ASSERT_TRUE(p.read_until("log file closed")) << tail(p.out);
-    p.send("quit\r");
-    EXPECT_EQ(p.wait(), 0);
+    EXPECT_EQ(p.quit(), 0);
     // The log holds each line as completed.
     std::string log = read_file(dir.file("results.txt"));
     EXPECT_EQ(log.find("[C1P] log results.txt\n[C1P] mem \n"), 0u) << log;
@@ -325,7 +320,7 @@ TEST(Prompt, TabCompletesCommandsAndFileNames)
 TEST(Prompt, CtrlCDropsTheLineBeingEdited)
 {
     PtyProcess p({"-nologo"});
-    ASSERT_TRUE(p.read_until("[C1P] "));
+    ASSERT_TRUE(p.read_prompt());
     p.out.clear();
     p.send("dum");
     ASSERT_TRUE(p.read_until("dum"));
@@ -336,7 +331,7 @@ TEST(Prompt, CtrlCDropsTheLineBeingEdited)
     p.send("mem\r");
     EXPECT_TRUE(p.read_until("System ROM")) << tail(p.out);
     EXPECT_EQ(p.out.find("unknown"), std::string::npos) << p.out;
-    ASSERT_TRUE(p.read_until("[C1P] "));
+    ASSERT_TRUE(p.read_prompt());
     p.send("go\r");
     ASSERT_TRUE(p.read_until("CPU now running, use 'halt' to stop" + PROMPT_AT_LINE_START));
     p.out.clear();
@@ -349,8 +344,7 @@ TEST(Prompt, CtrlCDropsTheLineBeingEdited)
     p.out.clear();
     p.send("halt\r");
     EXPECT_TRUE(p.read_until("CPU not running")) << tail(p.out);
-    p.send("quit\r");
-    EXPECT_EQ(p.wait(), 0);
+    EXPECT_EQ(p.quit(), 0);
 }
 
 // Stopped (Ctrl-Z) while a line is being edited and continued from a shell
@@ -359,7 +353,7 @@ TEST(Prompt, CtrlCDropsTheLineBeingEdited)
 TEST(Prompt, TakesTheTerminalBackAfterAStop)
 {
     PtyProcess p({"-nologo"});
-    ASSERT_TRUE(p.read_until("[C1P] "));
+    ASSERT_TRUE(p.read_prompt());
     p.send("me");
     ASSERT_TRUE(p.read_until("[C1P] me"));
     auto canonical = [&] {
@@ -383,8 +377,7 @@ TEST(Prompt, TakesTheTerminalBackAfterAStop)
     p.send("m\r");
     EXPECT_TRUE(p.read_until("System ROM")) << p.out;
     EXPECT_EQ(p.out.find("m\r\nm"), std::string::npos) << p.out;
-    p.send("quit\r");
-    EXPECT_EQ(p.wait(), 0);
+    EXPECT_EQ(p.quit(), 0);
 }
 
 // Where the terminal cannot be edited on (TERM=dumb), lines are read as
@@ -394,13 +387,12 @@ TEST(Prompt, NoEditingOnADumbTerminalOrRedirectedInput)
     TempDir state;
     {
         PtyProcess p({"-nologo"}, "", {"TERM=dumb", "XDG_STATE_HOME=" + state.path});
-        ASSERT_TRUE(p.read_until("[C1P] "));
+        ASSERT_TRUE(p.read_prompt());
         p.send("xyz\r");
         EXPECT_TRUE(p.read_until("unknown command: xyz" + PROMPT_AT_LINE_START)) << tail(p.out);
         p.send("\x03");
         EXPECT_TRUE(p.read_until("<Ctrl-C>" + PROMPT_AT_LINE_START)) << tail(p.out);
-        p.send("quit\r");
-        EXPECT_EQ(p.wait(), 0);
+        EXPECT_EQ(p.quit(), 0);
     }
     const char* old = getenv("XDG_STATE_HOME");
     std::string saved = old ? old : "";

@@ -346,9 +346,9 @@ TEST(LongLines, AreRefusedWholeWhereverTheyComeFrom)
 TEST(LongLines, AreRefusedWholeAtTheTerminal)
 {
     PtyProcess p({"-nologo"});
-    ASSERT_TRUE(p.read_until("[C1P] "));
+    ASSERT_TRUE(p.read_prompt());
     p.send("create\r");
-    ASSERT_TRUE(p.read_until("[C1P] "));
+    ASSERT_TRUE(p.read_prompt());
     p.out.clear();
     p.send("edit 300 1" + std::string(1100, ' ') + "go 300\r");
     EXPECT_TRUE(p.read_until("line too long (more than 1022 characters), ignored\r\n[C1P] "))
@@ -357,8 +357,7 @@ TEST(LongLines, AreRefusedWholeAtTheTerminal)
     p.send("dump 300\r");
     EXPECT_TRUE(p.read_until("0x0300: 00 ")) << p.out;
     EXPECT_EQ(p.out.find("CPU now running"), std::string::npos);
-    p.send("quit\r");
-    EXPECT_EQ(p.wait(), 0);
+    EXPECT_EQ(p.quit(), 0);
 }
 
 // Command files that name each other several times ask for more lines than
@@ -370,7 +369,7 @@ TEST(CommandFiles, CtrlCStopsThem)
     write_file(dir.file("a.txt"), "@b.txt\n@b.txt\n@b.txt\n");
     write_file(dir.file("b.txt"), "@a.txt\n@a.txt\n@a.txt\n");
     PtyProcess p({"-nologo"}, dir.path);
-    ASSERT_TRUE(p.read_until("[C1P] "));
+    ASSERT_TRUE(p.read_prompt());
     p.send("@a.txt\r");
     ASSERT_TRUE(p.read_until("command files nested too deeply"));
     p.send("\x03");
@@ -379,8 +378,7 @@ TEST(CommandFiles, CtrlCStopsThem)
     p.out.clear();
     p.send("mem\r");
     EXPECT_TRUE(p.read_until("System ROM\r\n[C1P] ")) << p.out;
-    p.send("quit\r");
-    EXPECT_EQ(p.wait(), 0);
+    EXPECT_EQ(p.quit(), 0);
 }
 
 // Ctrl-C at a terminal prompt: a new line, "<Ctrl-C>", a fresh prompt, and
@@ -388,7 +386,7 @@ TEST(CommandFiles, CtrlCStopsThem)
 TEST(CtrlC, AtTheTerminalPromptGivesAFreshPrompt)
 {
     PtyProcess p({"-nologo"});
-    ASSERT_TRUE(p.read_until("[C1P] "));
+    ASSERT_TRUE(p.read_prompt());
     p.out.clear();
     p.send("\x03");
     EXPECT_TRUE(p.read_until("<Ctrl-C>\r\n[C1P] ")) << p.out;
@@ -396,8 +394,7 @@ TEST(CtrlC, AtTheTerminalPromptGivesAFreshPrompt)
     p.out.clear();
     p.send("xyz\r");
     EXPECT_TRUE(p.read_until("unknown command: xyz\r\n[C1P] ")) << p.out;
-    p.send("quit\r");
-    EXPECT_EQ(p.wait(), 0);
+    EXPECT_EQ(p.quit(), 0);
 }
 
 TEST(Startup, FailingCommandStopsStartUp)

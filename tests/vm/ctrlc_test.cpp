@@ -10,7 +10,7 @@ namespace
 // Creates the machine and puts an endless loop at 0x0300 (JMP 0300).
 void start(PtyProcess& p)
 {
-    ASSERT_TRUE(p.read_until("[C1P] "));
+    ASSERT_TRUE(p.read_prompt());
     p.send("create\redit 300 4c 00 03\rregs pc 300\r");
     ASSERT_TRUE(p.read_until("pc: 0x0000<-0x0300\r\n[C1P] "));
     p.out.clear();
@@ -34,8 +34,7 @@ TEST(CtrlC, HaltsARunningCpu)
     p.out.clear();
     p.send("halt\r");
     EXPECT_TRUE(p.read_until("CPU not running\r\n[C1P] ")) << p.out;
-    p.send("quit\r");
-    EXPECT_EQ(p.wait(), 0);
+    EXPECT_EQ(p.quit(), 0);
 }
 
 TEST(CtrlC, EndsALongTrace)
@@ -47,6 +46,5 @@ TEST(CtrlC, EndsALongTrace)
     p.send("\x03");
     p.send("regs\r");
     EXPECT_TRUE(p.read_until("EF=0x")) << p.out.substr(p.out.size() > 500 ? p.out.size() - 500 : 0);
-    p.send("quit\r");
-    EXPECT_EQ(p.wait(), 0);
+    EXPECT_EQ(p.quit(), 0);
 }
