@@ -77,10 +77,13 @@ static byte cas_status_locked()
 
 static void cas_fetch_locked()
 {
-    if (!casState.pfileCassette)
+    // Detaching keeps a waiting byte waiting; once the program has read it,
+    // nothing more arrives and the status drops, as at the end of a tape
+    // (the program must not receive that byte again and again).
+    if (!casState.pfileCassette && !casState.cbCasData)
         return;
     byte b = 0;
-    casState.cbCasData = cas_getc(&b) ? 1 : 0;
+    casState.cbCasData = casState.pfileCassette && cas_getc(&b) ? 1 : 0;
     if (casState.cbCasData) {
         if (b == '\n')
             b = '\r'; // every line end reaches the machine as one CR

@@ -4,6 +4,7 @@
 #include <cstdio>
 #include <cstring>
 #include <string>
+#include <vector>
 #include <strings.h>
 
 #include "console_posix.h"
@@ -15,9 +16,20 @@
 int cmd_readline(FILE* file, char* line, int size)
 {
     // Byte by byte, so that a NUL byte in a line cannot hide where it ends.
+    // A line may end in CR LF, as files written on other systems do; a CR
+    // elsewhere stays in the line.
     int len = 0, c;
     bool tooLong = false;
     while ((c = getc(file)) != EOF && c != '\n') {
+        if (c == '\r') {
+            int next = getc(file);
+            if (next == '\n') {
+                c = next;
+                break;
+            }
+            if (next != EOF)
+                ungetc(next, file);
+        }
         if (len < size - 2)
             line[len++] = static_cast<char>(c);
         else
@@ -177,7 +189,11 @@ int cmd_file(const Cmd* table, const char* name, char* line, int size, const cha
         con_printf("file not found: %s\n", file.c_str());
         return 0;
     }
-    const size_t cchPrompt = strlen(PROMPT);
+    const int cchPrompt = static_cast<int>(strlen(PROMPT));
+    // A recorded command stands behind its prompt: the file's lines are read
+    // with room for the prompt as well, so that a command that was accepted
+    // at the prompt is accepted again when its log is replayed.
+    std::vector<char> raw(size + cchPrompt);
     bool replay = false;
     int status = 0;
     if (cmdFileState.cFileDepth == 0)
@@ -188,10 +204,12 @@ int cmd_file(const Cmd* table, const char* name, char* line, int size, const cha
     // whole, where it would run (its rest is dropped, and no tail of it can
     // pass for a line of its own); recorded output is skipped whatever its
     // length.
-    for (int len; (len = cmd_readline(pfile.get(), line, size)) != -1;) {
+    for (int len;
+         (len = cmd_readline(pfile.get(), raw.data(), static_cast<int>(raw.size()))) != -1;) {
         if (cmdFileState.fFileInterrupt.load())
             break;
-        bool prompted = strncmp(line, PROMPT, cchPrompt) == 0;
+        const char* text = raw.data();
+        bool prompted = strncmp(text, PROMPT, cchPrompt) == 0;
         if (!replay) {
             if (prompted) {
                 replay = true;
@@ -200,18 +218,17 @@ int cmd_file(const Cmd* table, const char* name, char* line, int size, const cha
         } else {
             if (!prompted)
                 continue;
-            if (len == CMD_LINE_TOO_LONG) {
-                cmd_too_long(size);
-                continue;
-            }
-            memmove(line, line + cchPrompt, len - cchPrompt + 1);
-            if (strncasecmp(line, "log", 3) == 0)
+            text += cchPrompt;
+            if (len != CMD_LINE_TOO_LONG)
+                len -= cchPrompt;
+            if (strncasecmp(text, "log", 3) == 0)
                 continue;
         }
-        if (len == CMD_LINE_TOO_LONG) {
+        if (len == CMD_LINE_TOO_LONG || len > size - 2) {
             cmd_too_long(size);
             continue;
         }
+        memcpy(line, text, len + 1);
         // An empty line (or a bare prompt) is skipped: a command file never
         // stops to read a command from the console.
         if (line[0] == 0)

@@ -49,7 +49,8 @@ constexpr int CMD_LINE_SIZE = 1024; // the shared line buffer
 // refused whole: none of it runs and its rest is read and dropped up to the
 // newline, so that no tail of it ever reads as a line of its own.
 constexpr int CMD_LINE_TOO_LONG = -2;
-// Reads one line from `file` as described above, without its newline.
+// Reads one line from `file` as described above, without its newline (LF,
+// or CR LF).
 // Returns its length, -1 at the end of the file, or CMD_LINE_TOO_LONG (the
 // buffer then holds the line's first characters).
 int cmd_readline(FILE* file, char* line, int size);

@@ -312,8 +312,9 @@ TEST_F(DevTest, CassetteRegistersByAddressParity)
 }
 
 // 0x1A ends the tape until /r, or /r /c, rewinds it. A failed attach keeps
-// the tape; closing leaves the waiting byte, /r and no switch then only
-// report. All this may happen while the CPU thread reads the tape.
+// the tape; closing leaves the waiting byte, which is then read once, and
+// /r and no switch then only report. All this may happen while the CPU
+// thread reads the tape.
 TEST_F(DevTest, CassetteCommand)
 {
     run_cmd(cmd_cassette, {file("tape", "AB\r\032CD\r\n")});
@@ -329,10 +330,13 @@ TEST_F(DevTest, CassetteCommand)
     expect_page(1, 'B');
     EXPECT_EQ(cas_in(), 'B'); // the tape goes on
     EXPECT_EQ(run_cmd(cmd_cassette, {}, SW_C), "cassette file closed\n");
+    expect_page(1, '\r');
     EXPECT_EQ(cas_in(), '\r');
+    expect_page(0, 0);
+    EXPECT_EQ(cas_in(), 0);
     EXPECT_EQ(run_cmd(cmd_cassette, {}, SW_R), "cassette file closed\n");
     EXPECT_EQ(run_cmd(cmd_cassette, {}), "cassette file closed\n");
-    expect_page(1, '\r');
+    expect_page(0, 0);
 
     std::string loop = file("loop", std::string(64, 'x'));
     std::atomic<bool> done{false};

@@ -253,12 +253,13 @@ TEST(CommandFiles, PlainFilesRunEveryLine)
 {
     TempDir dir;
     write_file(dir.file("a.txt"), "xyz\n\nquit\n@b.txt\nlog\n");
-    write_file(dir.file("b.txt"), "c\n");
-    RunResult r = run_tessaly({"-nologo"}, "@a.txt\n@missing.txt\n@ a.txt\nxyz\n", dir.path);
+    write_file(dir.file("b.txt"), "c\r\nb\r\n"); // CR LF line ends
+    RunResult r = run_tessaly({"-nologo"}, "@a.txt\n@missing.txt\n@ a.txt\nxyz\r\n", dir.path);
     EXPECT_EQ(r.out, "[C1P] @a.txt\n"
                      "[C1P] xyz\nunknown command: xyz\n"
                      "[C1P] quit\n"
                      "[C1P] @b.txt\n[C1P] c\nambiguous command: c\n"
+                     "[C1P] b\nambiguous command: b\n"
                      "[C1P] log\nlog file closed\n"
                      "[C1P] @missing.txt\nfile not found: missing.txt\n"
                      "[C1P] @ a.txt\nfile not found:  a.txt\n"
@@ -275,6 +276,12 @@ TEST(CommandFiles, LogReplaysItsCommands)
                      "[C1P] xyz\nunknown command: xyz\n"
                      "[C1P] c\nambiguous command: c\n"
                      "[C1P] quit\n");
+    // A command as long as the prompt accepts is run again from its log,
+    // where it stands behind the prompt.
+    const std::string longest = "xyz" + std::string(1019, ' ');
+    run_tessaly({"-nologo"}, "log long.txt\n" + longest + "\nlog /c\n", dir.path);
+    r = run_tessaly({"-nologo"}, "@long.txt\n", dir.path);
+    EXPECT_EQ(r.out, "[C1P] @long.txt\n[C1P] " + longest + "\nunknown command: xyz\n[C1P] quit\n");
     // A plain file whose first line is a prompt switches to replay there.
     write_file(dir.file("mixed.txt"), "[C1P] xyz\nc\n[C1P] log x\n[C1P] b\n");
     r = run_tessaly({"-nologo"}, "@mixed.txt\n", dir.path);
@@ -313,6 +320,10 @@ TEST(LongLines, AreRefusedWholeWhereverTheyComeFrom)
     write_file(dir.file("replay.txt"), "[C1P] log x.txt\n[C1P] create\n" + std::string(3000, 'o') +
                                            "\n[C1P] " + tooLong + "\n[C1P] dump 300\n");
     write_file(dir.file("fits.txt"), "create\n" + padded(1022) + "\ndump 300\n");
+    write_file(dir.file("replay-fits.txt"),
+               "[C1P] log x.txt\n[C1P] create\n[C1P] " + padded(1022) + "\n[C1P] dump 300\n");
+    write_file(dir.file("replay-over.txt"),
+               "[C1P] log x.txt\n[C1P] create\n[C1P] " + padded(1023) + "\n[C1P] dump 300\n");
     struct {
         const char* what;
         std::string input;
@@ -325,6 +336,8 @@ TEST(LongLines, AreRefusedWholeWhereverTheyComeFrom)
         {"exactly 1022", "create\n" + padded(1022) + "\ndump 300\n", 0, "0x0300: 01 "},
         {"command file", "@plain.txt\n", 1, "0x0300: 00 "},
         {"replayed log", "@replay.txt\n", 1, "0x0300: 00 "},
+        {"replayed log, exactly 1022", "@replay-fits.txt\n", 0, "0x0300: 01 "},
+        {"replayed log, one character over", "@replay-over.txt\n", 1, "0x0300: 00 "},
         {"command file, exactly 1022", "@fits.txt\n", 0, "0x0300: 01 "},
     };
     for (const auto& c : cases) {
