@@ -66,22 +66,41 @@ void run_tessaly(int32_t count)
     cpu6502_run_sync(CPU_RUN | CPU_STEP);
 }
 
-// Runs both cores side by side and compares them after each slice.
-bool cores_agree()
+// The least any loop over the opcode functions does: fetch the opcode, step
+// PC past it and call the function the dispatch table holds, with nothing
+// else (no write flag, effective address, hooks, breakpoints, counters or
+// hand-over to other threads). It is not a way to run the machine; it
+// measures what one call per instruction into the generated functions,
+// with the registers in the register file, costs by itself, the bound
+// under any run loop built on them. The workload needs none of what it
+// leaves out (its PC and S never leave their width).
+void run_fetch_and_call(int64_t count)
+{
+    int32_t& rPC = aReg6502[REG_PC].value;
+    for (int64_t i = 0; i < count; i++) {
+        const byte opcode = abMem6502[rPC];
+        rPC++;
+        aPfnOp6502[opcode]();
+    }
+}
+
+// Runs both cores side by side and compares them after each slice: first
+// through the run loop, then through the bare fetch and call.
+bool cores_agree(void (*run)(int32_t count), const char* what)
 {
     Ref6502 ref;
     start_workload(&ref);
     for (int slice = 0; slice < 40; slice++) {
-        run_tessaly(100'003);
+        run(100'003);
         ref6502_run(&ref, 100'003);
         const Reg* r = aReg6502;
         if (r[REG_A].value != ref.a || r[REG_X].value != ref.x || r[REG_Y].value != ref.y ||
             r[REG_S].value != ref.s || r[REG_PC].value != ref.pc ||
             memcmp(abMem6502, abRefMem, MEM_SIZE6502) != 0) {
             fprintf(stderr,
-                    "the cores disagree after %d instructions: PC %04x/%04x A %02x/%02x X "
-                    "%02x/%02x Y %02x/%02x S %02x/%02x\n",
-                    (slice + 1) * 100'003, r[REG_PC].value, ref.pc, r[REG_A].value, ref.a,
+                    "%s and the reference core disagree after %d instructions: PC %04x/%04x "
+                    "A %02x/%02x X %02x/%02x Y %02x/%02x S %02x/%02x\n",
+                    what, (slice + 1) * 100'003, r[REG_PC].value, ref.pc, r[REG_A].value, ref.a,
                     r[REG_X].value, ref.x, r[REG_Y].value, ref.y, r[REG_S].value, ref.s);
             return false;
         }
@@ -98,6 +117,15 @@ void BM_WorkloadReferenceCore(benchmark::State& state)
     for (auto _ : state)
         ref6502_run(&ref, WORKLOAD_SLICE);
     benchmark::DoNotOptimize(ref);
+    state.SetItemsProcessed(state.iterations() * WORKLOAD_SLICE);
+}
+
+void BM_WorkloadFetchAndCall(benchmark::State& state)
+{
+    Ref6502 ref;
+    start_workload(&ref);
+    for (auto _ : state)
+        run_fetch_and_call(WORKLOAD_SLICE);
     state.SetItemsProcessed(state.iterations() * WORKLOAD_SLICE);
 }
 
@@ -209,6 +237,7 @@ void BM_RunLoopVideoStores(benchmark::State& state)
 // (for the run loop: the CPU thread's), so that a machine busy with other
 // work slows neither side's figure.
 BENCHMARK(BM_WorkloadReferenceCore)->Unit(benchmark::kMillisecond)->MeasureProcessCPUTime();
+BENCHMARK(BM_WorkloadFetchAndCall)->Unit(benchmark::kMillisecond)->MeasureProcessCPUTime();
 BENCHMARK(BM_WorkloadTessalyRunLoop)->Unit(benchmark::kMillisecond)->MeasureProcessCPUTime();
 BENCHMARK(BM_WorkloadTessalyGo)->Unit(benchmark::kMillisecond)->MeasureProcessCPUTime();
 BENCHMARK(BM_RunLoop)->Arg(10'000'000)->Unit(benchmark::kMillisecond)->UseRealTime();
@@ -230,7 +259,8 @@ int main(int argc, char** argv)
         fprintf(stderr, "cannot read the workload %s\n", TESSALY_WORKLOAD_BIN);
         return 1;
     }
-    if (!cores_agree())
+    if (!cores_agree(run_tessaly, "the run loop") ||
+        !cores_agree([](int32_t count) { run_fetch_and_call(count); }, "fetch and call"))
         return 1;
     benchmark::Initialize(&argc, argv);
     benchmark::RunSpecifiedBenchmarks();
