@@ -1,6 +1,7 @@
 // The memory map at work: the bus functions that run the regions' hooks,
 // ROM write protection, loading the built-in ROM images and memory-image
 // files, and the `load` and `mem` commands.
+#include <algorithm>
 #include <array>
 #include <atomic>
 #include <cerrno>
@@ -16,12 +17,17 @@
 #include "platform.h"
 #include "resources.h"
 
-// The state of the memory map: the image of each ROM region once it is
-// loaded, kept for write protection (null before). The images are set on
-// the main thread and read by the CPU thread; the bytes never change.
+// The state of the memory map. Write protection keeps what each ROM region
+// holds as the debugger last set it: the built-in image, and whatever `load`
+// and `edit` put over it since (an original ROM dump, a patch). A store of
+// the emulated program into a ROM region is undone from there, so that it
+// never changes memory, whatever was loaded. The copy is indexed by address
+// (only the ROM regions' bytes are used); the main thread writes it and the
+// CPU thread reads it, each holding the machine lock.
 struct MemState {
-    std::atomic<const byte*> apbImage[C_MEM_REGIONS];
-    std::atomic<bool> fRomsLoaded; // both images loaded
+    byte abRom[MEM_SIZE6502];
+    std::atomic<bool> afRomKept[C_MEM_REGIONS]; // the region's image was loaded
+    std::atomic<bool> fRomsLoaded;              // both images loaded
 };
 static MemState memState;
 
@@ -78,9 +84,27 @@ uint8_t mem_page_hooks(int page)
 
 void mem_rom_undo(uint32_t ea)
 {
-    const int r = abPageRegion[(ea >> 8) & 0xFF];
-    if (const byte* pb = memState.apbImage[r].load(std::memory_order_acquire))
-        abMem6502[ea] = pb[ea - aMemC1P[r].addrBase];
+    if (memState.afRomKept[abPageRegion[(ea >> 8) & 0xFF]])
+        abMem6502[ea] = memState.abRom[ea];
+}
+
+// Takes what memory now holds from first to last (within 64 KB) into the
+// kept bytes of the ROM regions whose images were loaded.
+static void mem_rom_keep(uint32_t first, uint32_t last)
+{
+    for (int r = 0; r < C_MEM_REGIONS; r++) {
+        const MemRegion region = static_cast<MemRegion>(r);
+        if (!memState.afRomKept[r] || last < mem_base(region) || first > mem_end(region))
+            continue;
+        const uint32_t from = std::max(first, mem_base(region));
+        const uint32_t to = std::min(last, mem_end(region));
+        memcpy(memState.abRom + from, abMem6502 + from, to - from + 1);
+    }
+}
+
+void mem_rom_edited(uint32_t addr)
+{
+    mem_rom_keep(addr, addr);
 }
 
 bool mem_roms_loaded()
@@ -90,8 +114,8 @@ bool mem_roms_loaded()
 
 void mem_reset()
 {
-    for (auto& pb : memState.apbImage)
-        pb = nullptr;
+    for (auto& f : memState.afRomKept)
+        f = false;
     memState.fRomsLoaded = false;
 }
 
@@ -115,7 +139,8 @@ static int mem_load_roms()
         }
         int n = static_cast<int>(res->cb);
         memcpy(cpu6502.mem + rom.addrBase, res->pb, res->cb);
-        memState.apbImage[r].store(res->pb, std::memory_order_release);
+        memcpy(memState.abRom + rom.addrBase, res->pb, res->cb);
+        memState.afRomKept[r] = true;
         con_printf("%d bytes initialized (from 0x%04x to 0x%04x)\n", n, rom.addrBase,
                    rom.addrBase + n - 1);
     }
@@ -144,6 +169,8 @@ static int mem_load_image(const char* spec)
         return 0;
     }
     int n = static_cast<int>(fread(cpu6502.mem + addr, 1, cpu6502.memSize - addr, f.get()));
+    if (n > 0)
+        mem_rom_keep(static_cast<uint32_t>(addr), static_cast<uint32_t>(addr + n - 1));
     con_printf("%d bytes read (0x%04x to 0x%04x)\n", n, static_cast<unsigned>(addr),
                static_cast<unsigned>(addr + n - 1));
     return 1;

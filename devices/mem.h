@@ -25,7 +25,8 @@ uint8_t mem_page_hooks(int page);
 
 // Loads both ROM images (null or empty spec) or "{addr}:{file}"; 1 or 0.
 // Once a ROM's image is loaded, a store of the emulated program into its
-// region is undone from the image (mem_rom_undo); before, the store stands.
+// region is undone (mem_rom_undo) from the image, with what `load` and
+// `edit` put over it since; before, the store stands.
 int mem_load(const char* spec);
 // True once both ROM images have been loaded.
 bool mem_roms_loaded();

@@ -16,7 +16,8 @@
 typedef void (*PfnMemHook)(uint32_t ea);
 
 // The hooks, each defined by the device it belongs to.
-void mem_rom_undo(uint32_t ea); // mem.cpp: a store into ROM is undone from the image
+void mem_rom_undo(uint32_t ea);   // mem.cpp: a store into ROM is undone from the image
+void mem_rom_edited(uint32_t ea); // mem.cpp: the image takes the edited byte
 void dev_stored(uint32_t ea);   // video.cpp: the cell shows its new code
 void kbd_stored(uint32_t ea);   // kbd.cpp: a row selection
 void cas_stored(uint32_t ea);   // cassette.cpp: the register keeps its own value
@@ -38,11 +39,11 @@ enum MemRegion { MEM_RAM, MEM_BASIC_ROM, MEM_VIDEO, MEM_KBD, MEM_CAS, MEM_SYSTEM
 inline constexpr MemDef aMemC1P[] = {
 //   base    size    name                    idRes           pfnStore      pfnRead     pfnEdit
     {0x0000, 0,      "RAM",                  0,              nullptr,      nullptr,    nullptr},
-    {0xA000, 0x2000, "BASIC ROM",            RES_ROM_BASIC,  mem_rom_undo, nullptr,    nullptr},
+    {0xA000, 0x2000, "BASIC ROM",            RES_ROM_BASIC,  mem_rom_undo, nullptr,    mem_rom_edited},
     {0xD000, 0x0400, "Video frame buffer",   0,              dev_stored,   nullptr,    dev_stored},
     {0xDC00, 0x0400, "Keyboard status/data", 0,              kbd_stored,   nullptr,    nullptr},
     {0xF000, 0x0100, "Cassette status/data", 0,              cas_stored,   cas_loaded, nullptr},
-    {0xF800, 0x0800, "System ROM",           RES_ROM_SYSTEM, mem_rom_undo, nullptr,    nullptr},
+    {0xF800, 0x0800, "System ROM",           RES_ROM_SYSTEM, mem_rom_undo, nullptr,    mem_rom_edited},
 };
 // clang-format on
 constexpr int C_MEM_REGIONS = static_cast<int>(std::size(aMemC1P));

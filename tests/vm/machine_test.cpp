@@ -4,6 +4,7 @@
 
 #include "cassette.h"
 #include "kbd.h"
+#include "testutil.h"
 
 TEST_F(VmTest, SecondCreateAndCommandsWithoutMachine)
 {
@@ -81,6 +82,23 @@ TEST_F(VmTest, RomStoresAreUndoneOnceImagesAreLoaded)
     EXPECT_EQ(abMem6502[0xA000], romA000);
     EXPECT_EQ(abMem6502[0xFFFF], romFFFF);
     EXPECT_EQ(abMem6502[0xC000], 0x55);
+
+    // An image loaded over a ROM (an original dump) and a byte edited there
+    // are what the stores leave, not the built-in image.
+    TempDir dir;
+    write_file(dir.file("dump.rom"), "\x11\x22");
+    cmd("load 9fff \"" + dir.file("dump.rom") + "\"");
+    cmd("edit ffff 77");
+    cmd("edit a100 66");
+    ASSERT_EQ(abMem6502[0xA000], 0x22);
+    reg("PC") = 0x300;
+    cmd("bp 30e");
+    run_until_stop("go");
+    EXPECT_EQ(reg("PC"), 0x30E);
+    EXPECT_EQ(abMem6502[0x9FFF], 0x11);
+    EXPECT_EQ(abMem6502[0xA000], 0x22);
+    EXPECT_EQ(abMem6502[0xA100], 0x66);
+    EXPECT_EQ(abMem6502[0xFFFF], 0x77);
 }
 
 TEST_F(VmTest, CassetteAndKeyboardHooks)
