@@ -104,7 +104,8 @@ GCB     = $03           ; reclaiming: address of the string found (2)
 
 ; Page 2 ($0230..$024F belong to the arithmetic).
 BUF     = $0250         ; the line being typed, ended by 0
-BUFLEN  = 88            ; characters a line may hold
+BUFLEN  = 174           ; characters a line may hold ($0250..$02FE)
+BUFOVER = $02FF         ; bit 7 set: the line read had more characters
 
 ; The program from $0301 ($0300 holds 0: the end of a line before it).
 TXTTAB  = $0301
@@ -269,6 +270,7 @@ MAIN:   lda     #0
         sta     INFLAG
         sta     DIMFLG
         sta     SAVEFLG
+        sta     BUFOVER
         sta     LINEPTR         ; the line buffer, as a direct line
         lda     #>CRBUF
         sta     LINEPTR+1
@@ -277,7 +279,12 @@ MAIN:   lda     #0
         sta     CRBUF+1
         sta     CRBUF+2
         jsr     INLINE
-        ldx     #0
+        ; A line cut short (typed past the end, or a listing on tape whose
+        ; ? became PRINT) is refused, rather than stored or run as a part.
+        bit     BUFOVER
+        bpl     @whole
+        jmp     LLERR
+@whole: ldx     #0
 @skip:  lda     BUF,x
         cmp     #' '
         bne     @first
@@ -298,7 +305,8 @@ MAIN:   lda     #0
 
 ; Reads a line into BUF, ended by 0, echoing it. Backspace and Delete rub
 ; out; other control characters and NUL bytes are ignored; Ctrl-C breaks
-; the program while INPUT reads. Gives X = the length.
+; the program while INPUT reads. Characters past BUFLEN are dropped and set
+; bit 7 of BUFOVER. Gives X = the length.
 INLINE: ldx     #0
 @get:   jsr     ROM_INPUT
         and     #$7F
@@ -311,7 +319,7 @@ INLINE: ldx     #0
         cmp     #$20
         bcc     @get
         cpx     #BUFLEN
-        bcs     @get
+        bcs     @over
         sta     BUF,x
         inx
 @echo:  jsr     OUTCH
@@ -324,6 +332,8 @@ INLINE: ldx     #0
 @ctrlc: lda     INFLAG
         beq     @get
         jmp     STMTBRK
+@over:  ror     BUFOVER         ; (carry set) the rest of the line is dropped
+        bne     @get
 @done:  lda     #0
         sta     BUF,x
         lda     #$0D

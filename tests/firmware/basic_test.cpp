@@ -179,12 +179,18 @@ TEST_F(Basic, KeepsThePeriodsQuirksAndLimits)
         {"10 PRINT 007;.50;1E2;1.0E-2", "LIST", "10 PRINT 007;.50;1E2;1.0E-2\n"},
         {"10 PRINT 007;.50;1E2;1.0E-2", "RUN", " 7  .5  100  .01\n"},
     });
-    // a line of 88 characters is taken whole
-    std::string longline = "10 PRINT \"" + std::string(77, 'X') + "\"";
-    ASSERT_EQ(longline.size(), 88u);
-    EXPECT_EQ(run(longline, "PRINT LEN(\"\"):LIST"), " 0\n" + longline.substr(0, 32) + "\n" +
-                                                         longline.substr(32, 32) + "\n" +
-                                                         longline.substr(64) + "\n");
+    // a line of 174 characters is taken whole; a longer one is refused,
+    // not stored in part
+    std::string longline = "10 PRINT \"" + std::string(163, 'X') + "\"";
+    ASSERT_EQ(longline.size(), 174u);
+    std::string listed;
+    for (size_t i = 0; i < longline.size(); i += 32)
+        listed += longline.substr(i, 32) + "\n";
+    EXPECT_EQ(run(longline, "PRINT LEN(\"\"):LIST"), " 0\n" + listed);
+    ASSERT_TRUE(c1p::type_lines("20 PRINT \"" + std::string(164, 'Y') + "\""));
+    EXPECT_NE(c1p::screen_text().find("YY\n?LL ERROR\nOK"), std::string::npos)
+        << c1p::screen_text();
+    EXPECT_EQ(c1p::basic_line("LIST"), listed);
 }
 
 TEST_F(Basic, StopsAndContinues)
@@ -429,6 +435,11 @@ TEST_F(Basic, LoadsAProgramFromTheCassette)
     EXPECT_NE(c1p::screen_text().find("LOADED"), std::string::npos);
     EXPECT_EQ(c1p::basic_line("LIST"), "10 FOR I=1 TO 3\n20 PRINT I*I;\n30 NEXT\n");
     EXPECT_EQ(c1p::basic_line("RUN"), " 1  4  9\n");
+    // A line too long for the line buffer is refused with ?LL; the lines
+    // after it load.
+    ASSERT_TRUE(load("10 REM " + std::string(170, 'Z') + "\r20 PRINT 20\r"));
+    EXPECT_NE(c1p::screen_text().find("?LL ERROR"), std::string::npos) << c1p::screen_text();
+    EXPECT_EQ(c1p::basic_line("LIST"), "20 PRINT 20\n");
 }
 
 // The sample program: Conway's Life drawn with POKE; after 8 generations

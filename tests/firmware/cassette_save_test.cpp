@@ -73,6 +73,31 @@ TEST_F(CassetteSave, BasicSavesAProgramThatLoadsBack)
     }
 }
 
+// A line typed with ? for PRINT lists longer than it was typed (here 90
+// characters for 66); SAVE writes the listing and LOAD reads it back whole.
+TEST_F(CassetteSave, AbbreviatedLinesLoadBackWhole)
+{
+    ASSERT_TRUE(c1p::boot_basic());
+    ASSERT_TRUE(c1p::type_lines(
+        "5 S=1:L=2:V=3:T=4:B=5:H=6\n"
+        "10 ?\"SCORE\";S:?\"LIVES\";L:?\"LEVEL\";V:?\"TIME\";T:?\"BONUS\";B:?\"HIGH\";H"));
+    const std::string listing = c1p::basic_line("LIST");
+    const std::string output = c1p::basic_line("RUN");
+    const std::string tape = dir.file("prog.bas");
+    c1p::cmd("cassette /w \"" + tape + "\"");
+    c1p::basic_line("SAVE");
+    c1p::cmd("cassette /c /w");
+    EXPECT_NE(read_file(tape).find("\n10 PRINT\"SCORE\";S:PRINT\"LIVES\";L:PRINT\"LEVEL\";V:"
+                                   "PRINT\"TIME\";T:PRINT\"BONUS\";B:PRINT\"HIGH\";H\n"),
+              std::string::npos);
+    EXPECT_EQ(c1p::basic_line("NEW:LIST"), "");
+    c1p::cmd("cassette \"" + tape + "\"");
+    ASSERT_TRUE(c1p::type_lines("LOAD", 30000));
+    c1p::cmd("cassette /c");
+    EXPECT_EQ(c1p::basic_line("LIST"), listing);
+    EXPECT_EQ(c1p::basic_line("RUN"), output);
+}
+
 // Prints the status register as a digit ('0' + its value), calls $FFF7 and
 // prints its carry as a digit, then Return, and returns to the monitor:
 // LDA $F000, ORA #'0', JSR $FFEE; JSR $FFF7; LDA #'0', ADC #0, JSR $FFEE;
