@@ -107,6 +107,21 @@ FILE* log_replace(FILE* pfileNew)
     return pfileOld;
 }
 
+FILE* log_open(const char* name, const char* firstLine, bool* pfOpened)
+{
+    std::lock_guard<std::mutex> lock(conState.mtx);
+    if (conState.pfileLog)
+        fflush(conState.pfileLog);
+    FILE* pfileNew = fopen(name, "w");
+    *pfOpened = pfileNew != nullptr;
+    if (!pfileNew)
+        return nullptr;
+    fputs(firstLine, pfileNew);
+    FILE* pfileOld = conState.pfileLog;
+    conState.pfileLog = pfileNew;
+    return pfileOld;
+}
+
 bool con_init(void (*pfnCtrlC)())
 {
     // Whole lines reach the screen (or the pipe) as they are completed, in

@@ -67,3 +67,10 @@ void log_write_text(const char* text);
 // Puts `pfileNew` (or none) in place of the log file; returns the previous
 // one, which the caller closes.
 FILE* log_replace(FILE* pfileNew);
+// Opens the file `name` for writing (created, or truncated) with `firstLine`
+// as its first line and puts it in place of the log file; returns the
+// previous one, which the caller closes. The previous file is flushed first,
+// under the log's lock, so that nothing it held back is written after the
+// truncation when both name the same file. Null when `name` cannot be
+// opened (*pfOpened false; the log stays as it was).
+FILE* log_open(const char* name, const char* firstLine, bool* pfOpened);

@@ -1,5 +1,6 @@
 // The `log` command: the log file that console output is copied to.
 #include <cstdio>
+#include <string>
 
 #include "shell.h"
 
@@ -9,16 +10,17 @@ int cmd_log(int argc, char** argv, const Switches* sw)
 {
     int enabled = log_enabled();
     if (argc >= 2) {
-        FILE* pfile = fopen(argv[1], "w");
-        if (!pfile) {
+        // The first line reads like the command that opened the log, prompt
+        // and all, so a replay of the log skips it as a recorded command.
+        std::string firstLine = std::string(PROMPT) + "log " + argv[1] + "\n";
+        bool opened;
+        FILE* pfileOld = log_open(argv[1], firstLine.c_str(), &opened);
+        if (!opened) {
             con_printf("unable to open '%s' for logging\n", argv[1]);
             return 0;
         }
         enabled = 1;
-        // The first line reads like the command that opened the log, prompt
-        // and all, so a replay of the log skips it as a recorded command.
-        fprintf(pfile, "%slog %s\n", PROMPT, argv[1]);
-        if (FILE* pfileOld = log_replace(pfile))
+        if (pfileOld)
             fclose(pfileOld);
     } else if (sw->mask & SW_D) {
         enabled = 0;

@@ -247,6 +247,12 @@ TEST(Log, SwitchesAndFailures)
     EXPECT_EQ(read_file(dir.file("a.txt")), "[C1P] log a.txt\n"
                                             "[C1P] log /c /d\nlog /c /d\nlogging disabled\n"
                                             "[C1P] log /c\nlog /c\n");
+    // Opening the log that is open starts it afresh: nothing the old stream
+    // held back lands in it after the truncation.
+    run_tessaly({"-nologo"}, "log a.txt\nmem\nmem\nlog a.txt\nxyz\nlog /c\n", dir.path);
+    EXPECT_EQ(read_file(dir.file("a.txt")), "[C1P] log a.txt\nlogging enabled\n"
+                                            "[C1P] xyz\nxyz\nunknown command: xyz\n"
+                                            "[C1P] log /c\nlog /c\n");
 }
 
 TEST(CommandFiles, PlainFilesRunEveryLine)
