@@ -347,6 +347,15 @@ uint32_t parse_value(const char* text)
     return static_cast<uint32_t>(strtoul(text, nullptr, 16));
 }
 
+// True when the text is a hexadecimal number and nothing else (an optional
+// "0x" first, as parse_value accepts it).
+static bool parse_is_hex(const char* text)
+{
+    if (text[0] == '0' && (text[1] == 'x' || text[1] == 'X') && text[2])
+        text += 2;
+    return text[0] && text[strspn(text, "0123456789abcdefABCDEF")] == 0;
+}
+
 void parse_value_notices(int argc, char* const* argv, int first, int last)
 {
     const Reg* apRegNoted[NUM_REGS6502];
@@ -354,7 +363,15 @@ void parse_value_notices(int argc, char* const* argv, int first, int last)
     for (int i = first; i < argc && i <= last; i++) {
         const char* text = argv[i];
         const Reg* reg = reg_find(text);
-        if (!reg || text[strspn(text, "0123456789abcdefABCDEF")] != 0)
+        // Text that is no plain number still reads as one, as far as it
+        // goes; the user is told what it became. (A '$' parameter of `edit`
+        // is a string, not a value.)
+        if (!reg && !parse_is_hex(text) && text[0] != '$') {
+            con_printf("note: '%s' is not a hexadecimal number; it reads as 0x%x\n", text,
+                       parse_value(text));
+            continue;
+        }
+        if (!reg || !parse_is_hex(text))
             continue;
         bool noted = false;
         for (int k = 0; k < cNoted; k++)

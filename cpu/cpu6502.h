@@ -104,7 +104,9 @@ uint32_t parse_value(const char* text);
 // The register name wins even where it also reads as a hexadecimal number
 // (A, EA, EF). For each such name among the value parameters argv[first] to
 // argv[last], prints once, before the command's own output, a notice that
-// the register is meant and how to write the number ("0ea").
+// the register is meant and how to write the number ("0ea"). A parameter
+// that is neither a register nor a plain hexadecimal number ("zz", "5g",
+// "-1") gets a notice of what it reads as.
 void parse_value_notices(int argc, char* const* argv, int first, int last);
 
 // A text field of the tables as the generators print it: null as empty.

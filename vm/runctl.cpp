@@ -2,6 +2,7 @@
 #include <atomic>
 #include <cctype>
 #include <cstdlib>
+#include <cstring>
 
 #include "console.h"
 #include "cpu6502.h"
@@ -114,7 +115,11 @@ int cmd_trace(int argc, char** argv, const Switches* sw)
         runCtlState.fTraceVerbose &= ~1u;
     if (argc > 1) {
         unsigned long count = strtoul(argv[1], nullptr, 10);
-        cpu6502_set_steps(static_cast<int32_t>(count > 0x7FFFFFFF ? 0x7FFFFFFF : count));
+        if (count > 0x7FFFFFFF)
+            count = 0x7FFFFFFF;
+        if (!argv[1][0] || argv[1][strspn(argv[1], "0123456789")] != 0)
+            con_printf("note: '%s' is not a decimal count; it reads as %lu\n", argv[1], count);
+        cpu6502_set_steps(static_cast<int32_t>(count));
     }
     if (cpu6502_steps() <= 0)
         cpu6502_set_steps(1);

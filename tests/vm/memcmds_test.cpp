@@ -107,3 +107,31 @@ TEST_F(VmTest, RegisterNamesThatReadAsNumbersAreNoted)
     EXPECT_EQ(abMem6502[0x300], 0x23);
     EXPECT_EQ(abMem6502[0x301], 0xEA);
 }
+
+// A value that is no plain hexadecimal number still reads as far as it goes
+// (none at all as 0), and the command says what it became, once for each
+// such parameter, before its own output.
+TEST_F(VmTest, ValuesThatAreNoPlainNumbersAreNoted)
+{
+    struct {
+        const char* line;
+        std::string before;
+    } cases[] = {
+        {"edit zz 5", "note: 'zz' is not a hexadecimal number; it reads as 0x0\n"},
+        {"edit 300 5g -1", "note: '5g' is not a hexadecimal number; it reads as 0x5\n"
+                           "note: '-1' is not a hexadecimal number; it reads as 0xffffffff\n"},
+        {"dump 0x", "note: '0x' is not a hexadecimal number; it reads as 0x0\n"},
+        {"bp 3g0", "note: '3g0' is not a hexadecimal number; it reads as 0x3\n"},
+        {"regs x q", "note: 'q' is not a hexadecimal number; it reads as 0x0\n"},
+        {"edit 300 0x1F 1f $zz", ""},
+        {"unassemble 0X300", ""},
+    };
+    for (const auto& c : cases) {
+        std::string out = cmd(c.line);
+        EXPECT_EQ(out.substr(0, c.before.size()), c.before) << c.line << "\n" << out;
+        EXPECT_EQ(out.find("note:", c.before.size()), std::string::npos) << c.line << "\n" << out;
+    }
+    // What was noted is what the command used.
+    EXPECT_EQ(abMem6502[0x0000], 0x05);
+    EXPECT_EQ(reg("X"), 0);
+}

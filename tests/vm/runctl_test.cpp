@@ -76,9 +76,14 @@ TEST_F(RunControl, TraceCountsAndStepNumbers)
     EXPECT_NE(out.find(";000002"), std::string::npos);
     EXPECT_NE(out.find(";000003"), std::string::npos);
     EXPECT_EQ(reg("PC"), 0x304);
-    for (const char* line : {"trace 0", "trace x"}) {
+    // No count, or none that reads as one, is one step; a count that is not
+    // plain decimal is noted with what it reads as.
+    for (auto [line, note] : {std::pair{"trace 0", ""},
+                              {"trace x", "note: 'x' is not a decimal count; it reads as 0\n"}}) {
         reg("PC") = 0x400;
-        cmd(line);
+        out = cmd(line);
+        EXPECT_EQ(out.substr(0, strlen(note)), note) << line;
+        EXPECT_EQ(out.find("note:", strlen(note)), std::string::npos) << out;
         EXPECT_EQ(reg("PC"), 0x401) << line;
     }
     EXPECT_EQ(cpu6502_steps(), 1);
