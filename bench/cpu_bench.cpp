@@ -74,10 +74,10 @@ void run_tessaly(int32_t count)
 // with the registers in the register file, costs by itself, the bound
 // under any run loop built on them. The workload needs none of what it
 // leaves out (its PC and S never leave their width).
-void run_fetch_and_call(int64_t count)
+void run_fetch_and_call(int32_t count)
 {
     int32_t& rPC = aReg6502[REG_PC].value;
-    for (int64_t i = 0; i < count; i++) {
+    for (int32_t i = 0; i < count; i++) {
         const byte opcode = abMem6502[rPC];
         rPC++;
         aPfnOp6502[opcode]();
@@ -108,7 +108,7 @@ bool cores_agree(void (*run)(int32_t count), const char* what)
     return true;
 }
 
-constexpr int64_t WORKLOAD_SLICE = 20'000'000;
+constexpr int32_t WORKLOAD_SLICE = 20'000'000;
 
 void BM_WorkloadReferenceCore(benchmark::State& state)
 {
@@ -120,22 +120,24 @@ void BM_WorkloadReferenceCore(benchmark::State& state)
     state.SetItemsProcessed(state.iterations() * WORKLOAD_SLICE);
 }
 
-void BM_WorkloadFetchAndCall(benchmark::State& state)
+// Times `run` on the workload from its start, a slice an iteration.
+void time_workload(benchmark::State& state, void (*run)(int32_t count))
 {
     Ref6502 ref;
     start_workload(&ref);
     for (auto _ : state)
-        run_fetch_and_call(WORKLOAD_SLICE);
+        run(WORKLOAD_SLICE);
     state.SetItemsProcessed(state.iterations() * WORKLOAD_SLICE);
+}
+
+void BM_WorkloadFetchAndCall(benchmark::State& state)
+{
+    time_workload(state, run_fetch_and_call);
 }
 
 void BM_WorkloadTessalyRunLoop(benchmark::State& state)
 {
-    Ref6502 ref;
-    start_workload(&ref);
-    for (auto _ : state)
-        run_tessaly(WORKLOAD_SLICE);
-    state.SetItemsProcessed(state.iterations() * WORKLOAD_SLICE);
+    time_workload(state, run_tessaly);
 }
 
 // The same through `go`: the CPU runs free (no step count) until a
@@ -147,7 +149,7 @@ void BM_WorkloadTessalyGo(benchmark::State& state)
     start_workload(&ref);
     Breakpoint* bp = bp_add(WORKLOAD_BASE + 4, 0, BP_PERM); // START
     bp->cHitLimit = bp->cHitCount = 0;
-    bp->cInsLimit = static_cast<int32_t>(WORKLOAD_SLICE);
+    bp->cInsLimit = WORKLOAD_SLICE;
     int64_t cIns = 0;
     con_disable(); // the stop reports
     for (auto _ : state) {
@@ -260,7 +262,7 @@ int main(int argc, char** argv)
         return 1;
     }
     if (!cores_agree(run_tessaly, "the run loop") ||
-        !cores_agree([](int32_t count) { run_fetch_and_call(count); }, "fetch and call"))
+        !cores_agree(run_fetch_and_call, "fetch and call"))
         return 1;
     benchmark::Initialize(&argc, argv);
     benchmark::RunSpecifiedBenchmarks();
