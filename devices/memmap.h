@@ -18,10 +18,10 @@ typedef void (*PfnMemHook)(uint32_t ea);
 // The hooks, each defined by the device it belongs to.
 void mem_rom_undo(uint32_t ea);   // mem.cpp: a store into ROM is undone from the image
 void mem_rom_edited(uint32_t ea); // mem.cpp: the image takes the edited byte
-void dev_stored(uint32_t ea);   // video.cpp: the cell shows its new code
-void kbd_stored(uint32_t ea);   // kbd.cpp: a row selection
-void cas_stored(uint32_t ea);   // cassette.cpp: the register keeps its own value
-void cas_loaded(uint32_t ea);   // cassette.cpp: a read of a data register takes its byte
+void dev_stored(uint32_t ea);     // video.cpp: the cell shows its new code
+void kbd_stored(uint32_t ea);     // kbd.cpp: a row selection
+void cas_stored(uint32_t ea);     // cassette.cpp: the register keeps its own value
+void cas_loaded(uint32_t ea);     // cassette.cpp: a read of a data register takes its byte
 
 struct MemDef {
     uint32_t addrBase;
