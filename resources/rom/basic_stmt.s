@@ -715,22 +715,23 @@ PRTSTR: ldy     #0
 
 ; INPUT ["prompt";] v[,v...]: shows the prompt and "? ", reads a line and
 ; gives its comma-separated fields to the variables (fields left over are
-; ignored). Asks again after "?REDO FROM START" when a field is missing or
-; a number is not one. Ctrl-C breaks; CONT asks again.
+; ignored). After "?REDO FROM START" (a field missing, or a number that is
+; not one) the statement runs again from its start, prompt and all.
+; Ctrl-C breaks; CONT asks again.
 INPUT:
         jsr     DIRCHK
+        lda     TXTPTR
+        sta     INVARS
+        lda     TXTPTR+1
+        sta     INVARS+1
         jsr     CHRGOT
         cmp     #'"'
-        bne     @vars
+        bne     @ask
         jsr     FRMEVL
         jsr     FRETMP
         jsr     PRTSTR
         lda     #';'
         jsr     SYNCHR
-@vars:  lda     TXTPTR
-        sta     INVARS
-        lda     TXTPTR+1
-        sta     INVARS+1
 @ask:   lda     #QMSG-MSGS
         jsr     INREAD
 @var:   jsr     PTRGETC
@@ -760,7 +761,7 @@ INPUT:
         sta     TXTPTR+1
         lda     #REDO-MSGS
         jsr     PRTMSG
-        jmp     @ask
+        jmp     INPUT
 
 ; Prints message A (PRTMSG), reads a line into BUF (Ctrl-C breaks), and
 ; starts taking fields at its first character.

@@ -335,12 +335,12 @@ TEST_F(Basic, InputAsksAgainOnBadInput)
     ASSERT_TRUE(c1p::type_lines("PRINT CHR$(12);:RUN"));
     EXPECT_EQ(c1p::last_line(), "NAME?");
     ASSERT_TRUE(c1p::type_lines("  BOB ,X"));
-    EXPECT_EQ(c1p::last_line(), "?");
+    EXPECT_EQ(c1p::last_line(), "NAME?"); // the statement again, prompt and all
     ASSERT_TRUE(c1p::type_lines("\"AL,ICE\" , 42"));
     ASSERT_TRUE(c1p::type_lines("1"));     // a field missing
     ASSERT_TRUE(c1p::type_lines("2,3,4")); // one too many: ignored
     EXPECT_EQ(c1p::without_ok(c1p::screen_text()),
-              "NAME?   BOB ,X\n?REDO FROM START\n? \"AL,ICE\" , 42\nAL,ICE 42\n? 1\n"
+              "NAME?   BOB ,X\n?REDO FROM START\nNAME? \"AL,ICE\" , 42\nAL,ICE 42\n? 1\n"
               "?REDO FROM START\n? 2,3,4\n 5\n");
 }
 
