@@ -191,6 +191,11 @@ Breakpoint* bp_add(int32_t addr, int32_t addrUpper, uint32_t flags)
     return bp_add_ex(addr, addrUpper, flags, &created);
 }
 
+int32_t bp_address(const char* text)
+{
+    return static_cast<int32_t>(parse_value(text) & 0xFFFF);
+}
+
 bool bp_set(int32_t addr, int32_t addrUpper, uint32_t flags, const Switches* sw)
 {
     std::lock_guard<std::recursive_mutex> lock(bpState.mtx);
@@ -261,14 +266,13 @@ int cmd_bp(int argc, char** argv, const Switches* sw)
     // Addresses may be given by register names, read from the machine.
     MachineLock machine;
     parse_value_notices(argc, argv, 1, 2);
-    int32_t upper = argc > 2 ? static_cast<int32_t>(parse_value(argv[2])) : 0;
+    int32_t upper = argc > 2 ? bp_address(argv[2]) : 0;
 
     std::lock_guard<std::recursive_mutex> lock(bpState.mtx);
     if (sw->mask & SW_C) {
         if (argc < 2)
             bp_clear();
-        else if (!bp_find(static_cast<int32_t>(parse_value(argv[1])), upper,
-                          type | range | BP_REMOVE))
+        else if (!bp_find(bp_address(argv[1]), upper, type | range | BP_REMOVE))
             con_printf("no such breakpoint: %s (use the same combination of /d and /w options)\n",
                        argv[1]);
     }
@@ -290,6 +294,6 @@ int cmd_bp(int argc, char** argv, const Switches* sw)
         flags |= BP_TRACE | BP_PERM;
     if (sw->mask & SW_P)
         flags |= BP_PERM;
-    bp_set(static_cast<int32_t>(parse_value(argv[1])), upper, flags, sw);
+    bp_set(bp_address(argv[1]), upper, flags, sw);
     return 0;
 }

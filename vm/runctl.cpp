@@ -38,9 +38,8 @@ int cmd_go(int argc, char** argv, const Switches*)
     if (argc > 1) {
         MachineLock machine;
         parse_value_notices(argc, argv, 1, 2);
-        int32_t upper = argc > 2 ? static_cast<int32_t>(parse_value(argv[2])) : 0;
-        if (!bp_set(static_cast<int32_t>(parse_value(argv[1])), upper, argc > 2 ? BP_RANGE : 0,
-                    nullptr))
+        int32_t upper = argc > 2 ? bp_address(argv[2]) : 0;
+        if (!bp_set(bp_address(argv[1]), upper, argc > 2 ? BP_RANGE : 0, nullptr))
             return 0;
     }
     // The message comes before the start, so that it always stands before

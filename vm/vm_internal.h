@@ -60,6 +60,9 @@ Breakpoint* bp_add_ex(int32_t addr, int32_t addrUpper, uint32_t flags, bool* cre
 // Adds like bp_add, sets the thresholds that /h:# and /i:# of `sw` (if any)
 // give, and prints the record; false after "unable to allocate breakpoint".
 bool bp_set(int32_t addr, int32_t addrUpper, uint32_t flags, const Switches* sw);
+// An address parameter of `bp` and `go` (see parse_value), reduced to 16
+// bits as every memory access is: a breakpoint at 0x12345 would never match.
+int32_t bp_address(const char* text);
 // Removes exactly this record if it is still in the list.
 void bp_remove_record(const Breakpoint* bp);
 

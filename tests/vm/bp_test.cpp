@@ -154,6 +154,15 @@ TEST_F(Breakpoints, CommandMessagesAndListing)
     // notice.
     EXPECT_EQ(cmd("bp a"), "note: 'a' is taken as register A (0x1234); write 0a for the number "
                            "0xa\ncode breakpoint @0x1234\n");
+    // Addresses are 16 bits, as every access is: a register past 0xFFFF (as
+    // EA after an indexed access), or a number too wide, stands for the
+    // address reached.
+    reg("LA") = 0x1000E;
+    EXPECT_EQ(cmd("bp /p /d la"), "perm data read  breakpoint @0x000e\n");
+    EXPECT_EQ(cmd("bp /p 12345"), "perm code breakpoint @0x2345\n");
+    EXPECT_EQ(cmd("bp /c 2345"), "");
+    EXPECT_EQ(cmd("bp /c /d 1000e"), "");
+    EXPECT_EQ(cmd("bp /l"), "code breakpoint @0x1234\n");
 }
 
 TEST_F(Breakpoints, ChangedWhileTheCpuRuns)
