@@ -1,7 +1,6 @@
 // The memory map at work: the bus functions that run the regions' hooks,
 // ROM write protection, loading the built-in ROM images and memory-image
 // files, and the `load` and `mem` commands.
-#include <algorithm>
 #include <array>
 #include <atomic>
 #include <cerrno>
@@ -88,23 +87,10 @@ void mem_rom_undo(uint32_t ea)
         abMem6502[ea] = memState.abRom[ea];
 }
 
-// Takes what memory now holds from first to last (within 64 KB) into the
-// kept bytes of the ROM regions whose images were loaded.
-static void mem_rom_keep(uint32_t first, uint32_t last)
-{
-    for (int r = 0; r < C_MEM_REGIONS; r++) {
-        const MemRegion region = static_cast<MemRegion>(r);
-        if (!memState.afRomKept[r] || last < mem_base(region) || first > mem_end(region))
-            continue;
-        const uint32_t from = std::max(first, mem_base(region));
-        const uint32_t to = std::min(last, mem_end(region));
-        memcpy(memState.abRom + from, abMem6502 + from, to - from + 1);
-    }
-}
-
 void mem_rom_edited(uint32_t addr)
 {
-    mem_rom_keep(addr, addr);
+    if (memState.afRomKept[abPageRegion[(addr >> 8) & 0xFF]])
+        memState.abRom[addr] = abMem6502[addr];
 }
 
 bool mem_roms_loaded()
@@ -169,8 +155,10 @@ static int mem_load_image(const char* spec)
         return 0;
     }
     int n = static_cast<int>(fread(cpu6502.mem + addr, 1, cpu6502.memSize - addr, f.get()));
-    if (n > 0)
-        mem_rom_keep(static_cast<uint32_t>(addr), static_cast<uint32_t>(addr + n - 1));
+    // Each byte loaded counts as edited: a screen cell is shown, a ROM range
+    // keeps the image loaded over it.
+    for (int i = 0; i < n; i++)
+        mem_after_edit(static_cast<uint32_t>(addr + i));
     con_printf("%d bytes read (0x%04x to 0x%04x)\n", n, static_cast<unsigned>(addr),
                static_cast<unsigned>(addr + n - 1));
     return 1;

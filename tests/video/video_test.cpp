@@ -15,6 +15,7 @@
 
 #include "cpu6502.h"
 #include "kbd.h"
+#include "mem.h"
 #include "resources.h"
 #include "testutil.h"
 #include "video.h"
@@ -324,6 +325,24 @@ TEST_F(Video, WindowRepaintsStoredCellsMergingTheirInvalidations)
     dev_render(&devVideo, expect, w, h);
     ASSERT_TRUE(wait_until([&] { return dev_snapshot(px, w, h) && px == expect; }));
     EXPECT_LT(dev_painted() - before, 1000);
+}
+
+// A memory image loaded into the frame buffer shows in the window, as edited
+// bytes do.
+TEST_F(Video, LoadedImagesShow)
+{
+    fill(0, ' ');
+    create();
+    ASSERT_TRUE(wait_until([] { return dev_painted() >= 32 * 32; }));
+    TempDir dir;
+    write_file(dir.file("z.bin"), std::string(64, 'Z'));
+    testing::internal::CaptureStdout();
+    EXPECT_EQ(mem_load(("d100:" + dir.file("z.bin")).c_str()), 1);
+    EXPECT_EQ(testing::internal::GetCapturedStdout(), "64 bytes read (0xd100 to 0xd13f)\n");
+    std::vector<uint32_t> px, expect;
+    int w, h;
+    dev_render(&devVideo, expect, w, h);
+    EXPECT_TRUE(wait_until([&] { return dev_snapshot(px, w, h) && px == expect; }));
 }
 
 // Create and close repeatedly, by dev_close or by closing the window, and
