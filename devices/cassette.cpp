@@ -185,7 +185,7 @@ byte cas_write(int offset, byte value)
     // Reported outside the cassette's lock; the machine goes on with the
     // transmitter gone, which the firmware sees in the status.
     if (err)
-        con_printf("unable to write '%s' for cassette output (%s)\n", strFailed.c_str(),
+        con_report("unable to write '%s' for cassette output (%s)\n", strFailed.c_str(),
                    strerror(err));
     return result;
 }

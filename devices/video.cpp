@@ -333,13 +333,13 @@ static void dev_screenshot()
         return;
     char name[32];
     if (!dev_free_name(name, sizeof name)) {
-        con_printf("dev_screenshot: no free file name\n");
+        con_report("dev_screenshot: no free file name\n");
         return;
     }
     if (dev_write_png(name, pixels, w, h))
-        con_printf("screenshot saved as %s\n", name);
+        con_report("screenshot saved as %s\n", name);
     else
-        con_printf("dev_screenshot: unable to write %s\n", name);
+        con_report("dev_screenshot: unable to write %s\n", name);
 }
 
 // Handles one event; false when the loop is to end.

@@ -22,6 +22,7 @@ struct ConState {
     std::atomic<int> cConsoleLevel{1}; // output reaches the console while above 0
     FILE* pfileLog = nullptr;
     std::atomic<int> cLogEnabled{0}; // output reaches the log while above 0
+    std::atomic<bool> fPrompting{false}; // the command loop waits at the prompt
 };
 static ConState conState;
 
@@ -105,6 +106,23 @@ FILE* log_replace(FILE* pfileNew)
     FILE* pfileOld = conState.pfileLog;
     conState.pfileLog = pfileNew;
     return pfileOld;
+}
+
+void con_set_prompting(bool fPrompting)
+{
+    conState.fPrompting = fPrompting;
+}
+
+int con_report(const char* format, ...)
+{
+    char text[512];
+    va_list args;
+    va_start(args, format);
+    vsnprintf(text, sizeof text, format, args);
+    va_end(args);
+    if (conState.fPrompting)
+        return con_printf("\n%s%s", text, PROMPT);
+    return con_printf("%s", text);
 }
 
 FILE* log_open(const char* name, const char* firstLine, bool* pfOpened)

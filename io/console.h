@@ -47,6 +47,13 @@ bool con_init(void (*pfnCtrlC)());
 // output level is above 0, and to the log file while logging is enabled.
 // Safe to call from any thread.
 int con_printf(const char* format, ...) __attribute__((format(printf, 1, 2)));
+// A report that another thread makes on its own (the window's screenshot,
+// the running machine's cassette output): printed as con_printf prints it,
+// but while the command loop waits at the prompt it starts on a fresh line
+// and the prompt is shown again after it.
+int con_report(const char* format, ...) __attribute__((format(printf, 1, 2)));
+// Set by the command loop while it waits for a line at the prompt.
+void con_set_prompting(bool fPrompting);
 // Lower and raise the output level: between the two, output reaches only
 // the log ("logged" output).
 void con_disable();

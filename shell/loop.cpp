@@ -74,7 +74,9 @@ int cmd_getline(char* line, int size, const char* prompt)
     int len;
     if (plat_stdin_is_console()) {
         bool editing = ledit_active();
+        con_set_prompting(true);
         len = editing ? ledit_read(prompt, line, size) : plat_console_read(line, size);
+        con_set_prompting(false);
         if (len == CONSOLE_INTERRUPTED) {
             line[0] = 3;
             line[1] = 0;

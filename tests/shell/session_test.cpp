@@ -379,6 +379,28 @@ TEST(LongLines, AreRefusedWholeAtTheTerminal)
     EXPECT_EQ(p.quit(), 0);
 }
 
+// A report the running machine makes on its own while the prompt waits (a
+// cassette output file that cannot be written) starts on a fresh line and
+// is followed by the prompt again.
+TEST(Terminal, ReportsWhileThePromptWaitsGetAFreshPrompt)
+{
+    PtyProcess p({"-nologo", "-speed:real"});
+    ASSERT_TRUE(p.read_prompt());
+    // 0300 LDX #0; LDY #0; DEY; BNE 0304; DEX; BNE 0304 (a third of a second
+    // at the machine's speed); LDA #0D; STA F001; JMP 030F
+    for (const char* line : {"create", "cassette /w \"/dev/full\"", "regs pc 300",
+                             "edit 300 a2 0 a0 0 88 d0 fd ca d0 fa a9 0d 8d 1 f0 4c 0f 3"}) {
+        p.send(std::string(line) + "\r");
+        ASSERT_TRUE(p.read_prompt()) << line;
+    }
+    p.out.clear();
+    p.send("go\r");
+    EXPECT_TRUE(p.read_until("halt' to stop\r\n[C1P] \r\nunable to write '/dev/full' for "
+                             "cassette output (No space left on device)\r\n[C1P] "))
+        << p.out;
+    EXPECT_EQ(p.quit(), 0);
+}
+
 // Command files that name each other several times ask for more lines than
 // anyone waits for (here 3 to the 16th); Ctrl-C stops them all, and the
 // prompt comes back.
