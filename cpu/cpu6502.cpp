@@ -363,15 +363,14 @@ void parse_value_notices(int argc, char* const* argv, int first, int last)
     for (int i = first; i < argc && i <= last; i++) {
         const char* text = argv[i];
         const Reg* reg = reg_find(text);
+        const bool hex = parse_is_hex(text);
         // Text that is no plain number still reads as one, as far as it
         // goes; the user is told what it became. (A '$' parameter of `edit`
         // is a string, not a value.)
-        if (!reg && !parse_is_hex(text) && text[0] != '$') {
+        if (!reg && !hex && text[0] != '$')
             con_printf("note: '%s' is not a hexadecimal number; it reads as 0x%x\n", text,
                        parse_value(text));
-            continue;
-        }
-        if (!reg || !parse_is_hex(text))
+        if (!reg || !hex)
             continue;
         bool noted = false;
         for (int k = 0; k < cNoted; k++)

@@ -65,5 +65,11 @@ void write_file(const std::string& path, const std::string& contents);
 std::string read_file(const std::string& path);
 bool file_exists(const std::string& path);
 
+// The end of a long output, for a failure message.
+inline std::string tail(const std::string& s)
+{
+    return s.substr(s.size() > 400 ? s.size() - 400 : 0);
+}
+
 // Splits text into lines (without their newlines).
 std::vector<std::string> split_lines(const std::string& text);

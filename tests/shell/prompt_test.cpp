@@ -35,11 +35,6 @@ struct InDir {
     }
 };
 
-std::string tail(const std::string& s)
-{
-    return s.substr(s.size() > 400 ? s.size() - 400 : 0);
-}
-
 size_t count(const std::string& text, const std::string& what)
 {
     size_t n = 0;

@@ -371,7 +371,7 @@ TEST(LongLines, AreRefusedWholeAtTheTerminal)
     p.out.clear();
     p.send("edit 300 1" + std::string(1100, ' ') + "go 300\r");
     EXPECT_TRUE(p.read_until("line too long (more than 1022 characters), ignored\r\n[C1P] "))
-        << p.out.substr(p.out.size() > 300 ? p.out.size() - 300 : 0);
+        << tail(p.out);
     p.out.clear();
     p.send("dump 300\r");
     EXPECT_TRUE(p.read_until("0x0300: 00 ")) << p.out;
@@ -414,8 +414,7 @@ TEST(CommandFiles, CtrlCStopsThem)
     p.send("@a.txt\r");
     ASSERT_TRUE(p.read_until("command files nested too deeply"));
     p.send("\x03");
-    EXPECT_TRUE(p.read_until("command file interrupted: a.txt\r\n[C1P] "))
-        << p.out.substr(p.out.size() > 300 ? p.out.size() - 300 : 0);
+    EXPECT_TRUE(p.read_until("command file interrupted: a.txt\r\n[C1P] ")) << tail(p.out);
     p.out.clear();
     p.send("mem\r");
     EXPECT_TRUE(p.read_until("System ROM\r\n[C1P] ")) << p.out;
